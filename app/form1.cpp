@@ -1,0 +1,140 @@
+#include "app/form1.h"
+
+#include "app/busy_pointer.h"
+#include "app/message_box.h"
+#include "app/web_view.h"
+#include "metrics/indexed_survey.h"
+#include "metrics/scratch_file.h"
+#include "net/input_cleaning.h"
+#include "net/program_folder.h"
+#include "net/tool_error.h"
+#include "ui_form1.h"
+
+#include <QCoreApplication>
+#include <QTabBar>
+
+namespace {
+
+// The form places a tab page's controls relative to the tab control itself, tab strip
+// included; Qt's pages begin below the strip, so each page's controls move up by that much.
+void placeOnPages(QTabWidget* tabs) {
+    const int frame = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
+    const QPoint offset(frame, tabs->tabBar()->sizeHint().height() + frame);
+    for (int i = 0; i < tabs->count(); ++i)
+        for (QObject* child : tabs->widget(i)->children())
+            if (auto* w = qobject_cast<QWidget*>(child))
+                w->move(w->pos() - offset);
+}
+
+QString describe(const std::exception& e) {
+    if (const auto* t = dynamic_cast<const ToolError*>(&e))
+        return t->description();
+    return QString::fromUtf8(e.what());
+}
+
+} // namespace
+
+Form1::Form1(Fetcher& fetcher, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
+    ui->setupUi(this);
+    setFixedSize(823, 554);
+    placeOnPages(ui->SSTab1);
+    placeOnPages(ui->SSTab2);
+    for (QWidget* w : {ui->lblDay, ui->Label8, ui->lblCount, ui->Label10, ui->Label16})
+        w->hide();
+    for (QLabel* l : {ui->lblUrl, ui->Label16}) {
+        QFont f = l->font();
+        f.setPointSizeF(10.5);
+        l->setFont(f);
+    }
+    ui->webBBS->setRemoteContent(true);
+    ui->webLink->setRemoteContent(true);
+    loadArtwork();
+
+    connect(ui->cmdQuery, &QPushButton::clicked, this, &Form1::cmdQuery_Click);
+    connect(ui->txtDomain, &QLineEdit::returnPressed, this, &Form1::cmdQuery_Click);
+
+    startUp();
+    ui->SSTab1->setCurrentIndex(3);
+    ui->SSTab2->setCurrentIndex(3);
+}
+
+Form1::~Form1() = default;
+
+void Form1::startUp() {
+    try {
+        endpoints_ = EndpointTable::forProgram();
+        ui->webBBS->navigate(QStringLiteral("about:blank"));
+        ui->webLink->navigate(QStringLiteral("about:blank"));
+        ui->WebBrowser1->navigate(endpoints_.base(Endpoint::MakerHost) +
+                                  QStringLiteral("/download/vek_1.html"));
+        ui->webHTML->navigate(program_folder::file(QStringLiteral("/config/html.html")));
+        ui->webHtml_js->navigate(program_folder::file(QStringLiteral("/config/html_js.html")));
+        ui->webHtml_ubb->navigate(program_folder::file(QStringLiteral("/config/html_ubb.html")));
+        ui->webUbb_html->navigate(program_folder::file(QStringLiteral("/config/ubb_html.html")));
+
+        ui->cmbBaiDu->clear();
+        for (const char* period : {"全部时间", "最近一天", "最近一周", "最近一月", "最近一年"})
+            ui->cmbBaiDu->addItem(QString::fromUtf8(period));
+        ui->cmbBaiDu->setCurrentIndex(0);
+
+        ui->LvKeyword->clear();
+        ui->LvKeyword->setColumnCount(0);
+        ui->LvKeyword->clear();
+        const struct {
+            const char* header;
+            int twips;
+        } columns[] = {{"编号", 800},      {"关键词", 2500},   {"当日关注", 2000},
+                       {"一周关注", 2000}, {"一月关注", 2000}, {"一季关注", 2000}};
+        QStringList headers;
+        for (const auto& c : columns)
+            headers << QString::fromUtf8(c.header);
+        ui->LvKeyword->setHeaderLabels(headers);
+        for (int i = 0; i < int(std::size(columns)); ++i)
+            ui->LvKeyword->setColumnWidth(i, columns[i].twips / 15);
+    } catch (const std::exception& e) {
+        message_box::warn(this, QStringLiteral("发生错误：") + describe(e) + QStringLiteral("请到：") +
+                                    endpoints_.base(Endpoint::MakerHost) +
+                                    QStringLiteral("/download/vek.html查看新版本！"));
+    }
+}
+
+void Form1::loadArtwork() {
+    const QString images = program_folder::file(QStringLiteral("/images/"));
+    setWindowIcon(QIcon(images + QStringLiteral("tessivo.png")));
+    const struct {
+        QLabel* label;
+        const char* file;
+    } pictures[] = {
+        {ui->Image1, "icon_baidu.gif"},      {ui->Image2, "icon_google.gif"},
+        {ui->Image3, "icon_yahoo.gif"},      {ui->Image4, "icon_sogou.gif"},
+        {ui->Image5, "icon_soso.gif"},       {ui->Image6, "icon_yodao.gif"},
+        {ui->Image7, "icon_zhongsou.gif"},   {ui->Image8, "icon_live.gif"},
+        {ui->Image9, "head_pagerank.jpg"},   {ui->Image11, "head_alexa.jpg"},
+        {ui->Image12, "head_sogou.jpg"},     {ui->Image13, "head_chinarank.jpg"},
+        {ui->Image10_0, "separator.jpg"},    {ui->Image10_1, "separator.jpg"},
+        {ui->Image10_2, "separator.jpg"},
+    };
+    for (const auto& p : pictures)
+        p.label->setPixmap(QPixmap(images + QLatin1String(p.file)));
+}
+
+void Form1::cmdQuery_Click() { runSiteSurvey(kIndexedSurvey, ui->txtDomain, ui->webBBS); }
+
+void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view) {
+    BusyPointer busy;
+    try {
+        const QString d = cleanSite(input->text());
+        if (d.isEmpty())
+            return;
+        view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
+        busy.start();
+        const QString document = runSurvey(kind, d, fetcher_, endpoints_,
+                                           [] { QCoreApplication::processEvents(); });
+        view->navigate(writeScratchFile(document));
+        busy.stop();
+    } catch (const std::exception& e) {
+        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        busy.stop();
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "net/endpoint_table.h"
+#include "net/http_fetch.h"
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class Form1;
+}
+class QLineEdit;
+class QTabWidget;
+class WebView;
+struct SurveyKind;
+
+// The program's one window. Its handlers are glue: read the controls, run the tool, write the
+// controls, and show the error box when the tool fails.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // The start-up sequence runs here, before the caller shows the window.
+    explicit Form1(Fetcher& fetcher, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    const EndpointTable& endpoints() const { return endpoints_; }
+    void setEndpoints(const EndpointTable& endpoints) { endpoints_ = endpoints; }
+
+    // The address of the most recent Baidu period query; the link label opens it.
+    QString strBaiduUrl;
+
+public slots:
+    void cmdQuery_Click();
+
+private:
+    void startUp();
+    void loadArtwork();
+    void runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view);
+
+    std::unique_ptr<Ui::Form1> ui;
+    Fetcher& fetcher_;
+    EndpointTable endpoints_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QWebEngineView;
+
+// A web view that starts its browser engine only when it is first shown, so the window opens
+// fast and a view nobody looks at costs nothing. Navigating never waits for the page.
+class WebView : public QWidget {
+    Q_OBJECT
+public:
+    explicit WebView(QWidget* parent = nullptr);
+
+    // A web address, "about:blank" or a local file path.
+    void navigate(const QString& address);
+    QString address() const { return address_; }
+
+    // For views that show text cut from remote pages: no JavaScript runs, links open in the
+    // user's default browser, and a document that names no charset is read as GBK.
+    void setRemoteContent(bool remote);
+
+    QWebEngineView* engineView() const { return view_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createEngine();
+    void load();
+
+    QString address_;
+    bool remote_ = false;
+    QWebEngineView* view_ = nullptr;
+};

@@ -1,0 +1,32 @@
+#include "cli/command.h"
+
+#include "net/input_cleaning.h"
+
+#include <QJsonDocument>
+#include <cstdio>
+
+void CliContext::print(const QString& text) const {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void CliContext::printJson(const QJsonObject& object) const {
+    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = [] {
+        std::vector<Command> v;
+        for (auto part : {netCommands(), metricsCommands()})
+            v.insert(v.end(), part.begin(), part.end());
+        return v;
+    }();
+    return all;
+}
+
+QString requireSite(const QString& typed) {
+    const QString d = cleanSite(typed);
+    if (d.isEmpty())
+        throw UsageError{QStringLiteral("域名清理后为空（去掉空格、撇号、http:// 和 /），未发出任何请求")};
+    return d;
+}

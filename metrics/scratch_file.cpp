@@ -1,0 +1,26 @@
+#include "metrics/scratch_file.h"
+
+#include "net/charset.h"
+#include "net/tool_error.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+QString writeScratchFile(const QString& document) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        throw ToolError(QStringLiteral("无法创建缓存文件夹 %1").arg(folder));
+    const QString path = folder + QStringLiteral("/result.html");
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(path, f.errorString()));
+    f.write(charset::encodeGbk(document) + "\r\n");
+    if (!f.commit())
+        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(path, f.errorString()));
+    return path;
+}
+
+QString scratchFileText(const QString& document) {
+    return charset::decodeGbk(charset::encodeGbk(document));
+}

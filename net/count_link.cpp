@@ -1,0 +1,36 @@
+#include "net/count_link.h"
+
+#include "net/text_ops.h"
+#include "net/tool_error.h"
+
+#include <QStringList>
+
+QString cutCount(const QString& page, const QString& url, const QString& startMarker,
+                 const QString& endMarker, const QString& stripList) {
+    const int p1 = text::inStr(1, page, startMarker);
+    if (p1 == 0)
+        return QStringLiteral("0");
+    // The end marker is searched from where the start marker begins, not after it, so the cut
+    // starts with the marker itself and the strip lists carry the marker among their pieces.
+    const int p2 = text::inStr(p1, page, endMarker);
+    if (p2 == 0)
+        throw ToolError(QStringLiteral("无效的过程调用或参数：%1 的页面中有“%2”，其后却没有“%3”")
+                            .arg(url, startMarker, endMarker));
+    QString cut = text::mid(page, p1, p2 - p1);
+    if (cut.isEmpty())
+        return cut;
+    cut = text::removeAll(cut, stripList);
+    if (stripList.contains(u','))
+        for (const QString& piece : stripList.split(u','))
+            cut = text::removeAll(cut, piece);
+    return text::trimSpaces(cut);
+}
+
+QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startMarker,
+                     const QString& endMarker, const QString& stripList,
+                     const QString& decodeMode) {
+    const QString page = HttpFetch(fetcher, url, decodeMode);
+    const QString value = cutCount(page, url, startMarker, endMarker, stripList);
+    return QStringLiteral("<a href='") + url + QStringLiteral("' target='_blank'>") + value +
+           QStringLiteral("</a>");
+}

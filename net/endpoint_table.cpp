@@ -1,0 +1,112 @@
+#include "net/endpoint_table.h"
+
+#include "net/program_folder.h"
+#include "net/tool_error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+struct Default {
+    Endpoint endpoint;
+    const char* name;
+    const char* base;
+};
+
+const Default kDefaults[kEndpointCount] = {
+    {Endpoint::BaiduSearchHost, "BaiduSearchHost", "http://www.baidu.com"},
+    {Endpoint::BaiduIndexHost, "BaiduIndexHost", "http://index.baidu.com"},
+    {Endpoint::GoogleHost, "GoogleHost", "http://www.google.com"},
+    {Endpoint::YahooSearchHost, "YahooSearchHost", "http://search.yahoo.com"},
+    {Endpoint::YahooSitemapHost, "YahooSitemapHost", "http://sitemap.cn.yahoo.com"},
+    {Endpoint::SogouHost, "SogouHost", "http://www.sogou.com"},
+    {Endpoint::SosoHost, "SosoHost", "http://www.soso.com"},
+    {Endpoint::YoudaoHost, "YoudaoHost", "http://www.youdao.com"},
+    {Endpoint::ZhongsouHost, "ZhongsouHost", "http://p.zhongsou.com"},
+    {Endpoint::LiveHost, "LiveHost", "http://cn.bing.com"},
+    {Endpoint::AlexaHost, "AlexaHost", "http://www.alexa.com"},
+    {Endpoint::ChinaRankHost, "ChinaRankHost", "http://www.chinarank.org.cn"},
+    {Endpoint::MakerHost, "MakerHost", nullptr},
+};
+
+} // namespace
+
+EndpointTable::EndpointTable() {
+    for (const Default& d : kDefaults)
+        bases_[size_t(d.endpoint)] =
+            d.base ? QString::fromLatin1(d.base)
+                   : QUrl::fromLocalFile(program_folder::path()).toString(QUrl::FullyEncoded);
+}
+
+EndpointTable EndpointTable::forProgram() {
+    EndpointTable table;
+    const QString ini = program_folder::file(QStringLiteral("/config/endpoints.ini"));
+    if (QFileInfo::exists(ini))
+        table.load(ini);
+    return table;
+}
+
+void EndpointTable::set(Endpoint e, const QString& base) {
+    QString b = base.trimmed();
+    while (b.endsWith(u'/') && !b.endsWith(QStringLiteral("://")))
+        b.chop(1);
+    bases_[size_t(e)] = b;
+}
+
+void EndpointTable::load(const QString& iniPath) {
+    QFile f(iniPath);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ToolError(QStringLiteral("无法读取端点配置文件 %1：%2").arg(iniPath, f.errorString()));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
+    QString section;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        const auto fail = [&](const QString& why) {
+            throw ToolError(QStringLiteral("端点配置文件 %1 第 %2 行：%3").arg(iniPath).arg(i + 1).arg(why));
+        };
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            if (!line.endsWith(u']'))
+                fail(QStringLiteral("节名缺少“]”"));
+            section = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        if (section != u"endpoints")
+            continue;
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0)
+            fail(QStringLiteral("应为“名称=地址”"));
+        Endpoint e;
+        const QString key = line.left(eq).trimmed();
+        if (!fromName(key, &e))
+            fail(QStringLiteral("未知的端点名“%1”").arg(key));
+        const QString value = line.mid(eq + 1).trimmed();
+        const QUrl url(value);
+        const QString scheme = url.scheme();
+        if (!url.isValid() || (scheme != u"http" && scheme != u"https" && scheme != u"file"))
+            fail(QStringLiteral("“%1”不是 http、https 或 file 地址").arg(value));
+        set(e, value);
+    }
+}
+
+QString EndpointTable::hostName(Endpoint e) const {
+    const QUrl url(base(e));
+    QString host = url.host();
+    if (url.port() != -1)
+        host += u':' + QString::number(url.port());
+    return host;
+}
+
+QString EndpointTable::name(Endpoint e) { return QString::fromLatin1(kDefaults[size_t(e)].name); }
+
+bool EndpointTable::fromName(const QString& name, Endpoint* e) {
+    for (const Default& d : kDefaults)
+        if (name == QLatin1String(d.name)) {
+            *e = d.endpoint;
+            return true;
+        }
+    return false;
+}

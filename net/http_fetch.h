@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+
+// One HTTP response as the tools see it: the raw body and the declared content type.
+struct HttpResponse {
+    QByteArray body;
+    QByteArray contentType;
+};
+
+// Where the tools get their pages from. The window and the CLI use CurlFetcher; window tests
+// substitute their own.
+class Fetcher {
+public:
+    virtual ~Fetcher() = default;
+    // A blocking GET of a complete address; raises ToolError naming the address on failure.
+    // Any HTTP status is a response: an error page is searched like any other page.
+    virtual HttpResponse get(const QString& url) = 0;
+};
+
+struct FetchLimits {
+    // Long enough for a slow engine page, short enough that a stalled server does not hold
+    // the window for minutes.
+    std::chrono::milliseconds connectTimeout{10'000};
+    std::chrono::milliseconds totalTimeout{30'000};
+    // Result pages are a few hundred kilobytes; anything this large is not one.
+    qint64 maxBodyBytes = 32LL * 1024 * 1024;
+    long maxRedirects = 10;
+};
+
+// libcurl, one easy handle per call: nothing (connection, cookie, header) is kept between calls.
+// Redirects are followed and compressed bodies accepted.
+class CurlFetcher : public Fetcher {
+public:
+    explicit CurlFetcher(FetchLimits limits = {});
+    HttpResponse get(const QString& url) override;
+
+private:
+    FetchLimits limits_;
+};
+
+// The body as text. Decode mode "0": GBK, whatever the headers say. Any other mode: the
+// charset of the Content-Type, else a byte-order mark, else UTF-8.
+QString decodeResponse(const HttpResponse& response, const QString& decodeMode);
+
+// The error text for a failed transfer: what happened, the address, and libcurl's detail.
+QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
+                             const char* detail, const QString& url);
+
+// One request, one decoding.
+QString HttpFetch(Fetcher& fetcher, const QString& url, const QString& decodeMode);
+
+// The address as sent on the wire: libcurl refuses raw spaces and sends raw bytes, so exactly
+// the characters a URL cannot carry are percent-encoded (space, other control characters,
+// non-ASCII as UTF-8); everything else, "%" included, goes as typed. U+0080..U+009F stand
+// for single raw bytes (URLEncode leaves GBK trail bytes 0x80..0x9F that way) and go as %80..%9F.
+QByteArray wireUrl(const QString& url);

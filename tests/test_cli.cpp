@@ -1,0 +1,110 @@
+#include "fixture_server.h"
+#include "net/charset.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(TESSIVO_CLI), args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+class CliSurvey : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto gbk = [](const char* t) { return charset::encodeGbk(QString::fromUtf8(t)); };
+        server.add("/s", {200, "text/html", gbk("找到相关网页约1,230篇")});
+        server.add("/web", {200, "text/html", gbk("找到 321 个")});
+        ini = dir.filePath(QStringLiteral("endpoints.ini"));
+        QFile f(ini);
+        f.open(QIODevice::WriteOnly);
+        f.write("[endpoints]\n");
+        for (const char* name : {"BaiduSearchHost", "GoogleHost", "YahooSitemapHost", "SogouHost",
+                                 "SosoHost", "YoudaoHost", "ZhongsouHost", "LiveHost"})
+            f.write(QByteArray(name) + "=" + server.base().toUtf8() + "\n");
+        f.write("MakerHost=file:///opt/tessivo\n");
+    }
+
+    FixtureServer server;
+    QTemporaryDir dir;
+    QString ini;
+};
+
+} // namespace
+
+TEST_F(CliSurvey, IndexedPrintsTheDocument) {
+    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"),
+                       QStringLiteral("http://example.cn/")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("<img src='file:///opt/tessivo/images/yodao.gif'>")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("<td align='center'>收录数量</td><td align='center'><a href='") +
+                               server.base() + QStringLiteral("/s?wd=site%3Aexample.cn' target='_blank'>1,230</a></td>")));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("</tr></table>\n")));
+    EXPECT_EQ(server.requests().size(), 8);
+}
+
+TEST_F(CliSurvey, IndexedJson) {
+    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
+                       QStringLiteral("indexed"), QStringLiteral("example.cn")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o.value(QStringLiteral("domain")).toString(), QStringLiteral("example.cn"));
+    EXPECT_TRUE(o.value(QStringLiteral("document")).toString().endsWith(QStringLiteral("</tr></table>")));
+}
+
+TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
+    server.add("/s", {200, "text/html", charset::encodeGbk(QStringLiteral("找到相关网页约12"))});
+    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral("x.cn")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliSurvey, AnEmptyDomainRequestsNothing) {
+    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral(" '/' ")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.count(u'\n'), 1);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST(Cli, TextCommands) {
+    CliRun r = cli({QStringLiteral("urlencode"), QStringLiteral("seo 工具")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringLiteral("seo+%B9%A4%BE%DF\n"));
+    r = cli({QStringLiteral("page-text")},
+            QStringLiteral("<p>关键词 密度</p>\r\n<script>x()</script>").toUtf8());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringLiteral("关键词密度\n"));
+}
+
+TEST(Cli, HelpAndUsageErrors) {
+    CliRun r = cli({QStringLiteral("--help")});
+    EXPECT_EQ(r.status, 0);
+    for (const char* c : {"indexed", "urlencode", "page-text", "--endpoints", "--config-dir", "--json"})
+        EXPECT_TRUE(r.out.contains(QLatin1String(c))) << c;
+    r = cli({QStringLiteral("indexed"), QStringLiteral("--help")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("indexed DOMAIN")));
+    EXPECT_EQ(cli({QStringLiteral("nonsense")}).status, 2);
+    EXPECT_EQ(cli({}).status, 2);
+    EXPECT_EQ(cli({QStringLiteral("urlencode")}).status, 2);
+    EXPECT_EQ(cli({QStringLiteral("--bogus"), QStringLiteral("urlencode"), QStringLiteral("a")}).status, 2);
+}

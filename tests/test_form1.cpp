@@ -1,0 +1,161 @@
+#include "app/desktop_open.h"
+#include "app/form1.h"
+#include "app/message_box.h"
+#include "app/web_view.h"
+#include "metrics/scratch_file.h"
+#include "net/charset.h"
+#include "net/tool_error.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// Answers from a table of address fragments; counts what it was asked.
+class FakeFetcher : public Fetcher {
+public:
+    HttpResponse get(const QString& url) override {
+        asked << url;
+        for (const auto& [fragment, body] : pages)
+            if (url.contains(fragment))
+                return {charset::encodeGbk(body), "text/html; charset=gbk"};
+        if (!failOn.isEmpty() && url.contains(failOn))
+            throw ToolError(QStringLiteral("无法连接到服务器：") + url);
+        return {"nothing", "text/html"};
+    }
+    std::map<QString, QString> pages;
+    QString failOn;
+    QStringList asked;
+};
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = message_box::setHandler([this](QWidget*, const QString& t) { boxes << t; });
+        form = std::make_unique<Form1>(fetcher);
+    }
+    void TearDown() override { message_box::setHandler(previous); }
+
+    template <class T> T* find(const char* name) {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    FakeFetcher fetcher;
+    QStringList boxes;
+    message_box::Handler previous;
+    std::unique_ptr<Form1> form;
+};
+
+} // namespace
+
+TEST_F(Form1Test, StartUpState) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Tessivo_V2.3"));
+    EXPECT_EQ(find<QTabWidget>("SSTab1")->currentIndex(), 3);
+    EXPECT_EQ(find<QTabWidget>("SSTab1")->tabText(3), QStringLiteral("关键词排名"));
+    EXPECT_EQ(find<QTabWidget>("SSTab2")->currentIndex(), 3);
+    EXPECT_EQ(find<QTabWidget>("SSTab2")->tabText(3), QStringLiteral("HTML转UBB"));
+    EXPECT_EQ(find<QTabWidget>("SSTab1")->count(), 11);
+    EXPECT_EQ(find<QTabWidget>("SSTab2")->count(), 5);
+
+    auto* periods = find<QComboBox>("cmbBaiDu");
+    ASSERT_EQ(periods->count(), 5);
+    EXPECT_EQ(periods->currentText(), QStringLiteral("全部时间"));
+    EXPECT_EQ(periods->itemText(4), QStringLiteral("最近一年"));
+
+    auto* lv = find<QTreeWidget>("LvKeyword");
+    ASSERT_EQ(lv->columnCount(), 6);
+    const char* headers[] = {"编号", "关键词", "当日关注", "一周关注", "一月关注", "一季关注"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(lv->headerItem()->text(i), QString::fromUtf8(headers[i]));
+    EXPECT_EQ(lv->columnWidth(1), 2500 / 15);
+    EXPECT_EQ(lv->topLevelItemCount(), 0);
+
+    EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
+    EXPECT_EQ(find<WebView>("webLink")->address(), QStringLiteral("about:blank"));
+    EXPECT_TRUE(find<WebView>("WebBrowser1")->address().endsWith(QStringLiteral("/download/vek_1.html")));
+    EXPECT_TRUE(find<WebView>("webUbb_html")->address().endsWith(QStringLiteral("/config/ubb_html.html")));
+    for (const char* hidden : {"lblDay", "Label8", "lblCount", "Label10", "Label16"})
+        EXPECT_TRUE(find<QWidget>(hidden)->isHidden()) << hidden;
+    EXPECT_EQ(find<QLabel>("lblUrl")->text(),
+              QString(33, u' ') + QStringLiteral("查看具体收录情况请点击这里！  "));
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(Form1Test, FramesSitWhereTheLayoutPutsThem) {
+    // Controls inside frames keep the form's coordinates exactly.
+    EXPECT_EQ(find<QWidget>("txtKeyWordUrl")->geometry(), QRect(96, 12, 305, 21));
+    EXPECT_EQ(find<QWidget>("chkLive")->geometry(), QRect(616, 84, 57, 21));
+    // Page controls are shifted under the tab strip by the same amount on every page.
+    const QPoint a = find<QWidget>("Frame1")->pos() - QPoint(8, 28);
+    const QPoint b = find<QWidget>("cmdCn_search")->pos() - QPoint(12, 32);
+    EXPECT_EQ(a, b);
+}
+
+TEST_F(Form1Test, SurveyShowsTheTableFromTheScratchFile) {
+    fetcher.pages[QStringLiteral("/s?wd=site%3Aexample.cn")] = QStringLiteral("找到相关网页约1,230篇");
+    find<QLineEdit>("txtDomain")->setText(QStringLiteral("  http://example.cn/ "));
+    find<QPushButton>("cmdQuery")->click();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(u'\n').toStdString();
+    ASSERT_EQ(fetcher.asked.size(), 8);
+    const QString shown = find<WebView>("webBBS")->address();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/result.html")));
+    QFile f(shown);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = charset::decodeGbk(f.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("target='_blank'>1,230</a>")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("</tr></table>\r\n")));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Test, EnterInTheDomainBoxRunsTheSurvey) {
+    find<QLineEdit>("txtDomain")->setText(QStringLiteral("example.cn"));
+    QTest::keyClick(find<QLineEdit>("txtDomain"), Qt::Key_Return);
+    EXPECT_EQ(fetcher.asked.size(), 8);
+    QTest::keyClick(find<QLineEdit>("txtDomain2"), Qt::Key_Return);
+    EXPECT_EQ(fetcher.asked.size(), 8);
+}
+
+TEST_F(Form1Test, EmptyDomainDoesNothingAtAll) {
+    for (const char* typed : {"", "   ", "'", "http://", "///"}) {
+        find<QLineEdit>("txtDomain")->setText(QString::fromUtf8(typed));
+        find<QPushButton>("cmdQuery")->click();
+    }
+    EXPECT_TRUE(fetcher.asked.isEmpty());
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
+}
+
+TEST_F(Form1Test, AFailureShowsTheBoxAndKeepsTheWaitingPage) {
+    fetcher.failOn = QStringLiteral("bwm=p");
+    find<QLineEdit>("txtDomain")->setText(QStringLiteral("example.cn"));
+    find<QPushButton>("cmdQuery")->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：无法连接到服务器："))) << boxes[0].toStdString();
+    EXPECT_EQ(fetcher.asked.size(), 3);
+    EXPECT_TRUE(find<WebView>("webBBS")->address().endsWith(QStringLiteral("/config/wait.html")));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(DesktopOpen, OnlyWebAddressesAreHandedOn) {
+    QList<QUrl> opened;
+    const auto previous = desktop::setOpener([&](const QUrl& u) { opened << u; });
+    EXPECT_TRUE(desktop::openWebAddress(QUrl(QStringLiteral("http://www.baidu.com/s?wd=x"))));
+    EXPECT_TRUE(desktop::openWebAddress(QUrl(QStringLiteral("HTTPS://example.cn"))));
+    EXPECT_FALSE(desktop::openWebAddress(QUrl(QStringLiteral("file:///etc/passwd"))));
+    EXPECT_FALSE(desktop::openWebAddress(QUrl(QStringLiteral("javascript:alert(1)"))));
+    EXPECT_FALSE(desktop::openWebAddress(QUrl()));
+    desktop::setOpener(previous);
+    EXPECT_EQ(opened.size(), 2);
+}

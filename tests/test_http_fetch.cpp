@@ -1,0 +1,144 @@
+#include "fixture_server.h"
+#include "net/charset.h"
+#include "net/http_fetch.h"
+#include "net/tool_error.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray gbk(const char* utf8) { return charset::encodeGbk(QString::fromUtf8(utf8)); }
+
+QString failureOf(Fetcher& f, const QString& url) {
+    try {
+        f.get(url);
+    } catch (const ToolError& e) {
+        return e.description();
+    }
+    return QStringLiteral("(no error)");
+}
+
+} // namespace
+
+TEST(HttpFetch, ModeZeroReadsGbkWhateverTheHeadersSay) {
+    FixtureServer server;
+    server.add("/gbk-says-utf8", {200, "text/html; charset=utf-8", gbk("找到相关网页约1,234篇")});
+    server.add("/gbk-no-type", {200, "", gbk("中国網站")});
+    CurlFetcher fetcher;
+    EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-says-utf8", "0"),
+              QStringLiteral("找到相关网页约1,234篇"));
+    EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-no-type", "0"), QStringLiteral("中国網站"));
+}
+
+TEST(HttpFetch, OtherModesFollowCharsetThenBomThenUtf8) {
+    FixtureServer server;
+    server.add("/declared-gbk", {200, "text/html; charset=GBK", gbk("约有 5 项符合")});
+    server.add("/declared-gb2312", {200, "text/html;charset=\"gb2312\"", gbk("網站")});
+    server.add("/utf8-bom", {200, "text/html", QByteArray("\xEF\xBB\xBF") + "条目"});
+    server.add("/utf16-bom", {200, "text/html", QByteArray("\xFF\xFE\x61\x00\x2D\x4E", 6)});
+    server.add("/plain", {200, "text/html", QByteArray("共 <strong>7</strong> 条")});
+    server.add("/unknown-charset", {200, "text/html; charset=x-nonsense", QByteArray("条")});
+    CurlFetcher f;
+    EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gbk", "1"), QStringLiteral("约有 5 项符合"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gb2312", "1"), QStringLiteral("網站"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/utf8-bom", "1"), QStringLiteral("条目"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/utf16-bom", "1"), QStringLiteral("a中"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/plain", "1"), QStringLiteral("共 <strong>7</strong> 条"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/unknown-charset", "1"), QStringLiteral("条"));
+}
+
+TEST(HttpFetch, InvalidBytesBecomeReplacementCharacters) {
+    FixtureServer server;
+    server.add("/bad", {200, "text/html; charset=utf-8", QByteArray("a\xFF\xFE" "b\xE4", 5)});
+    server.add("/cut-gbk", {200, "text/html", QByteArray("a\xD6", 2)});
+    CurlFetcher f;
+    const QString utf8 = HttpFetch(f, server.base() + "/bad", "1");
+    EXPECT_TRUE(utf8.startsWith(u'a'));
+    EXPECT_TRUE(utf8.contains(u'b'));
+    EXPECT_TRUE(utf8.contains(QChar(0xFFFD)));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/cut-gbk", "0"), QStringLiteral("a\uFFFD"));
+}
+
+TEST(HttpFetch, ErrorStatusBodiesAreResultsAndRedirectsAreFollowed) {
+    FixtureServer server;
+    server.add("/missing", {404, "text/html", gbk("找到相关网页0篇")});
+    server.add("/moved", {302, "text/html", "", 0, "/target"});
+    server.add("/target", {200, "text/html", "arrived"});
+    CurlFetcher f;
+    EXPECT_EQ(HttpFetch(f, server.base() + "/missing", "0"), QStringLiteral("找到相关网页0篇"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/moved", "1"), QStringLiteral("arrived"));
+}
+
+TEST(HttpFetch, CompressedBodiesAreAccepted) {
+    // The fixture server gzips text responses when the client offers it.
+    FixtureServer server;
+    server.add("/big", {200, "text/html", QByteArray(200000, 'x')});
+    CurlFetcher f;
+    EXPECT_EQ(HttpFetch(f, server.base() + "/big", "1").size(), 200000);
+}
+
+TEST(HttpFetch, SpacesAndChineseAreEscapedOnTheWire) {
+    FixtureServer server;
+    server.add("/s", {200, "text/html", "ok"});
+    CurlFetcher f;
+    HttpFetch(f, server.base() + QStringLiteral("/s?q1=seo 工具&x=%B9%A4\u0081W"), "0");
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0], QStringLiteral("/s?q1=seo%20%E5%B7%A5%E5%85%B7&x=%B9%A4%81W"));
+}
+
+TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
+    FetchLimits quick;
+    quick.totalTimeout = std::chrono::milliseconds(700);
+    quick.maxBodyBytes = 64 * 1024;
+    CurlFetcher f(quick);
+    FixtureServer server;
+    server.add("/stall", {200, "text/html", "late", 3000});
+    server.add("/huge", {200, "text/html", QByteArray(200 * 1024, 'x')});
+    server.add("/loop", {302, "text/html", "", 0, "/loop"});
+
+    // A port nobody listens on: bind one, then close it.
+    QString refused;
+    {
+        RawServer gone(QByteArray(), false);
+        refused = gone.base() + "/x";
+    }
+    RawServer reset(QByteArray(), true);
+    RawServer cut("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly a little", false);
+    RawServer nothing(QByteArray(), false);
+
+    const struct {
+        QString url;
+        const char* expected;
+    } cases[] = {
+        {refused, "无法连接到服务器"},
+        {reset.base() + "/r", "连接被重置"},
+        {cut.base() + "/c", "响应不完整"},
+        {nothing.base() + "/n", "没有返回任何数据"},
+        {server.base() + "/stall", "请求超时"},
+        {server.base() + "/huge", "响应超过"},
+        {server.base() + "/loop", "重定向次数过多"},
+        {QStringLiteral("ftp://127.0.0.1/x"), "网址无效"},
+    };
+    for (const auto& c : cases) {
+        const QString message = failureOf(f, c.url);
+        EXPECT_TRUE(message.contains(QString::fromUtf8(c.expected))) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.url)) << message.toStdString();
+    }
+}
+
+TEST(HttpFetch, UnknownHostIsDescribedAsSuch) {
+    // Resolving a made-up name would ask a DNS server off this machine, so check the text only.
+    const QString m = describeFetchFailure(CURLE_COULDNT_RESOLVE_HOST, false, {}, "Could not resolve host: nowhere.invalid",
+                                           QStringLiteral("http://nowhere.invalid/s"));
+    EXPECT_TRUE(m.contains(QStringLiteral("找不到服务器")));
+    EXPECT_TRUE(m.contains(QStringLiteral("http://nowhere.invalid/s")));
+}
+
+TEST(HttpFetch, WireUrlEscapesOnlyWhatAUrlCannotCarry) {
+    EXPECT_EQ(wireUrl(QStringLiteral("http://h/s?a=b%3A+c")), QByteArray("http://h/s?a=b%3A+c"));
+    EXPECT_EQ(wireUrl(QStringLiteral("a b\tc")), QByteArray("a%20b%09c"));
+    EXPECT_EQ(wireUrl(QStringLiteral("中")), QByteArray("%E4%B8%AD"));
+    EXPECT_EQ(wireUrl(QStringLiteral("\U0001F600")), QByteArray("%F0%9F%98%80"));
+    EXPECT_EQ(wireUrl(QStringLiteral("%BE\u0080")), QByteArray("%BE%80"));
+}

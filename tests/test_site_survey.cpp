@@ -1,0 +1,110 @@
+#include "fixture_server.h"
+#include "metrics/indexed_survey.h"
+#include "metrics/scratch_file.h"
+#include "net/charset.h"
+#include "net/tool_error.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+EndpointTable allAt(const QString& base) {
+    EndpointTable t;
+    for (int i = 0; i < kEndpointCount; ++i)
+        t.set(Endpoint(i), base);
+    t.set(Endpoint::MakerHost, QStringLiteral("file:///opt/tessivo"));
+    return t;
+}
+
+// One result page per engine, in each engine's own markers and encoding.
+void serveEngines(FixtureServer& s) {
+    auto gbk = [](const char* t) { return charset::encodeGbk(QString::fromUtf8(t)); };
+    s.add("/s", {200, "text/html; charset=utf-8", gbk("百度为您找到相关网页约1,230篇")});
+    s.add("/search", [](const std::string& target) -> FixtureServer::Page {
+        if (target.find("sourceid=navclient") != std::string::npos)
+            return {200, "text/html; charset=utf-8", QByteArray("约有<b>4,560</b>项符合")};
+        if (target.find("bwm=p") != std::string::npos)
+            return {200, "text/html; charset=utf-8",
+                    QString::fromUtf8("被收录的网页： 共<strong>789</strong>条").toUtf8()};
+        return {200, "text/html; charset=utf-8",
+                QString::fromUtf8("搜索到结果约<B>12</B>条").toUtf8()};
+    });
+    s.add("/web", {200, "text/html", gbk("找到 321 个")});
+    s.add("/q", {200, "text/html", gbk("搜索到约 55 项结果")});
+    s.add("/p", {200, "text/html", gbk("<html>no count here</html>")});
+    s.add("/results.aspx", {200, "text/html; charset=utf-8",
+                            QString::fromUtf8("（共 9,876 条搜索结果）").toUtf8()});
+}
+
+} // namespace
+
+TEST(IndexedSurvey, BuildsTheWholeDocumentInEngineOrder) {
+    FixtureServer server;
+    serveEngines(server);
+    CurlFetcher f;
+    const EndpointTable endpoints = allAt(server.base());
+    int yields = 0;
+    const QString doc = runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, endpoints,
+                                  [&] { ++yields; });
+    const QString b = server.base();
+    auto cell = [](const QString& url, const char* v) {
+        return "<td align='center'><a href='" + url + "' target='_blank'>" + QString::fromUtf8(v) +
+               "</a></td>";
+    };
+    QString expected = QStringLiteral(
+        "<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>"
+        "<table width='100%' cellpadding='0' cellspacing='1' bgcolor='#EEEEEE'>"
+        "<tr height='25'><td align='center'>搜索引擎</td>");
+    for (const char* logo : {"baidu", "google", "yahoo", "sogou", "soso", "yodao", "zhongsou", "live"})
+        expected += QStringLiteral("<td align='center'><img src='file:///opt/tessivo/images/") +
+                    QLatin1String(logo) + QStringLiteral(".gif'></td>");
+    expected += QStringLiteral("</tr><tr bgcolor='#FFFFFF' height='25'><td align='center'>收录数量</td>");
+    expected += cell(b + "/s?wd=site%3Aexample.cn", "1,230");
+    expected += cell(b + "/search?sourceid=navclient&hl=zh-CN&ie=UTF-8&rlz=1T4GZHZ_zh-CNCN237CN240&q=site%3aexample.cn", "4,560");
+    expected += cell(b + "/search?p=example.cn&bwm=p", "789");
+    expected += cell(b + "/web?query=site%3Aexample.cn", "321");
+    expected += cell(b + "/q?w=site%3Aexample.cn&sc=web&ch=w.ptl&lr=chs", "55");
+    expected += cell(b + "/search?q=site%3Aexample.cn", "12");
+    expected += cell(b + "/p?w=site%3Aexample.cn&pt=1&k=&jc=&aid=&rt=o", "0");
+    expected += cell(b + "/results.aspx?q=site%3Aexample.cn&go=&form=QBNO", "9,876");
+    expected += QStringLiteral("</tr></table>");
+    EXPECT_EQ(doc, expected);
+    EXPECT_EQ(yields, 9);
+    EXPECT_EQ(server.requests().size(), 8);
+}
+
+TEST(IndexedSurvey, AFailureAtTheThirdEngineEndsTheSurvey) {
+    FixtureServer server;
+    serveEngines(server);
+    server.add("/search", {200, "text/html; charset=utf-8", QByteArray("约有<b>1</b>项符合")});
+    // Yahoo's sitemap host points at a port nobody listens on.
+    EndpointTable endpoints = allAt(server.base());
+    {
+        RawServer gone(QByteArray(), false);
+        endpoints.set(Endpoint::YahooSitemapHost, gone.base());
+    }
+    CurlFetcher f;
+    EXPECT_THROW(runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, endpoints, [] {}), ToolError);
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+TEST(IndexedSurvey, MissingEndMarkerEndsTheSurvey) {
+    FixtureServer server;
+    serveEngines(server);
+    server.add("/s", {200, "text/html", charset::encodeGbk(QStringLiteral("找到相关网页约12"))});
+    CurlFetcher f;
+    EXPECT_THROW(runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, allAt(server.base()), [] {}),
+                 ToolError);
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST(ScratchFile, IsOneGbkLineEndingInCrLf) {
+    const QString doc = QStringLiteral("<td>收录数量</td>");
+    const QString path = writeScratchFile(doc);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), charset::encodeGbk(doc) + "\r\n");
+    EXPECT_TRUE(path.endsWith(QStringLiteral("/result.html")));
+    EXPECT_EQ(scratchFileText(QStringLiteral("a\U0001F600")), QStringLiteral("a?"));
+}
