@@ -38,8 +38,12 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
     setFixedSize(823, 554);
-    placeOnPages(ui->SSTab1);
-    placeOnPages(ui->SSTab2);
+    // All eleven captions in one row, as the layout wants, need tighter tabs than Qt's default.
+    for (QTabWidget* tabs : {ui->SSTab1, ui->SSTab2}) {
+        tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
+        tabs->setUsesScrollButtons(false);
+        placeOnPages(tabs);
+    }
     for (QWidget* w : {ui->lblDay, ui->Label8, ui->lblCount, ui->Label10, ui->Label16})
         w->hide();
     for (QLabel* l : {ui->lblUrl, ui->Label16}) {

@@ -37,6 +37,8 @@ const std::vector<Command>& commands();
 
 std::vector<Command> netCommands();
 std::vector<Command> metricsCommands();
+std::vector<Command> rankCommands();
+std::vector<Command> researchCommands();
 
 // The cleaned domain, or a UsageError saying that nothing was requested.
 QString requireSite(const QString& typed);

@@ -1,0 +1,3 @@
+#include "cli/command.h"
+
+std::vector<Command> rankCommands() { return {}; }
