@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tessivo and starts the window.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DTESSIVO_BUILD_BENCH=OFF >/dev/null
+cmake --build build --target tessivo tessivo-cli
+exec ./build/tessivo "$@"
