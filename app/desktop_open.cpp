@@ -12,7 +12,9 @@ Opener& current() {
 
 } // namespace
 
-Opener setOpener(Opener opener) { return std::exchange(current(), std::move(opener)); }
+Opener setOpener(Opener opener) {
+    return std::exchange(current(), std::move(opener));
+}
 
 bool openWebAddress(const QUrl& url) {
     const QString scheme = url.scheme().toLower();

@@ -97,7 +97,8 @@ void Form1::startUp() {
         for (int i = 0; i < int(std::size(columns)); ++i)
             ui->LvKeyword->setColumnWidth(i, columns[i].twips / 15);
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e) + QStringLiteral("请到：") +
+        message_box::warn(this, QStringLiteral("发生错误：") + describe(e) +
+                                    QStringLiteral("请到：") +
                                     endpoints_.base(Endpoint::MakerHost) +
                                     QStringLiteral("/download/vek.html查看新版本！"));
     }
@@ -110,20 +111,22 @@ void Form1::loadArtwork() {
         QLabel* label;
         const char* file;
     } pictures[] = {
-        {ui->Image1, "icon_baidu.gif"},      {ui->Image2, "icon_google.gif"},
-        {ui->Image3, "icon_yahoo.gif"},      {ui->Image4, "icon_sogou.gif"},
-        {ui->Image5, "icon_soso.gif"},       {ui->Image6, "icon_yodao.gif"},
-        {ui->Image7, "icon_zhongsou.gif"},   {ui->Image8, "icon_live.gif"},
-        {ui->Image9, "head_pagerank.jpg"},   {ui->Image11, "head_alexa.jpg"},
-        {ui->Image12, "head_sogou.jpg"},     {ui->Image13, "head_chinarank.jpg"},
-        {ui->Image10_0, "separator.jpg"},    {ui->Image10_1, "separator.jpg"},
+        {ui->Image1, "icon_baidu.gif"},    {ui->Image2, "icon_google.gif"},
+        {ui->Image3, "icon_yahoo.gif"},    {ui->Image4, "icon_sogou.gif"},
+        {ui->Image5, "icon_soso.gif"},     {ui->Image6, "icon_yodao.gif"},
+        {ui->Image7, "icon_zhongsou.gif"}, {ui->Image8, "icon_live.gif"},
+        {ui->Image9, "head_pagerank.jpg"}, {ui->Image11, "head_alexa.jpg"},
+        {ui->Image12, "head_sogou.jpg"},   {ui->Image13, "head_chinarank.jpg"},
+        {ui->Image10_0, "separator.jpg"},  {ui->Image10_1, "separator.jpg"},
         {ui->Image10_2, "separator.jpg"},
     };
     for (const auto& p : pictures)
         p.label->setPixmap(QPixmap(images + QLatin1String(p.file)));
 }
 
-void Form1::cmdQuery_Click() { runSiteSurvey(kIndexedSurvey, ui->txtDomain, ui->webBBS); }
+void Form1::cmdQuery_Click() {
+    runSiteSurvey(kIndexedSurvey, ui->txtDomain, ui->webBBS);
+}
 
 void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view) {
     BusyPointer busy;
@@ -133,8 +136,8 @@ void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* vie
             return;
         view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
         busy.start();
-        const QString document = runSurvey(kind, d, fetcher_, endpoints_,
-                                           [] { QCoreApplication::processEvents(); });
+        const QString document =
+            runSurvey(kind, d, fetcher_, endpoints_, [] { QCoreApplication::processEvents(); });
         view->navigate(writeScratchFile(document));
         busy.stop();
     } catch (const std::exception& e) {

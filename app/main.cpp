@@ -13,10 +13,11 @@
 
 namespace {
 
-const char kUsage[] = "用法：tessivo [--screenshots 文件夹]\n"
-                      "  打开 Tessivo 窗口。\n"
-                      "  --screenshots 文件夹  启动后把两个标签控件的每一页各存为一张 PNG，然后退出。\n"
-                      "  --help                显示本说明。\n";
+const char kUsage[] =
+    "用法：tessivo [--screenshots 文件夹]\n"
+    "  打开 Tessivo 窗口。\n"
+    "  --screenshots 文件夹  启动后把两个标签控件的每一页各存为一张 PNG，然后退出。\n"
+    "  --help                显示本说明。\n";
 
 // The form names the Windows fonts; on Linux let fontconfig pick the nearest CJK faces.
 void substituteFonts() {

@@ -12,7 +12,9 @@ Handler& current() {
 
 } // namespace
 
-Handler setHandler(Handler handler) { return std::exchange(current(), std::move(handler)); }
+Handler setHandler(Handler handler) {
+    return std::exchange(current(), std::move(handler));
+}
 
 void warn(QWidget* parent, const QString& text) {
     if (current()) {

@@ -39,7 +39,9 @@ protected:
 
     // target='_blank' links ask for a new window: give them a page that only passes the
     // address on.
-    QWebEnginePage* createWindow(WebWindowType) override { return new ExternalLinkPage(this, true); }
+    QWebEnginePage* createWindow(WebWindowType) override {
+        return new ExternalLinkPage(this, true);
+    }
 
 private:
     bool popup_;
@@ -49,7 +51,9 @@ private:
 
 WebView::WebView(QWidget* parent) : QWidget(parent) {}
 
-void WebView::setRemoteContent(bool remote) { remote_ = remote; }
+void WebView::setRemoteContent(bool remote) {
+    remote_ = remote;
+}
 
 void WebView::navigate(const QString& address) {
     address_ = address;
@@ -84,4 +88,6 @@ void WebView::createEngine() {
         load();
 }
 
-void WebView::load() { view_->load(toUrl(address_)); }
+void WebView::load() {
+    view_->load(toUrl(address_));
+}

@@ -14,7 +14,7 @@ struct CliContext {
     EndpointTable endpoints;
     bool json = false;
 
-    void print(const QString& text) const;    // text and a newline, UTF-8
+    void print(const QString& text) const; // text and a newline, UTF-8
     void printJson(const QJsonObject& object) const;
 };
 

@@ -10,8 +10,7 @@ std::vector<Command> netCommands() {
         {"urlencode", "TEXT",
          "打印 TEXT 的 GBK 百分号编码（有道的查询编码）：字母和数字不变，空格为“+”，"
          "其余字节为 %XX。",
-         1, 1,
-         [](CliContext& ctx, const QStringList& args) { ctx.print(URLEncode(args[0])); }},
+         1, 1, [](CliContext& ctx, const QStringList& args) { ctx.print(URLEncode(args[0])); }},
         {"page-text", "",
          "从标准输入读入 HTML（UTF-8），删去脚本、样式、所有标签、空格、&nbsp;、"
          "CR LF 和制表符，打印剩下的文字和一个换行。",

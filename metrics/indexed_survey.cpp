@@ -7,7 +7,8 @@ namespace {
 const EngineRow kRows[] = {
     {"Baidu", "{BaiduSearchHost}/s?wd=site%3A{d}", "0", "找到相关网页", "篇", "找到相关网页,约"},
     {"Google",
-     "{GoogleHost}/search?sourceid=navclient&hl=zh-CN&ie=UTF-8&rlz=1T4GZHZ_zh-CNCN237CN240&q=site%3a{d}",
+     "{GoogleHost}/"
+     "search?sourceid=navclient&hl=zh-CN&ie=UTF-8&rlz=1T4GZHZ_zh-CNCN237CN240&q=site%3a{d}",
      "1", "约有", "项符合", "</b>,<b>,约有"},
     {"Yahoo", "{YahooSitemapHost}/search?p={d}&bwm=p", "1", "被收录的网页： 共", "条",
      "共,<strong>,</strong>,被收录的网页：,："},

@@ -40,14 +40,14 @@ QString expandRequest(const char* requestTemplate, const EndpointTable& endpoint
 }
 
 QString resultsTableHead(const EndpointTable& endpoints, const QString& caption) {
-    QString doc = QStringLiteral(
-        "<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>"
-        "<table width='100%' cellpadding='0' cellspacing='1' bgcolor='#EEEEEE'>"
-        "<tr height='25'><td align='center'>搜索引擎</td>");
+    QString doc =
+        QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>"
+                       "<table width='100%' cellpadding='0' cellspacing='1' bgcolor='#EEEEEE'>"
+                       "<tr height='25'><td align='center'>搜索引擎</td>");
     const QString maker = endpoints.base(Endpoint::MakerHost);
     for (const char* logo : kLogoNames)
-        doc += QStringLiteral("<td align='center'><img src='") + maker + QStringLiteral("/images/") +
-               QLatin1String(logo) + QStringLiteral(".gif'></td>");
+        doc += QStringLiteral("<td align='center'><img src='") + maker +
+               QStringLiteral("/images/") + QLatin1String(logo) + QStringLiteral(".gif'></td>");
     doc += QStringLiteral("</tr><tr bgcolor='#FFFFFF' height='25'><td align='center'>") + caption +
            QStringLiteral("</td>");
     return doc;
@@ -59,10 +59,9 @@ QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
     for (const EngineRow& row : kind.engines) {
         yield();
         const QString url = expandRequest(row.requestTemplate, endpoints, d);
-        const QString value = getCountLink(fetcher, url, QString::fromUtf8(row.startMarker),
-                                           QString::fromUtf8(row.endMarker),
-                                           QString::fromUtf8(row.stripList),
-                                           QString::fromUtf8(row.decodeMode));
+        const QString value = getCountLink(
+            fetcher, url, QString::fromUtf8(row.startMarker), QString::fromUtf8(row.endMarker),
+            QString::fromUtf8(row.stripList), QString::fromUtf8(row.decodeMode));
         doc += QStringLiteral("<td align='center'>") + value + QStringLiteral("</td>");
     }
     doc += QStringLiteral("</tr></table>");

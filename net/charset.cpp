@@ -52,9 +52,9 @@ QByteArray encodeGbk(const QString& text) {
     ucnv_setSubstChars(c.get(), "?", 1, &err);
     QByteArray out(text.size() * 2 + 1, Qt::Uninitialized);
     err = U_ZERO_ERROR;
-    const int32_t n =
-        ucnv_fromUChars(c.get(), out.data(), int32_t(out.size()),
-                        reinterpret_cast<const UChar*>(text.constData()), int32_t(text.size()), &err);
+    const int32_t n = ucnv_fromUChars(c.get(), out.data(), int32_t(out.size()),
+                                      reinterpret_cast<const UChar*>(text.constData()),
+                                      int32_t(text.size()), &err);
     out.resize(n);
     return out;
 }

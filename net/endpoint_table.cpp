@@ -58,13 +58,15 @@ void EndpointTable::set(Endpoint e, const QString& base) {
 void EndpointTable::load(const QString& iniPath) {
     QFile f(iniPath);
     if (!f.open(QIODevice::ReadOnly))
-        throw ToolError(QStringLiteral("无法读取端点配置文件 %1：%2").arg(iniPath, f.errorString()));
+        throw ToolError(
+            QStringLiteral("无法读取端点配置文件 %1：%2").arg(iniPath, f.errorString()));
     const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
     QString section;
     for (int i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
         const auto fail = [&](const QString& why) {
-            throw ToolError(QStringLiteral("端点配置文件 %1 第 %2 行：%3").arg(iniPath).arg(i + 1).arg(why));
+            throw ToolError(
+                QStringLiteral("端点配置文件 %1 第 %2 行：%3").arg(iniPath).arg(i + 1).arg(why));
         };
         if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
             continue;
@@ -100,7 +102,9 @@ QString EndpointTable::hostName(Endpoint e) const {
     return host;
 }
 
-QString EndpointTable::name(Endpoint e) { return QString::fromLatin1(kDefaults[size_t(e)].name); }
+QString EndpointTable::name(Endpoint e) {
+    return QString::fromLatin1(kDefaults[size_t(e)].name);
+}
 
 bool EndpointTable::fromName(const QString& name, Endpoint* e) {
     for (const Default& d : kDefaults)

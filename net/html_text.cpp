@@ -1,46 +1,44 @@
 #include "net/html_text.h"
 
-#include "net/tool_error.h"
-
-#include <re2/re2.h>
-
 namespace {
 
-// RE2 runs in time linear in the page: a backtracking engine goes quadratic on a page full of
-// "<script" without a closing tag. Its dot, like the VBScript engine's, takes any character
-// but a line feed, so a block with CR LF line ends is removed whole.
-const RE2& pattern(int which) {
-    static const auto make = [](const char* p) {
-        RE2::Options o;
-        o.set_encoding(RE2::Options::EncodingUTF8);
-        o.set_case_sensitive(true);
-        o.set_dot_nl(false);
-        o.set_log_errors(false);
-        o.set_max_mem(64 << 20);
-        return new RE2(p, o);
-    };
-    static const RE2* const patterns[] = {
-        make("<script(.|\n|\t)+?script>"),
-        make("<style(.|\n|\t)+?style>"),
-        make("<[^>]*>"),
-    };
-    return *patterns[which];
-}
-
-void replaceAll(std::string& s, int which) {
-    const RE2& re = pattern(which);
-    if (!re.ok())
-        throw ToolError(QStringLiteral("正则表达式无效：%1").arg(QString::fromStdString(re.error())));
-    RE2::GlobalReplace(&s, re, "");
+// The three deletions are the regular expressions "<script(.|\n|\t)+?script>",
+// "<style(.|\n|\t)+?style>" and "<[^>]*>", global, case-sensitive. They are simple enough to match
+// with plain searches, which keeps every page linear (a backtracking engine goes quadratic on a
+// page full of unterminated "<script") and runs several times faster than a regex engine:
+// - the dot takes every character but a line feed, and line feed and tab are listed beside it,
+//   so "(.|\n|\t)+?" is one or more of any character, and a block runs from "<script" past at
+//   least one character to the nearest "script>";
+// - the leftmost match starts at the first opening that has a closing after it; when the first
+//   opening has none, no later one has either, so the search ends there;
+// - "<[^>]*>" runs from a "<" to the next ">", across line breaks.
+QString deleteBlocks(const QString& text, QStringView open, QStringView close, qsizetype minInner) {
+    QString out;
+    qsizetype done = 0;
+    for (;;) {
+        const qsizetype start = text.indexOf(open, done);
+        if (start < 0)
+            break;
+        const qsizetype end = text.indexOf(close, start + open.size() + minInner);
+        if (end < 0)
+            break;
+        if (out.isEmpty())
+            out.reserve(text.size());
+        out.append(QStringView(text).mid(done, start - done));
+        done = end + close.size();
+    }
+    if (done == 0)
+        return text;
+    out.append(QStringView(text).mid(done));
+    return out;
 }
 
 } // namespace
 
 QString removeHtml(const QString& html) {
-    std::string s = html.toStdString();
-    for (int which = 0; which < 3; ++which)
-        replaceAll(s, which);
-    return QString::fromStdString(s);
+    QString text = deleteBlocks(html, u"<script", u"script>", 1);
+    text = deleteBlocks(text, u"<style", u"style>", 1);
+    return deleteBlocks(text, u"<", u">", 0);
 }
 
 QString removeBlank(QString& text) {

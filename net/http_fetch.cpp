@@ -45,11 +45,13 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         what = QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）");
         break;
     case CURLE_OPERATION_TIMEDOUT:
-        what = QStringLiteral("请求超时（%1 秒内未完成）")
-                   .arg(std::chrono::duration_cast<std::chrono::seconds>(limits.totalTimeout).count());
+        what =
+            QStringLiteral("请求超时（%1 秒内未完成）")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(limits.totalTimeout).count());
         break;
     case CURLE_TOO_MANY_REDIRECTS:
-        what = QStringLiteral("重定向次数过多（超过 %1 次，可能是重定向循环）").arg(limits.maxRedirects);
+        what = QStringLiteral("重定向次数过多（超过 %1 次，可能是重定向循环）")
+                   .arg(limits.maxRedirects);
         break;
     case CURLE_FILESIZE_EXCEEDED:
         what = QStringLiteral("响应超过 %1 MB 的上限，已中止").arg(limits.maxBodyBytes >> 20);
@@ -77,7 +79,8 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         what = QStringLiteral("请求失败");
         break;
     }
-    const QString why = detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
+    const QString why =
+        detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
     return QStringLiteral("%1：%2（%3）").arg(what, url, why.trimmed());
 }
 

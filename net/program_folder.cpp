@@ -20,8 +20,12 @@ QString path() {
     return p;
 }
 
-void setPath(const QString& folder) { overridden() = QDir(folder).absolutePath(); }
+void setPath(const QString& folder) {
+    overridden() = QDir(folder).absolutePath();
+}
 
-QString file(const QString& relative) { return path() + relative; }
+QString file(const QString& relative) {
+    return path() + relative;
+}
 
 } // namespace program_folder

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   libgl-dev
-  libcurl4-openssl-dev libre2-dev libicu-dev
+  libcurl4-openssl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   python3 fonts-wqy-microhei fonts-noto-cjk
 )

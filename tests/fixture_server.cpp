@@ -53,7 +53,9 @@ void FixtureServer::add(const std::string& path,
     routes_[path] = std::move(produce);
 }
 
-QString FixtureServer::base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+QString FixtureServer::base() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(port_);
+}
 
 QStringList FixtureServer::requests() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -103,4 +105,6 @@ RawServer::~RawServer() {
     thread_.join();
 }
 
-QString RawServer::base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+QString RawServer::base() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(port_);
+}

@@ -51,35 +51,40 @@ protected:
 
 TEST_F(CliSurvey, IndexedPrintsTheDocument) {
     const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"),
-                       QStringLiteral("http://example.cn/")});
+                          QStringLiteral("http://example.cn/")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>")));
+    EXPECT_TRUE(r.out.startsWith(
+        QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>")));
     EXPECT_TRUE(r.out.contains(QStringLiteral("<img src='file:///opt/tessivo/images/yodao.gif'>")));
-    EXPECT_TRUE(r.out.contains(QStringLiteral("<td align='center'>收录数量</td><td align='center'><a href='") +
-                               server.base() + QStringLiteral("/s?wd=site%3Aexample.cn' target='_blank'>1,230</a></td>")));
+    EXPECT_TRUE(r.out.contains(
+        QStringLiteral("<td align='center'>收录数量</td><td align='center'><a href='") +
+        server.base() + QStringLiteral("/s?wd=site%3Aexample.cn' target='_blank'>1,230</a></td>")));
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("</tr></table>\n")));
     EXPECT_EQ(server.requests().size(), 8);
 }
 
 TEST_F(CliSurvey, IndexedJson) {
     const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
-                       QStringLiteral("indexed"), QStringLiteral("example.cn")});
+                          QStringLiteral("indexed"), QStringLiteral("example.cn")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o.value(QStringLiteral("domain")).toString(), QStringLiteral("example.cn"));
-    EXPECT_TRUE(o.value(QStringLiteral("document")).toString().endsWith(QStringLiteral("</tr></table>")));
+    EXPECT_TRUE(
+        o.value(QStringLiteral("document")).toString().endsWith(QStringLiteral("</tr></table>")));
 }
 
 TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
     server.add("/s", {200, "text/html", charset::encodeGbk(QStringLiteral("找到相关网页约12"))});
-    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral("x.cn")});
+    const CliRun r = cli(
+        {QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral("x.cn")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
 }
 
 TEST_F(CliSurvey, AnEmptyDomainRequestsNothing) {
-    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral(" '/' ")});
+    const CliRun r = cli(
+        {QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral(" '/' ")});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.count(u'\n'), 1);
     EXPECT_TRUE(server.requests().isEmpty());
@@ -98,7 +103,8 @@ TEST(Cli, TextCommands) {
 TEST(Cli, HelpAndUsageErrors) {
     CliRun r = cli({QStringLiteral("--help")});
     EXPECT_EQ(r.status, 0);
-    for (const char* c : {"indexed", "urlencode", "page-text", "--endpoints", "--config-dir", "--json"})
+    for (const char* c :
+         {"indexed", "urlencode", "page-text", "--endpoints", "--config-dir", "--json"})
         EXPECT_TRUE(r.out.contains(QLatin1String(c))) << c;
     r = cli({QStringLiteral("indexed"), QStringLiteral("--help")});
     EXPECT_EQ(r.status, 0);
@@ -106,5 +112,7 @@ TEST(Cli, HelpAndUsageErrors) {
     EXPECT_EQ(cli({QStringLiteral("nonsense")}).status, 2);
     EXPECT_EQ(cli({}).status, 2);
     EXPECT_EQ(cli({QStringLiteral("urlencode")}).status, 2);
-    EXPECT_EQ(cli({QStringLiteral("--bogus"), QStringLiteral("urlencode"), QStringLiteral("a")}).status, 2);
+    EXPECT_EQ(
+        cli({QStringLiteral("--bogus"), QStringLiteral("urlencode"), QStringLiteral("a")}).status,
+        2);
 }

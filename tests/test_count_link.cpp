@@ -29,14 +29,13 @@ TEST(CutCount, Cases) {
         {"whole list string removed first", "找到a,b,找到7个", "找到", "个", "a,b,找到", "7"},
         {"empty pieces delete nothing", "找到8个", "找到", "个", ",找到,,", "8"},
         {"commas in the page stay", "找到1,234个", "找到", "个", "找到,约", "1,234"},
-        {"Yahoo's full-width colon and space",
-         "被收录的网页： 共<strong>3,210</strong>条", "被收录的网页： 共", "条",
-         "共,<strong>,</strong>,被收录的网页：,：", "3,210"},
-        {"Youdao's timing comment",
-         "搜索到结果约<!-- RESULT_NO=1 DURATION=0.258 --><B>42</B>条", "搜索到结果", "条",
+        {"Yahoo's full-width colon and space", "被收录的网页： 共<strong>3,210</strong>条",
+         "被收录的网页： 共", "条", "共,<strong>,</strong>,被收录的网页：,：", "3,210"},
+        {"Youdao's timing comment", "搜索到结果约<!-- RESULT_NO=1 DURATION=0.258 --><B>42</B>条",
+         "搜索到结果", "条",
          "搜索到结果约,<!-- RESULT_NO=1 DURATION=0.258 -->,<B>,</B>,搜索到结果约,搜索到结果", "42"},
-        {"Live's full-width parenthesis", "（共 77 条搜索结果）", "（共", "条搜索结果", "（共,（,共",
-         "77"},
+        {"Live's full-width parenthesis", "（共 77 条搜索结果）", "（共", "条搜索结果",
+         "（共,（,共", "77"},
         {"deletion is case-sensitive", "约有<B>9</B>项符合", "约有", "项符合", "</b>,<b>,约有",
          "<B>9</B>"},
     };
@@ -51,8 +50,9 @@ TEST(CutCount, Cases) {
 TEST(CutCount, StartWithoutEndAfterItIsAnError) {
     for (const char* page : {"找到相关网页约12", "篇 找到相关网页约12"}) {
         try {
-            cutCount(QString::fromUtf8(page), QStringLiteral("http://e/s"), QStringLiteral("找到相关网页"),
-                     QStringLiteral("篇"), QStringLiteral("找到相关网页,约"));
+            cutCount(QString::fromUtf8(page), QStringLiteral("http://e/s"),
+                     QStringLiteral("找到相关网页"), QStringLiteral("篇"),
+                     QStringLiteral("找到相关网页,约"));
             ADD_FAILURE() << page;
         } catch (const ToolError& e) {
             EXPECT_TRUE(e.description().contains(QStringLiteral("http://e/s")));

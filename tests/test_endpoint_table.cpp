@@ -37,14 +37,16 @@ TEST(EndpointTable, MakerHostDefaultsToTheProgramFolderAsAFileAddress) {
 
 TEST(EndpointTable, BadFilesAreReportedWithFileAndLine) {
     QTemporaryDir dir;
-    for (const char* bad : {"[endpoints]\nBaiduHost=http://x\n", "[endpoints]\nGoogleHost=javascript:1\n",
-                            "[endpoints]\nGoogleHost\n"}) {
+    for (const char* bad :
+         {"[endpoints]\nBaiduHost=http://x\n", "[endpoints]\nGoogleHost=javascript:1\n",
+          "[endpoints]\nGoogleHost\n"}) {
         EndpointTable t;
         try {
             t.load(writeIni(dir, bad));
             ADD_FAILURE() << bad;
         } catch (const ToolError& e) {
-            EXPECT_TRUE(e.description().contains(QStringLiteral("第 2 行"))) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QStringLiteral("第 2 行")))
+                << e.description().toStdString();
         }
     }
     EXPECT_THROW(EndpointTable().load(dir.filePath(QStringLiteral("missing.ini"))), ToolError);
@@ -53,7 +55,8 @@ TEST(EndpointTable, BadFilesAreReportedWithFileAndLine) {
 TEST(ExpandRequest, FillsEndpointsDomainAndSogouHostName) {
     EndpointTable t;
     t.set(Endpoint::SogouHost, QStringLiteral("http://127.0.0.1:7000"));
-    EXPECT_EQ(expandRequest("{SogouHost}/web?query=link%3A{d}&_asf={SogouHostName}&x=1", t,
-                            QStringLiteral("a{d}.cn")),
-              QStringLiteral("http://127.0.0.1:7000/web?query=link%3Aa{d}.cn&_asf=127.0.0.1:7000&x=1"));
+    EXPECT_EQ(
+        expandRequest("{SogouHost}/web?query=link%3A{d}&_asf={SogouHostName}&x=1", t,
+                      QStringLiteral("a{d}.cn")),
+        QStringLiteral("http://127.0.0.1:7000/web?query=link%3Aa{d}.cn&_asf=127.0.0.1:7000&x=1"));
 }

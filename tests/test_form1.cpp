@@ -84,8 +84,10 @@ TEST_F(Form1Test, StartUpState) {
 
     EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
     EXPECT_EQ(find<WebView>("webLink")->address(), QStringLiteral("about:blank"));
-    EXPECT_TRUE(find<WebView>("WebBrowser1")->address().endsWith(QStringLiteral("/download/vek_1.html")));
-    EXPECT_TRUE(find<WebView>("webUbb_html")->address().endsWith(QStringLiteral("/config/ubb_html.html")));
+    EXPECT_TRUE(
+        find<WebView>("WebBrowser1")->address().endsWith(QStringLiteral("/download/vek_1.html")));
+    EXPECT_TRUE(
+        find<WebView>("webUbb_html")->address().endsWith(QStringLiteral("/config/ubb_html.html")));
     for (const char* hidden : {"lblDay", "Label8", "lblCount", "Label10", "Label16"})
         EXPECT_TRUE(find<QWidget>(hidden)->isHidden()) << hidden;
     EXPECT_EQ(find<QLabel>("lblUrl")->text(),
@@ -104,7 +106,8 @@ TEST_F(Form1Test, FramesSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(Form1Test, SurveyShowsTheTableFromTheScratchFile) {
-    fetcher.pages[QStringLiteral("/s?wd=site%3Aexample.cn")] = QStringLiteral("找到相关网页约1,230篇");
+    fetcher.pages[QStringLiteral("/s?wd=site%3Aexample.cn")] =
+        QStringLiteral("找到相关网页约1,230篇");
     find<QLineEdit>("txtDomain")->setText(QStringLiteral("  http://example.cn/ "));
     find<QPushButton>("cmdQuery")->click();
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join(u'\n').toStdString();
@@ -142,7 +145,8 @@ TEST_F(Form1Test, AFailureShowsTheBoxAndKeepsTheWaitingPage) {
     find<QLineEdit>("txtDomain")->setText(QStringLiteral("example.cn"));
     find<QPushButton>("cmdQuery")->click();
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：无法连接到服务器："))) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：无法连接到服务器：")))
+        << boxes[0].toStdString();
     EXPECT_EQ(fetcher.asked.size(), 3);
     EXPECT_TRUE(find<WebView>("webBBS")->address().endsWith(QStringLiteral("/config/wait.html")));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);

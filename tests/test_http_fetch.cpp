@@ -8,7 +8,9 @@
 
 namespace {
 
-QByteArray gbk(const char* utf8) { return charset::encodeGbk(QString::fromUtf8(utf8)); }
+QByteArray gbk(const char* utf8) {
+    return charset::encodeGbk(QString::fromUtf8(utf8));
+}
 
 QString failureOf(Fetcher& f, const QString& url) {
     try {
@@ -44,13 +46,17 @@ TEST(HttpFetch, OtherModesFollowCharsetThenBomThenUtf8) {
     EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gb2312", "1"), QStringLiteral("網站"));
     EXPECT_EQ(HttpFetch(f, server.base() + "/utf8-bom", "1"), QStringLiteral("条目"));
     EXPECT_EQ(HttpFetch(f, server.base() + "/utf16-bom", "1"), QStringLiteral("a中"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/plain", "1"), QStringLiteral("共 <strong>7</strong> 条"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/plain", "1"),
+              QStringLiteral("共 <strong>7</strong> 条"));
     EXPECT_EQ(HttpFetch(f, server.base() + "/unknown-charset", "1"), QStringLiteral("条"));
 }
 
 TEST(HttpFetch, InvalidBytesBecomeReplacementCharacters) {
     FixtureServer server;
-    server.add("/bad", {200, "text/html; charset=utf-8", QByteArray("a\xFF\xFE" "b\xE4", 5)});
+    server.add("/bad", {200, "text/html; charset=utf-8",
+                        QByteArray("a\xFF\xFE"
+                                   "b\xE4",
+                                   5)});
     server.add("/cut-gbk", {200, "text/html", QByteArray("a\xD6", 2)});
     CurlFetcher f;
     const QString utf8 = HttpFetch(f, server.base() + "/bad", "1");
@@ -129,7 +135,8 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
 
 TEST(HttpFetch, UnknownHostIsDescribedAsSuch) {
     // Resolving a made-up name would ask a DNS server off this machine, so check the text only.
-    const QString m = describeFetchFailure(CURLE_COULDNT_RESOLVE_HOST, false, {}, "Could not resolve host: nowhere.invalid",
+    const QString m = describeFetchFailure(CURLE_COULDNT_RESOLVE_HOST, false, {},
+                                           "Could not resolve host: nowhere.invalid",
                                            QStringLiteral("http://nowhere.invalid/s"));
     EXPECT_TRUE(m.contains(QStringLiteral("找不到服务器")));
     EXPECT_TRUE(m.contains(QStringLiteral("http://nowhere.invalid/s")));

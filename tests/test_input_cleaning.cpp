@@ -10,21 +10,21 @@ TEST(InputCleaning, SiteCases) {
         {"example.cn", "example.cn"},
         {"  example.cn  ", "example.cn"},
         {"http://example.cn/", "example.cn"},
-        {"http://example.cn/news/", "example.cnnews"},  // every slash goes once it ends in one
-        {"example.cn/news", "example.cn/news"},         // no trailing slash: slashes stay
-        {"HTTP://example.cn", "HTTP://example.cn"},     // the scheme test is case-sensitive
+        {"http://example.cn/news/", "example.cnnews"}, // every slash goes once it ends in one
+        {"example.cn/news", "example.cn/news"},        // no trailing slash: slashes stay
+        {"HTTP://example.cn", "HTTP://example.cn"},    // the scheme test is case-sensitive
         {"HTTP://example.cn/", "HTTP:example.cn"},
         {"exa'mple.cn", "example.cn"},
-        {"' example.cn '", " example.cn "},             // spaces are trimmed before apostrophes go
+        {"' example.cn '", " example.cn "}, // spaces are trimmed before apostrophes go
         {"http://http://x.cn", "x.cn"},
-        {"x.cn http://y", "x.cn http://y"},             // only a leading http:// triggers removal
+        {"x.cn http://y", "x.cn http://y"}, // only a leading http:// triggers removal
         {"", ""},
         {"   ", ""},
         {"'", ""},
         {"/", ""},
         {"http://", ""},
         {"http:///", ""},
-        {"\u3000x.cn", "\u3000x.cn"},                   // only U+0020 is trimmed
+        {"\u3000x.cn", "\u3000x.cn"}, // only U+0020 is trimmed
     };
     for (const auto& c : cases)
         EXPECT_EQ(cleanSite(QString::fromUtf8(c.typed)), QString::fromUtf8(c.clean)) << c.typed;

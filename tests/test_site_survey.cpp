@@ -33,8 +33,8 @@ void serveEngines(FixtureServer& s) {
     s.add("/web", {200, "text/html", gbk("找到 321 个")});
     s.add("/q", {200, "text/html", gbk("搜索到约 55 项结果")});
     s.add("/p", {200, "text/html", gbk("<html>no count here</html>")});
-    s.add("/results.aspx", {200, "text/html; charset=utf-8",
-                            QString::fromUtf8("（共 9,876 条搜索结果）").toUtf8()});
+    s.add("/results.aspx",
+          {200, "text/html; charset=utf-8", QString::fromUtf8("（共 9,876 条搜索结果）").toUtf8()});
 }
 
 } // namespace
@@ -45,23 +45,27 @@ TEST(IndexedSurvey, BuildsTheWholeDocumentInEngineOrder) {
     CurlFetcher f;
     const EndpointTable endpoints = allAt(server.base());
     int yields = 0;
-    const QString doc = runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, endpoints,
-                                  [&] { ++yields; });
+    const QString doc =
+        runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, endpoints, [&] { ++yields; });
     const QString b = server.base();
     auto cell = [](const QString& url, const char* v) {
         return "<td align='center'><a href='" + url + "' target='_blank'>" + QString::fromUtf8(v) +
                "</a></td>";
     };
-    QString expected = QStringLiteral(
-        "<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>"
-        "<table width='100%' cellpadding='0' cellspacing='1' bgcolor='#EEEEEE'>"
-        "<tr height='25'><td align='center'>搜索引擎</td>");
-    for (const char* logo : {"baidu", "google", "yahoo", "sogou", "soso", "yodao", "zhongsou", "live"})
+    QString expected =
+        QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>"
+                       "<table width='100%' cellpadding='0' cellspacing='1' bgcolor='#EEEEEE'>"
+                       "<tr height='25'><td align='center'>搜索引擎</td>");
+    for (const char* logo :
+         {"baidu", "google", "yahoo", "sogou", "soso", "yodao", "zhongsou", "live"})
         expected += QStringLiteral("<td align='center'><img src='file:///opt/tessivo/images/") +
                     QLatin1String(logo) + QStringLiteral(".gif'></td>");
-    expected += QStringLiteral("</tr><tr bgcolor='#FFFFFF' height='25'><td align='center'>收录数量</td>");
+    expected +=
+        QStringLiteral("</tr><tr bgcolor='#FFFFFF' height='25'><td align='center'>收录数量</td>");
     expected += cell(b + "/s?wd=site%3Aexample.cn", "1,230");
-    expected += cell(b + "/search?sourceid=navclient&hl=zh-CN&ie=UTF-8&rlz=1T4GZHZ_zh-CNCN237CN240&q=site%3aexample.cn", "4,560");
+    expected += cell(b + "/search?sourceid=navclient&hl=zh-CN&ie=UTF-8&rlz=1T4GZHZ_zh-CNCN237CN240&"
+                         "q=site%3aexample.cn",
+                     "4,560");
     expected += cell(b + "/search?p=example.cn&bwm=p", "789");
     expected += cell(b + "/web?query=site%3Aexample.cn", "321");
     expected += cell(b + "/q?w=site%3Aexample.cn&sc=web&ch=w.ptl&lr=chs", "55");

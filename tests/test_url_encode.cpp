@@ -19,9 +19,9 @@ TEST(URLEncode, Cases) {
         {"%+", "%25%2B"},
         {"\n\t", "%0A%09"},
         {"AbZz09", "AbZz09"},
-        {"€", "%80"},              // GBK's one single byte above 0x7F besides 0xFF
-        {"\U0001F600", "%3F"},     // no GBK code: encoded as "?"
-        {"丂", "%81@"},            // trail byte 0x40 appended as it is
+        {"€", "%80"},          // GBK's one single byte above 0x7F besides 0xFF
+        {"\U0001F600", "%3F"}, // no GBK code: encoded as "?"
+        {"丂", "%81@"},        // trail byte 0x40 appended as it is
     };
     for (const auto& c : cases)
         EXPECT_EQ(URLEncode(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
