@@ -1,9 +1,13 @@
 #include "app/form1.h"
 
 #include "app/busy_pointer.h"
+#include "app/desktop_open.h"
 #include "app/message_box.h"
 #include "app/web_view.h"
+#include "metrics/backlink_survey.h"
+#include "metrics/baidu_period.h"
 #include "metrics/indexed_survey.h"
+#include "metrics/rank_badges.h"
 #include "metrics/scratch_file.h"
 #include "net/input_cleaning.h"
 #include "net/program_folder.h"
@@ -11,6 +15,7 @@
 #include "ui_form1.h"
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QTabBar>
 
 namespace {
@@ -57,6 +62,11 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
 
     connect(ui->cmdQuery, &QPushButton::clicked, this, &Form1::cmdQuery_Click);
     connect(ui->txtDomain, &QLineEdit::returnPressed, this, &Form1::cmdQuery_Click);
+    connect(ui->cmdLink, &QPushButton::clicked, this, &Form1::cmdLink_Click);
+    connect(ui->cmdBaidu, &QPushButton::clicked, this, &Form1::cmdBaidu_Click);
+    connect(ui->cmdPr, &QPushButton::clicked, this, &Form1::cmdPr_Click);
+    ui->lblUrl->setMouseTracking(true);
+    ui->lblUrl->installEventFilter(this);
 
     startUp();
     ui->SSTab1->setCurrentIndex(3);
@@ -78,8 +88,7 @@ void Form1::startUp() {
         ui->webUbb_html->navigate(program_folder::file(QStringLiteral("/config/ubb_html.html")));
 
         ui->cmbBaiDu->clear();
-        for (const char* period : {"全部时间", "最近一天", "最近一周", "最近一月", "最近一年"})
-            ui->cmbBaiDu->addItem(QString::fromUtf8(period));
+        ui->cmbBaiDu->addItems(baiduPeriods());
         ui->cmbBaiDu->setCurrentIndex(0);
 
         ui->LvKeyword->clear();
@@ -144,4 +153,90 @@ void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* vie
         message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
         busy.stop();
     }
+}
+
+void Form1::cmdLink_Click() {
+    runSiteSurvey(kBacklinkSurvey, ui->txtDomain2, ui->webLink);
+}
+
+void Form1::cmdBaidu_Click() {
+    try {
+        const QString d = cleanSite(ui->txtDomain1->text());
+        if (d.isEmpty())
+            return;
+        const BaiduPeriodResult r =
+            runBaiduPeriod(fetcher_, endpoints_, d, ui->cmbBaiDu->currentText());
+        ui->Label7->setText(r.sentence);
+        ui->Label7->adjustSize(); // the sentence is far wider than the label's designed width
+        strBaiduUrl = r.url;
+    } catch (const std::exception& e) {
+        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+    }
+}
+
+void Form1::cmdPr_Click() {
+    const QString d = cleanSite(ui->txtDomainPr->text());
+    if (d.isEmpty())
+        return;
+    BusyPointer busy;
+    busy.start();
+    runRankBadges(fetcher_, endpoints_, d, [this](Badge badge, const QString& caption) {
+        QLabel* label = nullptr;
+        switch (badge) {
+        case Badge::PageRank:
+            label = ui->lblGooglePr;
+            // Only a rank has a badge picture; never build a path out of arbitrary page text.
+            ui->imgGooglePr->setPixmap(
+                isPageRank(caption)
+                    ? QPixmap(program_folder::file(QStringLiteral("/images/google_pr_") + caption +
+                                                   QStringLiteral(".gif")))
+                    : QPixmap());
+            ui->Label16->show();
+            break;
+        case Badge::Alexa:
+            label = ui->lblAlexa;
+            break;
+        case Badge::Sogou:
+            label = ui->lblSogou;
+            break;
+        case Badge::ChinaRank:
+            label = ui->lblChinaRank;
+            break;
+        }
+        label->setText(caption);
+        label->repaint(); // show each rating before the next request blocks the window again
+    });
+}
+
+void Form1::setLinkColour(const QColor& colour) {
+    QPalette p = ui->lblUrl->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        p.setColor(group, QPalette::WindowText, colour);
+    ui->lblUrl->setPalette(p);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->lblUrl) {
+        switch (event->type()) {
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+            setLinkColour(QColor(0xFF, 0, 0));
+            break;
+        case QEvent::Leave:
+            setLinkColour(QColor(0, 0, 0xFF));
+            break;
+        case QEvent::MouseButtonRelease: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton &&
+                ui->lblUrl->rect().contains(mouse->position().toPoint())) {
+                setLinkColour(QColor(0, 0, 0xFF));
+                desktop::openWebAddress(QUrl(strBaiduUrl));
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

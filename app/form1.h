@@ -32,8 +32,17 @@ public:
 
 public slots:
     void cmdQuery_Click();
+    void cmdLink_Click();
+    void cmdBaidu_Click();
+    void cmdPr_Click();
+
+protected:
+    // lblUrl behaves like a hyperlink: red under the pointer, blue once it leaves, and a click
+    // opens strBaiduUrl in the default browser.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setLinkColour(const QColor& colour);
     void startUp();
     void loadArtwork();
     void runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view);

@@ -29,7 +29,10 @@ QString programHelp() {
         "\n"
         "命令：\n");
     for (const Command& c : commands())
-        h += QStringLiteral("  %1 %2\n").arg(QLatin1String(c.name), QLatin1String(c.synopsis));
+        h += QStringLiteral("  %1 %2\n      %3\n")
+                 .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis),
+                      QString::fromUtf8(c.help).section(QStringLiteral("。"), 0, 0) +
+                          QStringLiteral("。"));
     h += QStringLiteral("\n退出状态：0 完成；1 工具出错（标准错误输出“发生错误：…”）；"
                         "2 用法错误或输入被忽略（未发出请求）。\n");
     return h;
@@ -37,7 +40,7 @@ QString programHelp() {
 
 QString commandHelp(const Command& c) {
     return QStringLiteral("用法：tessivo-cli [选项] %1 %2\n\n%3\n")
-        .arg(QLatin1String(c.name), QLatin1String(c.synopsis), QString::fromUtf8(c.help));
+        .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis), QString::fromUtf8(c.help));
 }
 
 int usage(const QString& why) {
@@ -95,8 +98,9 @@ int main(int argc, char** argv) {
             args.removeAt(i--);
         }
     if (args.size() < command->minArgs || args.size() > command->maxArgs)
-        return usage(QStringLiteral("%1 的参数个数不对：%1 %2")
-                         .arg(QLatin1String(command->name), QLatin1String(command->synopsis)));
+        return usage(
+            QStringLiteral("%1 的参数个数不对：%1 %2")
+                .arg(QString::fromUtf8(command->name), QString::fromUtf8(command->synopsis)));
 
     CurlFetcher fetcher;
     try {

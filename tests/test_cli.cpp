@@ -116,3 +116,40 @@ TEST(Cli, HelpAndUsageErrors) {
         cli({QStringLiteral("--bogus"), QStringLiteral("urlencode"), QStringLiteral("a")}).status,
         2);
 }
+
+TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
+    auto gbk = [](const char* t) { return charset::encodeGbk(QString::fromUtf8(t)); };
+    CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("backlinks"),
+                    QStringLiteral("example.cn")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("<td align='center'>外链数量</td>")));
+
+    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("baidu-period"),
+             QStringLiteral("example.cn"), QStringLiteral("--period"), QStringLiteral("最近一周")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("百度在最近 7 日内共收录了 约1,230 个页面\n"));
+    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
+             QStringLiteral("baidu-period"), QStringLiteral("example.cn")});
+    const QJsonObject period = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(period.value(QStringLiteral("sentence")).toString(),
+              QStringLiteral("百度在最近 所有时间 日内共收录了 约1,230 个页面"));
+    EXPECT_TRUE(period.value(QStringLiteral("url"))
+                    .toString()
+                    .endsWith(QStringLiteral("&lm=0&ct=0&ft=&q5=&q6=&tn=baiduadv")));
+    EXPECT_EQ(cli({QStringLiteral("--endpoints"), ini, QStringLiteral("baidu-period"),
+                   QStringLiteral("x.cn"), QStringLiteral("--period"), QStringLiteral("昨天")})
+                  .status,
+              2);
+
+    server.add("/web", {200, "text/html", gbk("<dt>Sogou Rank</dt><dd>5</dd>")});
+    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"), QStringLiteral("badges"),
+             QStringLiteral("example.cn")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject badges = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(badges.value(QStringLiteral("sogou")).toString(), QStringLiteral("5/100"));
+    EXPECT_EQ(badges.value(QStringLiteral("alexa")).toString(), QStringLiteral("-"));
+    EXPECT_EQ(badges.size(), 4);
+    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
+             QStringLiteral("example.cn")});
+    EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 4);
+}

@@ -163,3 +163,98 @@ TEST(DesktopOpen, OnlyWebAddressesAreHandedOn) {
     desktop::setOpener(previous);
     EXPECT_EQ(opened.size(), 2);
 }
+
+TEST_F(Form1Test, BacklinkSurveyGoesToItsOwnView) {
+    find<QLineEdit>("txtDomain2")->setText(QStringLiteral("example.cn"));
+    find<QPushButton>("cmdLink")->click();
+    ASSERT_EQ(fetcher.asked.size(), 8);
+    EXPECT_TRUE(fetcher.asked[0].endsWith(QStringLiteral("/s?wd=domain%3Aexample.cn")));
+    EXPECT_TRUE(find<WebView>("webLink")->address().endsWith(QStringLiteral("/result.html")));
+    EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
+}
+
+TEST_F(Form1Test, BaiduPeriodWritesTheSentenceAndKeepsItOnFailure) {
+    fetcher.pages[QStringLiteral("lm=7&")] = QStringLiteral("找到相关网页约1,234篇");
+    find<QLineEdit>("txtDomain1")->setText(QStringLiteral("http://example.cn/"));
+    find<QComboBox>("cmbBaiDu")->setCurrentIndex(2);
+    auto* label = find<QLabel>("Label7");
+    const QPoint designed = label->pos();
+    find<QPushButton>("cmdBaidu")->click();
+    const QString sentence = QStringLiteral("百度在最近 7 日内共收录了 约1,234 个页面");
+    EXPECT_EQ(label->text(), sentence);
+    EXPECT_GE(label->width(), label->sizeHint().width());
+    EXPECT_EQ(label->pos(), designed); // the label grows to the sentence without moving
+    EXPECT_TRUE(
+        form->strBaiduUrl.contains(QStringLiteral("site%3Aexample.cn&q2=&q3=&q4=&rn=10&lm=7&")));
+    EXPECT_TRUE(boxes.isEmpty());
+
+    const QString url = form->strBaiduUrl;
+    find<QComboBox>("cmbBaiDu")->setCurrentIndex(1); // this page holds no count
+    find<QPushButton>("cmdBaidu")->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：")));
+    EXPECT_EQ(label->text(), sentence);
+    EXPECT_EQ(form->strBaiduUrl, url);
+}
+
+TEST_F(Form1Test, RankBadgesFillTheFourLabels) {
+    fetcher.pages[QStringLiteral("features=Rank")] = QStringLiteral("Rank_1:1:5\r\n");
+    fetcher.pages[QStringLiteral("/web?query=")] = QStringLiteral("<dt>Sogou Rank</dt><dd>42</dd>");
+    fetcher.failOn = QStringLiteral("traffic_details");
+    find<QLineEdit>("txtDomainPr")->setText(QStringLiteral("example.cn"));
+    find<QPushButton>("cmdPr")->click();
+    EXPECT_EQ(find<QLabel>("lblGooglePr")->text(), QStringLiteral("5"));
+    EXPECT_FALSE(find<QLabel>("imgGooglePr")->pixmap().isNull());
+    EXPECT_FALSE(find<QLabel>("Label16")->isHidden());
+    EXPECT_EQ(find<QLabel>("lblAlexa")->text(), QStringLiteral("-"));
+    EXPECT_EQ(find<QLabel>("lblSogou")->text(), QStringLiteral("42/100"));
+    EXPECT_EQ(find<QLabel>("lblChinaRank")->text(), QStringLiteral("-"));
+    EXPECT_EQ(find<QLabel>("lblGooglePr")->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Page text that is not a rank never becomes part of a picture path.
+    fetcher.pages[QStringLiteral("features=Rank")] = QStringLiteral("../../tessivo");
+    find<QPushButton>("cmdPr")->click();
+    EXPECT_EQ(find<QLabel>("lblGooglePr")->text(), QStringLiteral("../../tessivo"));
+    EXPECT_TRUE(find<QLabel>("imgGooglePr")->pixmap().isNull());
+}
+
+TEST_F(Form1Test, EmptyInputStartsNoMetricsTool) {
+    find<QLineEdit>("txtDomainPr")->setText(QStringLiteral("'"));
+    find<QPushButton>("cmdPr")->click();
+    find<QLineEdit>("txtDomain1")->setText(QStringLiteral("/"));
+    find<QPushButton>("cmdBaidu")->click();
+    find<QLineEdit>("txtDomain2")->setText(QStringLiteral(" "));
+    find<QPushButton>("cmdLink")->click();
+    EXPECT_TRUE(fetcher.asked.isEmpty());
+    EXPECT_TRUE(find<QLabel>("Label16")->isHidden());
+    EXPECT_EQ(find<QLabel>("Label7")->text(), QStringLiteral("百度在最近"));
+}
+
+TEST_F(Form1Test, LinkLabelColoursAndClick) {
+    QList<QUrl> opened;
+    const auto previousOpener = desktop::setOpener([&](const QUrl& u) { opened << u; });
+    auto* link = find<QLabel>("lblUrl");
+    auto colour = [&] { return link->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(colour(), QColor(0, 0, 0xC0));
+
+    QTest::mouseClick(link, Qt::LeftButton); // nothing queried yet: nothing opens
+    EXPECT_TRUE(opened.isEmpty());
+
+    QTest::mouseMove(link);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), link->mapToGlobal(QPointF(5, 5)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(link, &move);
+    EXPECT_EQ(colour(), QColor(0xFF, 0, 0));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(link, &leave);
+    EXPECT_EQ(colour(), QColor(0, 0, 0xFF));
+
+    form->strBaiduUrl = QStringLiteral("http://www.baidu.com/s?q1=site%3Aexample.cn&lm=7");
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].toString(), form->strBaiduUrl);
+    EXPECT_FALSE(link->font().underline());
+    desktop::setOpener(previousOpener);
+}

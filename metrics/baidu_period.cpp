@@ -1,0 +1,59 @@
+#include "metrics/baidu_period.h"
+
+#include "net/text_ops.h"
+#include "net/tool_error.h"
+
+namespace {
+
+// Baidu's lm parameter is a number of days; 0 means no limit.
+const struct {
+    const char* text;
+    const char* lm;
+    const char* shown;
+} kPeriods[] = {
+    {"全部时间", "0", "所有时间"}, {"最近一天", "1", "1"},     {"最近一周", "7", "7"},
+    {"最近一月", "30", "30"},      {"最近一年", "360", "360"},
+};
+
+} // namespace
+
+QStringList baiduPeriods() {
+    QStringList texts;
+    for (const auto& p : kPeriods)
+        texts << QString::fromUtf8(p.text);
+    return texts;
+}
+
+BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoints,
+                                 const QString& domain, const QString& periodText) {
+    QString lm;
+    QString shown;
+    for (const auto& p : kPeriods)
+        if (periodText == QString::fromUtf8(p.text)) {
+            lm = QString::fromLatin1(p.lm);
+            shown = QString::fromUtf8(p.shown);
+        }
+    const QString url = endpoints.base(Endpoint::BaiduSearchHost) +
+                        QStringLiteral("/s?q1=site%3A") + domain +
+                        QStringLiteral("&q2=&q3=&q4=&rn=10&lm=") + lm +
+                        QStringLiteral("&ct=0&ft=&q5=&q6=&tn=baiduadv");
+    const QString page = HttpFetch(fetcher, url, QStringLiteral("0"));
+
+    const QString marker = QStringLiteral("找到相关网页");
+    const int p = text::inStr(1, page, marker);
+    if (p == 0)
+        throw ToolError(QStringLiteral("无效的过程调用或参数：百度的页面中没有“找到相关网页”，"
+                                       "无法读出收录数：%1")
+                            .arg(url));
+    const int q = text::inStr(p, page, QStringLiteral("篇"));
+    if (q == 0)
+        throw ToolError(
+            QStringLiteral("无效的过程调用或参数：百度的页面中“找到相关网页”之后没有“篇”，"
+                           "无法读出收录数：%1")
+                .arg(url));
+    // Only the marker goes: "约" and the digit-group commas stay in the count.
+    const QString count = text::removeAll(text::mid(page, p, q - p), marker);
+    return {QStringLiteral("百度在最近 ") + shown + QStringLiteral(" 日内共收录了 ") + count +
+                QStringLiteral(" 个页面"),
+            url};
+}

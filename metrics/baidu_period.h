@@ -1,0 +1,20 @@
+#pragma once
+
+#include "net/endpoint_table.h"
+#include "net/http_fetch.h"
+
+#include <QString>
+#include <QStringList>
+
+// The period texts of the drop-down list, in its order.
+QStringList baiduPeriods();
+
+struct BaiduPeriodResult {
+    QString sentence; // "百度在最近 7 日内共收录了 约1,234 个页面"
+    QString url;      // the request address, for the link label
+};
+
+// How many pages of domain (already cleaned) Baidu indexed within the period. Raises ToolError
+// when the request fails or the page does not hold the count.
+BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoints,
+                                 const QString& domain, const QString& periodText);

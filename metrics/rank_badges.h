@@ -1,0 +1,24 @@
+#pragma once
+
+#include "net/endpoint_table.h"
+#include "net/http_fetch.h"
+
+#include <QString>
+#include <functional>
+
+enum class Badge { PageRank, Alexa, Sogou, ChinaRank };
+
+// The four ratings of domain (already cleaned), fetched in this order; each caption is
+// reported as soon as its page is cut, before the next request. A request that fails outright
+// gives "-" for its rating and the others are still fetched, so this never raises.
+void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
+                   const std::function<void(Badge, const QString& caption)>& report);
+
+// The cutters, one per rating page.
+QString cutPageRank(const QString& body);
+QString cutAlexa(const QString& page);
+QString cutSogouRank(const QString& page);
+QString cutChinaRank(const QString& page);
+
+// Whether a PageRank text is a rank 0 to 10, the only texts a badge picture exists for.
+bool isPageRank(const QString& rank);
