@@ -4,6 +4,7 @@
 #include "app/desktop_open.h"
 #include "app/message_box.h"
 #include "app/web_view.h"
+#include "directories/directory_lists.h"
 #include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
 #include "metrics/indexed_survey.h"
@@ -12,9 +13,11 @@
 #include "net/input_cleaning.h"
 #include "net/program_folder.h"
 #include "net/tool_error.h"
+#include "script/script_conversion.h"
 #include "ui_form1.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QTabBar>
 
@@ -56,6 +59,9 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
         f.setPointSizeF(10.5);
         l->setFont(f);
     }
+    // Columns keep the widths they are given, as in a report list.
+    ui->lvHouse->header()->setStretchLastSection(false);
+    ui->LvKeyword->header()->setStretchLastSection(false);
     ui->webBBS->setRemoteContent(true);
     ui->webLink->setRemoteContent(true);
     loadArtwork();
@@ -65,6 +71,15 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     connect(ui->cmdLink, &QPushButton::clicked, this, &Form1::cmdLink_Click);
     connect(ui->cmdBaidu, &QPushButton::clicked, this, &Form1::cmdBaidu_Click);
     connect(ui->cmdPr, &QPushButton::clicked, this, &Form1::cmdPr_Click);
+    connect(ui->cmdCn_bbs, &QPushButton::clicked, this, &Form1::cmdCn_bbs_Click);
+    connect(ui->cmdCn_Blog, &QPushButton::clicked, this, &Form1::cmdCn_Blog_Click);
+    connect(ui->cmdCn_btoc, &QPushButton::clicked, this, &Form1::cmdCn_btoc_Click);
+    connect(ui->cmdCn_search, &QPushButton::clicked, this, &Form1::cmdCn_search_Click);
+    connect(ui->cmdEn_blog, &QPushButton::clicked, this, &Form1::cmdEn_blog_Click);
+    connect(ui->cmdEn_Search, &QPushButton::clicked, this, &Form1::cmdEn_Search_Click);
+    connect(ui->lvHouse, &QTreeWidget::itemDoubleClicked, this, &Form1::lvHouse_DblClick);
+    connect(ui->cmdStoT, &QPushButton::clicked, this, &Form1::cmdStoT_Click);
+    connect(ui->cmdTtoS, &QPushButton::clicked, this, &Form1::cmdTtoS_Click);
     ui->lblUrl->setMouseTracking(true);
     ui->lblUrl->installEventFilter(this);
 
@@ -239,4 +254,80 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Form1::cmdCn_bbs_Click() {
+    loadDirectory("cn_bbs");
+}
+void Form1::cmdCn_Blog_Click() {
+    loadDirectory("cn_blog");
+}
+void Form1::cmdCn_btoc_Click() {
+    loadDirectory("cn_b2c");
+}
+void Form1::cmdCn_search_Click() {
+    loadDirectory("cn_search");
+}
+void Form1::cmdEn_blog_Click() {
+    loadDirectory("en_blog");
+}
+void Form1::cmdEn_Search_Click() {
+    loadDirectory("en_search");
+}
+
+void Form1::loadDirectory(const char* name) {
+    const DirectoryList& list = *findDirectoryList(QString::fromLatin1(name));
+    try {
+        ui->lvHouse->clear();
+        ui->lvHouse->setColumnCount(0);
+        ui->lvHouse->setHeaderLabels({QStringLiteral("编号"), QString::fromUtf8(list.siteHeader),
+                                      QStringLiteral("网站地址")});
+        ui->lvHouse->setColumnWidth(0, 800 / 15);
+        ui->lvHouse->setColumnWidth(1, 3500 / 15);
+        ui->lvHouse->setColumnWidth(2, 6500 / 15);
+        readDirectoryList(list, [this](const QString& site, const QString& address) {
+            addDatatoLv(site, address);
+        });
+    } catch (const std::exception& e) {
+        message_box::warn(this, describe(e));
+    }
+}
+
+void Form1::addDatatoLv(const QString& strWebSite, const QString& strWebUrl) {
+    BusyPointer busy;
+    busy.start();
+    auto* row = new QTreeWidgetItem(ui->lvHouse);
+    row->setText(0, QString::number(ui->lvHouse->topLevelItemCount()));
+    row->setText(1, strWebSite);
+    row->setText(2, strWebUrl);
+}
+
+void Form1::lvHouse_DblClick() {
+    const QTreeWidgetItem* row = ui->lvHouse->currentItem();
+    if (!row)
+        return;
+    // A list file is data from disk: hand only web addresses to the system's opener.
+    const QString address = webAddressOf(row->text(2));
+    if (!address.isEmpty())
+        desktop::openWebAddress(QUrl(address));
+}
+
+void Form1::cmdStoT_Click() {
+    convertScript(true);
+}
+void Form1::cmdTtoS_Click() {
+    convertScript(false);
+}
+
+void Form1::convertScript(bool toTraditional) {
+    try {
+        const ScriptConversion c =
+            ::convertScript(toTraditional ? ScriptDirection::SimplifiedToTraditional
+                                          : ScriptDirection::TraditionalToSimplified,
+                            ui->txtChangeS->toPlainText());
+        if (c.converted)
+            ui->txtChangeResult->setPlainText(c.result);
+    } catch (const std::exception& e) {
+        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+    }
 }

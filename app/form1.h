@@ -35,6 +35,19 @@ public slots:
     void cmdLink_Click();
     void cmdBaidu_Click();
     void cmdPr_Click();
+    void cmdCn_bbs_Click();
+    void cmdCn_Blog_Click();
+    void cmdCn_btoc_Click();
+    void cmdCn_search_Click();
+    void cmdEn_blog_Click();
+    void cmdEn_Search_Click();
+    void lvHouse_DblClick();
+    void cmdStoT_Click();
+    void cmdTtoS_Click();
+
+public:
+    // Appends one row to lvHouse: its number, the site name and the address.
+    void addDatatoLv(const QString& strWebSite, const QString& strWebUrl);
 
 protected:
     // lblUrl behaves like a hyperlink: red under the pointer, blue once it leaves, and a click
@@ -46,6 +59,8 @@ private:
     void startUp();
     void loadArtwork();
     void runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view);
+    void loadDirectory(const char* name);
+    void convertScript(bool toTraditional);
 
     std::unique_ptr<Ui::Form1> ui;
     Fetcher& fetcher_;

@@ -17,7 +17,8 @@ void CliContext::printJson(const QJsonObject& object) const {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> v;
-        for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands()})
+        for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
+                          directoriesCommands(), scriptCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

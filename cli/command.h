@@ -39,6 +39,8 @@ std::vector<Command> netCommands();
 std::vector<Command> metricsCommands();
 std::vector<Command> rankCommands();
 std::vector<Command> researchCommands();
+std::vector<Command> directoriesCommands();
+std::vector<Command> scriptCommands();
 
 // The cleaned domain, or a UsageError saying that nothing was requested.
 QString requireSite(const QString& typed);

@@ -9,7 +9,7 @@ packages=(
   libgl-dev
   libcurl4-openssl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  python3 fonts-wqy-microhei fonts-noto-cjk
+  python3 fonts-wqy-microhei fonts-noto-cjk opencc
 )
 
 missing=()

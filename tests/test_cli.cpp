@@ -2,6 +2,7 @@
 #include "net/charset.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -152,4 +153,34 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
              QStringLiteral("example.cn")});
     EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 4);
+}
+
+TEST(Cli, DirectoryAndConvert) {
+    CliRun r = cli({QStringLiteral("directory"), QStringLiteral("cn_bbs")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList first = r.out.split(u'\n').front().split(u'\t');
+    ASSERT_EQ(first.size(), 3);
+    EXPECT_EQ(first[0], QStringLiteral("1"));
+    EXPECT_TRUE(first[2].startsWith(QStringLiteral("http")));
+
+    r = cli({QStringLiteral("--json"), QStringLiteral("directory"), QStringLiteral("cn_b2c")});
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o.value(QStringLiteral("header")).toString(), QStringLiteral("论坛网站名称"));
+    EXPECT_GE(o.value(QStringLiteral("rows")).toArray().size(), 20);
+    EXPECT_EQ(cli({QStringLiteral("directory"), QStringLiteral("nope")}).status, 2);
+
+    r = cli({QStringLiteral("convert"), QStringLiteral("s2t"), QStringLiteral("发展国家")});
+    EXPECT_EQ(r.out, QStringLiteral("發展國家\n"));
+    r = cli({QStringLiteral("--json"), QStringLiteral("convert"), QStringLiteral("t2s")},
+            QStringLiteral("這個國家\n").toUtf8());
+    EXPECT_EQ(
+        QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("result")).toString(),
+        QStringLiteral("这个国家"));
+
+    QTemporaryDir empty;
+    r = cli({QStringLiteral("--config-dir"), empty.path(), QStringLiteral("convert"),
+             QStringLiteral("s2t"), QStringLiteral("国")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("fanti.txt")));
 }

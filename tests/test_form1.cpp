@@ -4,6 +4,7 @@
 #include "app/web_view.h"
 #include "metrics/scratch_file.h"
 #include "net/charset.h"
+#include "net/program_folder.h"
 #include "net/tool_error.h"
 
 #include <QComboBox>
@@ -12,8 +13,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -257,4 +260,87 @@ TEST_F(Form1Test, LinkLabelColoursAndClick) {
     EXPECT_EQ(opened[0].toString(), form->strBaiduUrl);
     EXPECT_FALSE(link->font().underline());
     desktop::setOpener(previousOpener);
+}
+
+TEST_F(Form1Test, DirectoryButtonsFillTheListView) {
+    auto* lv = find<QTreeWidget>("lvHouse");
+    find<QPushButton>("cmdCn_btoc")->click();
+    ASSERT_EQ(lv->columnCount(), 3);
+    EXPECT_EQ(lv->headerItem()->text(0), QStringLiteral("编号"));
+    EXPECT_EQ(lv->headerItem()->text(1), QStringLiteral("论坛网站名称"));
+    EXPECT_EQ(lv->headerItem()->text(2), QStringLiteral("网站地址"));
+    EXPECT_EQ(lv->columnWidth(2), 6500 / 15);
+    const int rows = lv->topLevelItemCount();
+    EXPECT_GE(rows, 20);
+    EXPECT_EQ(lv->topLevelItem(rows - 1)->text(0), QString::number(rows));
+    find<QPushButton>("cmdCn_btoc")->click(); // the same list twice shows it once
+    EXPECT_EQ(lv->topLevelItemCount(), rows);
+    find<QPushButton>("cmdCn_bbs")->click();
+    EXPECT_TRUE(lv->topLevelItem(0)->text(2).startsWith(QStringLiteral("http")));
+    EXPECT_FALSE(lv->topLevelItem(0)->text(1).startsWith(QStringLiteral("http")));
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Test, DoubleClickOpensOnlyWebAddresses) {
+    QList<QUrl> opened;
+    const auto previousOpener = desktop::setOpener([&](const QUrl& u) { opened << u; });
+    auto* lv = find<QTreeWidget>("lvHouse");
+    form->lvHouse_DblClick(); // no rows: nothing happens
+    form->addDatatoLv(QStringLiteral("百度"), QStringLiteral("www.baidu.com"));
+    form->addDatatoLv(QStringLiteral("坏"), QStringLiteral("file:///etc/passwd"));
+    EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("2"));
+    lv->setCurrentItem(lv->topLevelItem(0));
+    form->lvHouse_DblClick();
+    lv->setCurrentItem(lv->topLevelItem(1));
+    form->lvHouse_DblClick();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl(QStringLiteral("http://www.baidu.com")));
+    EXPECT_TRUE(boxes.isEmpty());
+    desktop::setOpener(previousOpener);
+}
+
+TEST_F(Form1Test, ConversionButtons) {
+    auto* in = find<QPlainTextEdit>("txtChangeS");
+    auto* out = find<QPlainTextEdit>("txtChangeResult");
+    in->setPlainText(QStringLiteral(" 国家发展 "));
+    find<QPushButton>("cmdStoT")->click();
+    EXPECT_EQ(out->toPlainText(), QStringLiteral("國家發展"));
+    in->setPlainText(out->toPlainText());
+    find<QPushButton>("cmdTtoS")->click();
+    EXPECT_EQ(out->toPlainText(), QStringLiteral("国家发展"));
+    in->setPlainText(QStringLiteral("   "));
+    find<QPushButton>("cmdStoT")->click();
+    EXPECT_EQ(out->toPlainText(), QStringLiteral("国家发展"));
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+// A program folder whose config/ lacks the data files.
+class Form1WithoutData : public Form1Test {
+protected:
+    void SetUp() override {
+        program_folder::setPath(empty.path());
+        Form1Test::SetUp();
+    }
+    void TearDown() override {
+        Form1Test::TearDown();
+        program_folder::setPath(QCoreApplication::applicationDirPath());
+    }
+    QTemporaryDir empty;
+};
+
+TEST_F(Form1WithoutData, MissingFilesShowTheBox) {
+    find<QPushButton>("cmdEn_blog")->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(boxes[0].startsWith(QStringLiteral("发生错误："))); // the description alone
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("en_blog.ini")));
+    auto* lv = find<QTreeWidget>("lvHouse");
+    EXPECT_EQ(lv->columnCount(), 3);
+    EXPECT_EQ(lv->headerItem()->text(1), QStringLiteral("博客网站名称"));
+    EXPECT_EQ(lv->topLevelItemCount(), 0);
+
+    find<QPushButton>("cmdTtoS")->click(); // even with nothing to convert
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[1].startsWith(QStringLiteral("发生错误：")));
+    EXPECT_TRUE(boxes[1].contains(QStringLiteral("fanti.txt")));
 }

@@ -1,0 +1,93 @@
+#include <QApplication>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <gtest/gtest.h>
+
+// The converter pages that ship in config/, driven in the real browser engine.
+namespace {
+
+class Page {
+public:
+    explicit Page(const char* file) {
+        QEventLoop wait;
+        bool ok = false;
+        QObject::connect(&page_, &QWebEnginePage::loadFinished, &wait, [&](bool done) {
+            ok = done;
+            wait.quit();
+        });
+        QTimer::singleShot(30000, &wait, &QEventLoop::quit);
+        page_.load(QUrl::fromLocalFile(QStringLiteral(TESSIVO_SOURCE_DIR "/config/") +
+                                       QLatin1String(file)));
+        wait.exec();
+        loaded_ = ok;
+    }
+
+    bool loaded() const { return loaded_; }
+
+    QVariant run(const QString& script) {
+        QEventLoop wait;
+        QVariant result;
+        page_.runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            wait.quit();
+        });
+        QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+        wait.exec();
+        return result;
+    }
+
+    QString convert(const QString& input) {
+        const QString literal = QString::fromUtf8(
+            QJsonDocument::fromVariant(QVariantList{input}).toJson(QJsonDocument::Compact));
+        return run(QStringLiteral("convert(%1[0])").arg(literal)).toString();
+    }
+
+private:
+    QWebEnginePage page_;
+    bool loaded_ = false;
+};
+
+} // namespace
+
+TEST(ConverterPages, HtmlToJs) {
+    Page p("html_js.html");
+    ASSERT_TRUE(p.loaded());
+    EXPECT_EQ(p.convert(QStringLiteral("<p class=\"a\">中文</p>")),
+              QStringLiteral("document.write(\"<p class=\\\"a\\\">中文<\\/p>\");"));
+    // The snippet must run and write back exactly the input.
+    const QString html = QStringLiteral("<b>a\\b</b>\n<script>x</script>");
+    const QString snippet = p.convert(html);
+    EXPECT_EQ(p.run(QStringLiteral(
+                        "(function(){var out='';var "
+                        "document={write:function(s){out+=(out?'\\n':'')+s;}};%1;return out;})()")
+                        .arg(snippet))
+                  .toString(),
+              html);
+}
+
+TEST(ConverterPages, HtmlToUbb) {
+    Page p("html_ubb.html");
+    ASSERT_TRUE(p.loaded());
+    EXPECT_EQ(p.convert(QStringLiteral("<b>粗</b><br><a href=\"http://x.cn\">链接</a>")),
+              QStringLiteral("[b]粗[/b]\n[url=http://x.cn]链接[/url]"));
+    EXPECT_EQ(p.convert(QStringLiteral("&lt;tag&gt; &amp;")), QStringLiteral("<tag> &"));
+}
+
+TEST(ConverterPages, UbbToHtml) {
+    Page p("ubb_html.html");
+    ASSERT_TRUE(p.loaded());
+    EXPECT_EQ(p.convert(QStringLiteral("[b]粗[/b]\n[url=http://x.cn]链接[/url]")),
+              QStringLiteral("<b>粗</b><br><a href=\"http://x.cn\" target=\"_blank\">链接</a>"));
+    const QString hostile =
+        p.convert(QStringLiteral("<script>alert(1)</script>[url=javascript:alert(1)]x[/url]"));
+    EXPECT_FALSE(hostile.contains(QStringLiteral("<script")));
+    EXPECT_FALSE(hostile.contains(QStringLiteral("href=\"javascript")));
+}
+
+TEST(LocalPages, AllLoad) {
+    for (const char* file : {"wait.html", "html.html"})
+        EXPECT_TRUE(Page(file).loaded()) << file;
+}
