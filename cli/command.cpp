@@ -6,8 +6,9 @@
 #include <cstdio>
 
 void CliContext::print(const QString& text) const {
-    const QByteArray bytes = text.toUtf8() + '\n';
+    const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fputc('\n', stdout);
 }
 
 void CliContext::printJson(const QJsonObject& object) const {

@@ -2,40 +2,106 @@
 
 #include "script/script_conversion.h"
 
-#include <QFile>
+#include <QStringDecoder>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+bool isBlankEnd(QChar c) {
+    return c == u' ' || c == u'\r' || c == u'\n';
+}
+
+// Converts standard input piece by piece, so a large file neither waits for nor holds the
+// whole text. The window trims spaces from both ends; here, in addition, the line end that
+// closes piped input is not part of the text. So leading spaces are skipped, and a trailing
+// run of spaces and line ends is held back until more text follows it. Returns whether any
+// text was converted.
+bool convertStream(std::FILE* in, const ScriptConverter& converter,
+                   const std::function<void(const QString&)>& write) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    std::vector<char> bytes(1 << 16);
+    QString pending;
+    QString out;
+    bool started = false;
+    bool converted = false;
+    const auto put = [&](QStringView text) {
+        out.clear();
+        converter.convert(text, out);
+        if (!out.isEmpty()) {
+            write(out);
+            converted = true;
+        }
+    };
+    size_t n = 0;
+    while ((n = std::fread(bytes.data(), 1, bytes.size(), in)) > 0) {
+        const QString text = utf8(QByteArrayView(bytes.data(), qsizetype(n)));
+        QStringView piece(text);
+        if (!started) {
+            while (!piece.isEmpty() && piece.front() == u' ')
+                piece = piece.mid(1);
+            started = !piece.isEmpty();
+        }
+        qsizetype end = piece.size();
+        while (end > 0 && isBlankEnd(piece[end - 1]))
+            --end;
+        if (end > 0) {
+            put(pending);
+            pending.clear();
+            put(piece.left(end));
+        }
+        pending += piece.mid(end);
+    }
+    if (pending.endsWith(u'\n'))
+        pending.chop(pending.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
+    while (pending.endsWith(u' '))
+        pending.chop(1);
+    put(pending);
+    return converted;
+}
+
+} // namespace
 
 std::vector<Command> scriptCommands() {
     return {
         {"convert", "s2t|t2s [TEXT]",
          "简繁转换：s2t 简体到繁体，t2s 繁体到简体，逐字查 config/jianti.txt 与 config/fanti.txt。"
-         "没有 TEXT 时读标准输入（UTF-8）。打印结果；输入去掉首尾空格后为空时不打印。"
+         "没有 TEXT "
+         "时读标准输入（UTF-8，末尾的换行不算在内）。打印结果；去掉首尾空格后为空时不转换。"
          "--json：{\"result\": …}。",
          1, 2,
          [](CliContext& ctx, const QStringList& args) {
              if (args[0] != u"s2t" && args[0] != u"t2s")
                  throw UsageError{QStringLiteral("方向应为 s2t 或 t2s")};
-             QString text;
+             const auto direction = args[0] == u"s2t" ? ScriptDirection::SimplifiedToTraditional
+                                                      : ScriptDirection::TraditionalToSimplified;
+             QString result;
+             bool converted = false;
              if (args.size() > 1) {
-                 text = args[1];
+                 const ScriptConversion c = convertScript(direction, args[1]);
+                 converted = c.converted;
+                 result = c.result;
              } else {
-                 QFile in;
-                 if (!in.open(stdin, QIODevice::ReadOnly))
-                     throw UsageError{QStringLiteral("无法读取标准输入")};
-                 text = QString::fromUtf8(in.readAll());
-                 // The line end that closes piped input is not part of the text.
-                 if (text.endsWith(u'\n'))
-                     text.chop(text.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
+                 const ScriptConverter converter = ScriptConverter::fromTables(direction);
+                 converted = convertStream(stdin, converter, [&](const QString& piece) {
+                     if (ctx.json) {
+                         result += piece;
+                     } else {
+                         const QByteArray bytes = piece.toUtf8();
+                         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+                     }
+                 });
+                 if (converted && !ctx.json) {
+                     std::fputc('\n', stdout);
+                     return;
+                 }
              }
-             const ScriptConversion c =
-                 convertScript(args[0] == u"s2t" ? ScriptDirection::SimplifiedToTraditional
-                                                 : ScriptDirection::TraditionalToSimplified,
-                               text);
-             if (!c.converted)
+             if (!converted)
                  throw UsageError{QStringLiteral("输入去掉首尾空格后为空，没有可转换的文字")};
              if (ctx.json)
-                 ctx.printJson({{QStringLiteral("result"), c.result}});
+                 ctx.printJson({{QStringLiteral("result"), result}});
              else
-                 ctx.print(c.result);
+                 ctx.print(result);
          }},
     };
 }

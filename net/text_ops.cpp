@@ -42,7 +42,7 @@ QString trimSpaces(const QString& s) {
         ++b;
     while (e > b && s[e - 1] == u' ')
         --e;
-    return s.mid(b, e - b);
+    return b == 0 && e == s.size() ? s : s.mid(b, e - b);
 }
 
 } // namespace text

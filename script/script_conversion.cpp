@@ -4,8 +4,6 @@
 #include "net/text_file.h"
 #include "net/text_ops.h"
 
-#include <QHash>
-
 namespace {
 
 // A table is the last line of its file.
@@ -16,31 +14,44 @@ QString readTable(const char* file) {
 
 } // namespace
 
-QString convertWithTables(const QString& text, const QString& from, const QString& to) {
-    // First positions, so a lookup costs the same whatever the table's length.
-    QHash<char16_t, qsizetype> position;
-    position.reserve(from.size());
+ScriptConverter::ScriptConverter(const QString& from, const QString& to)
+    : position_(0x10000, -1), to_(to) {
     for (qsizetype i = from.size() - 1; i >= 0; --i)
-        position.insert(from[i].unicode(), i);
-    QString out;
-    out.reserve(text.size());
+        position_[from[i].unicode()] = i;
+}
+
+ScriptConverter ScriptConverter::fromTables(ScriptDirection direction) {
+    const QString traditional = readTable("/config/fanti.txt");
+    const QString simplified = readTable("/config/jianti.txt");
+    return direction == ScriptDirection::SimplifiedToTraditional
+               ? ScriptConverter(simplified, traditional)
+               : ScriptConverter(traditional, simplified);
+}
+
+void ScriptConverter::convert(QStringView text, QString& out) const {
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    QChar* o = out.data() + start;
     for (const QChar c : text) {
-        const auto it = position.constFind(c.unicode());
-        if (it == position.cend())
-            out.append(c);
-        else if (*it < to.size())
-            out.append(to[*it]);
+        const qsizetype at = position_[c.unicode()];
+        if (at < 0)
+            *o++ = c;
+        else if (at < to_.size())
+            *o++ = to_[at];
     }
+    out.truncate(o - out.constData());
+}
+
+QString ScriptConverter::convert(QStringView text) const {
+    QString out;
+    convert(text, out);
     return out;
 }
 
 ScriptConversion convertScript(ScriptDirection direction, const QString& text) {
-    const QString traditional = readTable("/config/fanti.txt");
-    const QString simplified = readTable("/config/jianti.txt");
+    const ScriptConverter converter = ScriptConverter::fromTables(direction);
     const QString input = text::trimSpaces(text);
     if (input.isEmpty())
         return {};
-    return {true, direction == ScriptDirection::SimplifiedToTraditional
-                      ? convertWithTables(input, simplified, traditional)
-                      : convertWithTables(input, traditional, simplified)};
+    return {true, converter.convert(input)};
 }

@@ -177,6 +177,26 @@ TEST(Cli, DirectoryAndConvert) {
         QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("result")).toString(),
         QStringLiteral("这个国家"));
 
+    // Standard input is converted in pieces; trimming and the closing line end work across them.
+    const struct {
+        QByteArray in;
+        const char* out;
+    } piped[] = {
+        {"  国 \r\n", "國\n"},
+        {"国\n\n", "國\n\n"},
+        {"国\n \n", "國\n\n"},
+        {QByteArray(70000, ' ') + "国" + QByteArray(70000, ' ') + "发\n", nullptr},
+    };
+    for (const auto& p : piped) {
+        r = cli({QStringLiteral("convert"), QStringLiteral("s2t")}, p.in);
+        EXPECT_EQ(r.status, 0);
+        const QString expected =
+            p.out ? QString::fromUtf8(p.out)
+                  : QStringLiteral("國") + QString(70000, u' ') + QStringLiteral("發\n");
+        EXPECT_EQ(r.out, expected) << p.in.left(20).toStdString();
+    }
+    EXPECT_EQ(cli({QStringLiteral("convert"), QStringLiteral("s2t")}, "   \n").status, 2);
+
     QTemporaryDir empty;
     r = cli({QStringLiteral("--config-dir"), empty.path(), QStringLiteral("convert"),
              QStringLiteral("s2t"), QStringLiteral("国")});
