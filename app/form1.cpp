@@ -13,6 +13,8 @@
 #include "net/input_cleaning.h"
 #include "net/program_folder.h"
 #include "net/tool_error.h"
+#include "research/keyword_density.h"
+#include "research/related_search.h"
 #include "script/script_conversion.h"
 #include "ui_form1.h"
 
@@ -71,6 +73,8 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     connect(ui->cmdLink, &QPushButton::clicked, this, &Form1::cmdLink_Click);
     connect(ui->cmdBaidu, &QPushButton::clicked, this, &Form1::cmdBaidu_Click);
     connect(ui->cmdPr, &QPushButton::clicked, this, &Form1::cmdPr_Click);
+    connect(ui->cmdRelateAndIndex, &QPushButton::clicked, this, &Form1::cmdRelateAndIndex_Click);
+    connect(ui->cmdFrequency, &QPushButton::clicked, this, &Form1::cmdFrequency_Click);
     connect(ui->cmdCn_bbs, &QPushButton::clicked, this, &Form1::cmdCn_bbs_Click);
     connect(ui->cmdCn_Blog, &QPushButton::clicked, this, &Form1::cmdCn_Blog_Click);
     connect(ui->cmdCn_btoc, &QPushButton::clicked, this, &Form1::cmdCn_btoc_Click);
@@ -328,6 +332,51 @@ void Form1::convertScript(bool toTraditional) {
         if (c.converted)
             ui->txtChangeResult->setPlainText(c.result);
     } catch (const std::exception& e) {
+        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+    }
+}
+
+void Form1::cmdRelateAndIndex_Click() {
+    const QString keyword = cleanKeyword(ui->txtRelateKeyWord->text());
+    if (keyword.isEmpty())
+        return;
+    BusyPointer busy;
+    busy.start();
+    try {
+        runRelatedSearch(fetcher_, endpoints_, keyword, ui->LvKeyword->topLevelItemCount(),
+                         [this](const KeywordRow& row) {
+                             new QTreeWidgetItem(ui->LvKeyword, row.columns());
+                             ui->LvKeyword->repaint(); // each row shows as soon as it is made
+                         });
+        busy.stop();
+    } catch (const std::exception& e) {
+        busy.stop(); // the pointer comes back before the box
+        message_box::warn(this, describe(e));
+    }
+}
+
+void Form1::cmdFrequency_Click() {
+    const QString address = cleanKeyword(ui->txtSearchPage->text());
+    const QString keyword = cleanKeyword(ui->txtSearchKeyWord->text());
+    if (address.isEmpty() || keyword.isEmpty())
+        return;
+    BusyPointer busy;
+    busy.start();
+    try {
+        const KeywordDensity d = runKeywordDensity(fetcher_, address, keyword);
+        ui->txtPageContent->setPlainText(d.pageText);
+        ui->lblLenTotal->setText(d.captions.lenTotal);
+        ui->lblLenKeyword->setText(d.captions.lenKeyword);
+        ui->lblFrequency->setText(d.captions.frequency);
+        ui->lblLenKeyWordTotal->setText(d.captions.lenKeyWordTotal);
+        ui->lblFrequencyResult->setText(d.captions.frequencyResult);
+        // The captions outgrow the labels' designed widths; let them grow, without moving.
+        for (QLabel* l : {ui->lblLenTotal, ui->lblLenKeyword, ui->lblFrequency,
+                          ui->lblLenKeyWordTotal, ui->lblFrequencyResult})
+            l->adjustSize();
+        busy.stop();
+    } catch (const std::exception& e) {
+        busy.stop();
         message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
     }
 }

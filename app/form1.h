@@ -35,6 +35,8 @@ public slots:
     void cmdLink_Click();
     void cmdBaidu_Click();
     void cmdPr_Click();
+    void cmdRelateAndIndex_Click();
+    void cmdFrequency_Click();
     void cmdCn_bbs_Click();
     void cmdCn_Blog_Click();
     void cmdCn_btoc_Click();

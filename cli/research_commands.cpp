@@ -1,3 +1,79 @@
 #include "cli/command.h"
 
-std::vector<Command> researchCommands() { return {}; }
+#include "net/input_cleaning.h"
+#include "net/tool_error.h"
+#include "research/keyword_density.h"
+#include "research/related_search.h"
+
+#include <QJsonArray>
+
+namespace {
+
+QString requireCleaned(const QString& typed, const char* what) {
+    const QString cleaned = cleanKeyword(typed);
+    if (cleaned.isEmpty())
+        throw UsageError{QStringLiteral("%1清理后为空（去掉两端空格和撇号），未发出任何请求")
+                             .arg(QString::fromUtf8(what))};
+    return cleaned;
+}
+
+void related(CliContext& ctx, const QString& typed) {
+    const QString keyword = requireCleaned(typed, "关键词");
+    QJsonArray rows;
+    auto printJson = [&] { ctx.printJson({{QStringLiteral("rows"), rows}}); };
+    try {
+        runRelatedSearch(ctx.fetcher, ctx.endpoints, keyword, 0, [&](const KeywordRow& row) {
+            if (ctx.json)
+                rows.append(QJsonArray::fromStringList(row.columns()));
+            else
+                ctx.print(row.columns().join(u'\t'));
+        });
+    } catch (const ToolError&) {
+        // The rows made before the failure stay, as they do in the window's list.
+        if (ctx.json)
+            printJson();
+        throw;
+    }
+    if (ctx.json)
+        printJson();
+}
+
+void density(CliContext& ctx, const QString& typedAddress, const QString& typedKeyword) {
+    // The address is cleaned exactly like the keyword: spaces trimmed, apostrophes deleted.
+    const QString address = requireCleaned(typedAddress, "网址");
+    const QString keyword = requireCleaned(typedKeyword, "关键词");
+    const KeywordDensity d = runKeywordDensity(ctx.fetcher, address, keyword);
+    if (ctx.json) {
+        ctx.printJson({{QStringLiteral("text"), d.pageText},
+                       {QStringLiteral("page_length"), qint64(d.pageLength)},
+                       {QStringLiteral("keyword_length"), qint64(d.keywordLength)},
+                       {QStringLiteral("frequency"), qint64(d.frequency)},
+                       {QStringLiteral("keyword_total_length"), qint64(d.keywordTotalLength)},
+                       {QStringLiteral("density"), d.density}});
+        return;
+    }
+    for (const QString& caption : {d.captions.lenTotal, d.captions.lenKeyword, d.captions.frequency,
+                                   d.captions.lenKeyWordTotal, d.captions.frequencyResult})
+        ctx.print(caption);
+    ctx.print(d.pageText);
+}
+
+} // namespace
+
+std::vector<Command> researchCommands() {
+    return {
+        {"related", "KEYWORD",
+         "相关搜索和百度指数：先查 KEYWORD 的百度指数（当日、一周、一月、一季关注），再查百度"
+         "结果页“相关搜索”中每个相关关键词的指数。每个关键词打印一行：编号、关键词和四个关注度，"
+         "以制表符分隔。出错时先打印已查到的行，再报告错误。--json：{\"rows\": [[编号, 关键词, "
+         "当日, 一周, 一月, 一季], …]}，全为字符串。",
+         1, 1, [](CliContext& ctx, const QStringList& args) { related(ctx, args[0]); }},
+        {"density", "URL KEYWORD",
+         "关键词密度：取回 URL 的网页（没有“http://”时在前面加上），去掉 <body 之前的部分、脚本、"
+         "样式、标签和空白，统计 KEYWORD 在其中出现的次数（区分大小写，网页文字已转为小写）。"
+         "打印五行结果（页面代码总长度、关键字符串长度、关键字出现频率、关键字符总长度、"
+         "密度结果计算，长度均为 GBK 字节数），再打印网页文字。--json：{\"text\", \"page_length\", "
+         "\"keyword_length\", \"frequency\", \"keyword_total_length\", \"density\"}。",
+         2, 2, [](CliContext& ctx, const QStringList& args) { density(ctx, args[0], args[1]); }},
+    };
+}

@@ -29,11 +29,11 @@ class FakeFetcher : public Fetcher {
 public:
     HttpResponse get(const QString& url) override {
         asked << url;
+        if (!failOn.isEmpty() && url.contains(failOn))
+            throw ToolError(QStringLiteral("无法连接到服务器：") + url);
         for (const auto& [fragment, body] : pages)
             if (url.contains(fragment))
                 return {charset::encodeGbk(body), "text/html; charset=gbk"};
-        if (!failOn.isEmpty() && url.contains(failOn))
-            throw ToolError(QStringLiteral("无法连接到服务器：") + url);
         return {"nothing", "text/html"};
     }
     std::map<QString, QString> pages;
@@ -343,4 +343,52 @@ TEST_F(Form1WithoutData, MissingFilesShowTheBox) {
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_TRUE(boxes[1].startsWith(QStringLiteral("发生错误：")));
     EXPECT_TRUE(boxes[1].contains(QStringLiteral("fanti.txt")));
+}
+
+TEST_F(Form1Test, RelatedSearchesAppendNumberedRows) {
+    fetcher.pages[QStringLiteral("/s?wd=")] = QStringLiteral(
+        "相关搜索<table><tr><td><a href=\"/1\">alpha</a></td><td><a href=\"/2\">beta</a></td>"
+        "</tr></table>");
+    fetcher.pages[QStringLiteral("word.php")] =
+        QStringLiteral("时间范围<td>今日12</td>1周<td><span>34</td>1个月<td><span>56</"
+                       "td>1季度<td><span>78</td></table>");
+    auto* lv = find<QTreeWidget>("LvKeyword");
+    find<QLineEdit>("txtRelateKeyWord")->setText(QStringLiteral(" seo "));
+    find<QPushButton>("cmdRelateAndIndex")->click();
+    find<QPushButton>("cmdRelateAndIndex")->click();
+    ASSERT_EQ(lv->topLevelItemCount(), 6);
+    EXPECT_EQ(lv->topLevelItem(0)->text(1), QStringLiteral("seo"));
+    EXPECT_EQ(lv->topLevelItem(2)->text(1), QStringLiteral("beta"));
+    EXPECT_EQ(lv->topLevelItem(5)->text(0), QStringLiteral("6"));
+    EXPECT_EQ(lv->topLevelItem(0)->text(2), QStringLiteral("12"));
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(u'\n').toStdString();
+
+    fetcher.failOn = QStringLiteral("word=beta");
+    find<QPushButton>("cmdRelateAndIndex")->click();
+    EXPECT_EQ(lv->topLevelItemCount(), 8); // seo and alpha made it before beta failed
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("无法连接到服务器："))); // the description alone
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Test, KeywordDensityFillsTheLabelsAndText) {
+    fetcher.pages[QStringLiteral("example.cn")] = QStringLiteral(
+        "<html><head><title>x</title></head><body><p>seo 工具 seo</p></body></html>");
+    find<QLineEdit>("txtSearchPage")->setText(QStringLiteral("example.cn/a.html"));
+    find<QLineEdit>("txtSearchKeyWord")->setText(QStringLiteral("seo"));
+    find<QPushButton>("cmdFrequency")->click();
+    ASSERT_EQ(fetcher.asked.size(), 1);
+    EXPECT_EQ(fetcher.asked[0], QStringLiteral("http://example.cn/a.html"));
+    EXPECT_EQ(find<QPlainTextEdit>("txtPageContent")->toPlainText(), QStringLiteral("seo工具seo"));
+    EXPECT_EQ(find<QLabel>("lblLenTotal")->text(), QStringLiteral("页面代码总长度： 10"));
+    EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QStringLiteral("关键字出现频率： 2"));
+    EXPECT_EQ(find<QLabel>("lblFrequencyResult")->text(), QStringLiteral("密度结果计算： 60"));
+    EXPECT_TRUE(boxes.isEmpty());
+
+    fetcher.failOn = QStringLiteral("example.cn");
+    find<QPushButton>("cmdFrequency")->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：")));
+    EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QStringLiteral("关键字出现频率： 2"));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

@@ -1,0 +1,2 @@
+add_executable(bench_research ${CMAKE_CURRENT_LIST_DIR}/bench_research.cpp)
+target_link_libraries(bench_research PRIVATE tessivo_core benchmark::benchmark)

@@ -1,0 +1,57 @@
+#include "research/related_search.h"
+
+#include "net/text_ops.h"
+#include "net/tool_error.h"
+#include "net/url_encode.h"
+#include "research/baidu_index.h"
+
+KeywordRow keywordRow(int rowsBefore, const QString& keyword, const QString& figures) {
+    const QStringList f = figures.split(u',');
+    return {
+        QString::number(rowsBefore + 1), keyword, f.value(0), f.value(1), f.value(2), f.value(3)};
+}
+
+QString baiduSearchUrl(const EndpointTable& endpoints, const QString& keyword) {
+    return endpoints.base(Endpoint::BaiduSearchHost) + QStringLiteral("/s?wd=") +
+           URLEncode(keyword);
+}
+
+QStringList relatedSearchPieces(const QString& page, const QString& url) {
+    const int from = text::inStr(1, page, QStringLiteral("相关搜索"));
+    if (from == 0)
+        throw ToolError(
+            QStringLiteral("百度搜索结果页面 %1 中没有“相关搜索”，无法列出相关关键词").arg(url));
+    const int to = text::inStr(from, page, QStringLiteral("</table>"));
+    if (to == 0)
+        throw ToolError(
+            QStringLiteral("百度搜索结果页面 %1 的“相关搜索”之后没有“</table>”").arg(url));
+    QString block = text::mid(page, from, to - from + 1);
+    const int table = text::inStr(1, block, QStringLiteral("<table"));
+    if (table > 0)
+        block = text::midToEnd(block, table + 1);
+    QStringList pieces = block.split(QStringLiteral("</a>"));
+    pieces.removeLast();
+    return pieces;
+}
+
+QString relatedKeyword(const QString& piece, const QString& url) {
+    const int anchor = text::inStr(1, piece, QStringLiteral("<a"));
+    if (anchor == 0)
+        throw ToolError(QStringLiteral("百度搜索结果页面 %1 的相关搜索中有一段没有“<a”").arg(url));
+    // Without a ">" the position is 0 and the cut starts at 1: the whole piece.
+    return text::midToEnd(piece, text::inStr(anchor, piece, QStringLiteral(">")) + 1);
+}
+
+void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
+                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow) {
+    int rows = rowsBefore;
+    auto addKeyword = [&](const QString& k) {
+        const QString figures = getBaiduIndex(fetcher, baiduIndexUrl(endpoints, k));
+        addRow(keywordRow(rows++, k, figures));
+    };
+    addKeyword(keyword);
+    const QString searchUrl = baiduSearchUrl(endpoints, keyword);
+    const QString page = HttpFetch(fetcher, searchUrl, QStringLiteral("0"));
+    for (const QString& piece : relatedSearchPieces(page, searchUrl))
+        addKeyword(relatedKeyword(piece, searchUrl));
+}

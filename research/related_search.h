@@ -1,0 +1,43 @@
+#pragma once
+
+#include "net/endpoint_table.h"
+#include "net/http_fetch.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// One row of the keyword list, column by column: 编号, 关键词, 当日关注, 一周关注, 一月关注,
+// 一季关注.
+struct KeywordRow {
+    QString number;
+    QString keyword;
+    QString today;
+    QString week;
+    QString month;
+    QString quarter;
+
+    QStringList columns() const { return {number, keyword, today, week, month, quarter}; }
+};
+
+// The row that follows rowsBefore rows: the figures string split at ",", its first four pieces
+// in the figure columns. A figure holding a comma shifts the later ones right.
+KeywordRow keywordRow(int rowsBefore, const QString& keyword, const QString& figures);
+
+// The result page for a keyword; GBK-encoded like the index page (see baiduIndexUrl).
+QString baiduSearchUrl(const EndpointTable& endpoints, const QString& keyword);
+
+// The related-search block of a result page split at every "</a>", without the text after the
+// last one: one piece per related keyword, in page order. A page without "相关搜索", or without
+// "</table>" after it, raises ToolError naming url.
+QStringList relatedSearchPieces(const QString& page, const QString& url);
+
+// The related keyword of one piece: its anchor's text, inner tags and spaces kept; the whole
+// piece when the "<a" has no ">" after it. A piece without "<a" raises ToolError naming url.
+QString relatedKeyword(const QString& piece, const QString& url);
+
+// The typed keyword's row, then one row per related search, each handed to addRow as soon as it
+// is made and numbered on from rowsBefore. keyword is already cleaned (cleanKeyword) and not
+// empty. Any error ends the run and propagates; the rows handed over before it stand.
+void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
+                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow);

@@ -1,0 +1,123 @@
+#include "fixture_server.h"
+#include "net/charset.h"
+#include "research/keyword_density.h"
+#include "research/text_measures.h"
+
+#include <gtest/gtest.h>
+
+TEST(Density, RoundsToTwoDecimalsHalfToEvenWithoutTrailingZeros) {
+    const struct {
+        qsizetype keywordTotal;
+        qsizetype page;
+        const char* density;
+    } cases[] = {
+        {20, 1000, "2"},   {100, 300, "33.33"}, {200, 300, "66.67"}, {9, 13, "69.23"},
+        {5, 200, "2.5"},   {7, 10000, "0.07"},  {0, 1000, "0"},      {1, 4000, "0.02"},
+        {7, 4000, "0.18"}, {1, 800, "0.12"},    {1, 20000, "0"},     {6, 4, "150"},
+        {5, 0, "0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(formatDensity(c.keywordTotal, c.page), QLatin1String(c.density))
+            << c.keywordTotal << "/" << c.page;
+}
+
+TEST(Density, ByteLengthsAreGbkBytes) {
+    const struct {
+        const char* text;
+        qsizetype bytes;
+    } cases[] = {
+        {"", 0},          {"seo", 3},          {"关键", 4},
+        {"关键词seo", 9}, {"網站", 4},         {"ＳＥＯ，。", 10},
+        {"한국", 2},      {"a\U0001F600b", 4}, // each surrogate counts as one
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(getByteLength(QString::fromUtf8(c.text)), c.bytes) << c.text;
+}
+
+TEST(Density, FrequencyCountsOverlappingOccurrences) {
+    const struct {
+        const char* keyword;
+        const char* text;
+        qsizetype count;
+    } cases[] = {
+        {"aa", "aaa", 2},   {"aba", "ababa", 2},         {"abab", "abababab", 3},
+        {"aab", "aaab", 1}, {"seo", "seoseo", 2},        {"SEO", "seoseo", 0},
+        {"abc", "ab", 0},   {"关键", "关键关键字关", 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(getFrequency(QString::fromUtf8(c.keyword), QString::fromUtf8(c.text)), c.count)
+            << c.keyword << " in " << c.text;
+    EXPECT_EQ(getFrequency(QString(1000, u'a'), QString(100000, u'a')), 99001);
+}
+
+TEST(Density, SpiderTextIsTheLowerCasedBodyWithoutTagsOrBlanks) {
+    auto gbk = [](const char* html) { return charset::encodeGbk(QString::fromUtf8(html)); };
+    const struct {
+        const char* name;
+        HttpResponse response;
+        const char* text;
+    } cases[] = {
+        {"the body is found in capitals",
+         {gbk("<HEAD><TITLE>标题</TITLE></HEAD><BODY><P>SEO 工具</P></BODY>"), "text/html"},
+         "seo工具"},
+        {"no body: the whole page", {gbk("<title>标题</title><p>正文</p>"), ""}, "标题正文"},
+        {"a utf-8 header alone leaves the GBK reading",
+         {gbk("<body>网站</body>"), "text/html; charset=utf-8"},
+         "网站"},
+        {"blanks go (&NBSP; once lower-cased), a lone LF stays",
+         {gbk("<body>a b\u3000c&nbsp;d\r\ne\tf\ng&NBSP;h</body>"), ""},
+         "abcdef\ngh"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(spiderText(c.response), QString::fromUtf8(c.text)) << c.name;
+}
+
+TEST(Density, WorkedExampleThroughTheServer) {
+    // 5 occurrences of a 4-byte keyword in 1000 bytes of body text.
+    QString body;
+    for (int i = 0; i < 5; ++i)
+        body += QStringLiteral("关键") + QString(196, u'x');
+    FixtureServer server;
+    server.add("/p", {200, "text/html",
+                      charset::encodeGbk("<head><title>关键</title></head><body><p>" + body +
+                                         "</p></body>")});
+    CurlFetcher f;
+    // Typed without a scheme: "http://" goes in front.
+    const KeywordDensity d =
+        runKeywordDensity(f, server.base().mid(7) + "/p", QStringLiteral("关键"));
+    EXPECT_EQ(d.pageText, body);
+    EXPECT_EQ((QStringList{d.captions.lenTotal, d.captions.lenKeyword, d.captions.frequency,
+                           d.captions.lenKeyWordTotal, d.captions.frequencyResult}),
+              (QStringList{"页面代码总长度： 1000", "关键字符串长度： 4", "关键字出现频率： 5",
+                           "关键字符总长度： 20", "密度结果计算： 2"}));
+    EXPECT_EQ(d.keywordTotalLength, 20);
+    EXPECT_EQ(d.density, QStringLiteral("2"));
+}
+
+TEST(Density, TheUtf8SwitchMakesNoSecondRequest) {
+    FixtureServer server;
+    server.add("/u",
+               {200, "text/html; charset=utf-8",
+                QStringLiteral("<meta charset=\"UTF-8\"><body>关键词 关键词</body>").toUtf8()});
+    CurlFetcher f;
+    const KeywordDensity d = runKeywordDensity(f, server.base() + "/u", QStringLiteral("关键词"));
+    EXPECT_EQ(d.pageText, QStringLiteral("关键词关键词"));
+    EXPECT_EQ(d.density, QStringLiteral("100"));
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST(Density, CapitalsAreNeverFoundAndAnEmptyPageHasDensityZero) {
+    FixtureServer server;
+    server.add("/seo", {200, "text/html", QByteArray("<body>SEO tools, seo tips</body>")});
+    server.add("/empty", {200, "text/html", QByteArray("<body><script>x()</script></body>")});
+    CurlFetcher f;
+    const KeywordDensity upper = runKeywordDensity(f, server.base() + "/seo", "SEO");
+    EXPECT_EQ(upper.pageText, QStringLiteral("seotools,seotips"));
+    EXPECT_EQ(upper.keywordLength, 3);
+    EXPECT_EQ(upper.frequency, 0);
+    EXPECT_EQ(upper.density, QStringLiteral("0"));
+    EXPECT_EQ(runKeywordDensity(f, server.base() + "/seo", "seo").density, QStringLiteral("37.5"));
+    const KeywordDensity empty = runKeywordDensity(f, server.base() + "/empty", "seo");
+    EXPECT_EQ(empty.pageLength, 0);
+    EXPECT_EQ(empty.captions.frequencyResult, QStringLiteral("密度结果计算： 0"));
+}
