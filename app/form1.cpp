@@ -26,10 +26,12 @@
 namespace {
 
 // The form places a tab page's controls relative to the tab control itself, tab strip
-// included; Qt's pages begin below the strip, so each page's controls move up by that much.
+// included; Qt's pages begin below a strip on top, so each page's controls move up by that much.
 void placeOnPages(QTabWidget* tabs) {
     const int frame = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
-    const QPoint offset(frame, tabs->tabBar()->sizeHint().height() + frame);
+    const int strip =
+        tabs->tabPosition() == QTabWidget::North ? tabs->tabBar()->sizeHint().height() : 0;
+    const QPoint offset(frame, strip + frame);
     for (int i = 0; i < tabs->count(); ++i)
         for (QObject* child : tabs->widget(i)->children())
             if (auto* w = qobject_cast<QWidget*>(child))
@@ -48,6 +50,9 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
     setFixedSize(823, 554);
+    // The inner tab control's pages are laid out from their top edge down to just above a strip
+    // of tabs along the bottom.
+    ui->SSTab2->setTabPosition(QTabWidget::South);
     // All eleven captions in one row, as the layout wants, need tighter tabs than Qt's default.
     for (QTabWidget* tabs : {ui->SSTab1, ui->SSTab2}) {
         tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
