@@ -13,6 +13,7 @@
 #include "net/input_cleaning.h"
 #include "net/program_folder.h"
 #include "net/tool_error.h"
+#include "rank/keyword_rank.h"
 #include "research/keyword_density.h"
 #include "research/related_search.h"
 #include "script/script_conversion.h"
@@ -78,6 +79,7 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     connect(ui->cmdLink, &QPushButton::clicked, this, &Form1::cmdLink_Click);
     connect(ui->cmdBaidu, &QPushButton::clicked, this, &Form1::cmdBaidu_Click);
     connect(ui->cmdPr, &QPushButton::clicked, this, &Form1::cmdPr_Click);
+    connect(ui->cmdKeyWord, &QPushButton::clicked, this, &Form1::cmdKeyWord_Click);
     connect(ui->cmdRelateAndIndex, &QPushButton::clicked, this, &Form1::cmdRelateAndIndex_Click);
     connect(ui->cmdFrequency, &QPushButton::clicked, this, &Form1::cmdFrequency_Click);
     connect(ui->cmdCn_bbs, &QPushButton::clicked, this, &Form1::cmdCn_bbs_Click);
@@ -383,5 +385,22 @@ void Form1::cmdFrequency_Click() {
     } catch (const std::exception& e) {
         busy.stop();
         message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+    }
+}
+
+void Form1::cmdKeyWord_Click() {
+    QLineEdit* const boxes[kRankBoxCount] = {ui->txtBaidu, ui->txtGoogle, ui->txtYahoo,
+                                             ui->txtSogou, ui->txtSoso,   ui->txtYodao};
+    BusyPointer busy;
+    try {
+        searchKeywordRank(
+            fetcher_, endpoints_, ui->txtKeyWordUrl->text(), ui->txtKeyWord->text(),
+            [&](RankBox box, const QString& answer) {
+                boxes[int(box)]->setText(answer);
+                boxes[int(box)]->repaint(); // each answer shows before the next engine is asked
+            },
+            [&busy] { busy.start(); });
+    } catch (const std::exception& e) {
+        message_box::warn(this, describe(e)); // the pointer comes back after the box
     }
 }

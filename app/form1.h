@@ -35,6 +35,7 @@ public slots:
     void cmdLink_Click();
     void cmdBaidu_Click();
     void cmdPr_Click();
+    void cmdKeyWord_Click();
     void cmdRelateAndIndex_Click();
     void cmdFrequency_Click();
     void cmdCn_bbs_Click();

@@ -392,3 +392,28 @@ TEST_F(Form1Test, KeywordDensityFillsTheLabelsAndText) {
     EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QStringLiteral("关键字出现频率： 2"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
+
+TEST_F(Form1Test, KeywordRankFillsSixBoxesAndLeavesTheOtherTwo) {
+    fetcher.pages[QStringLiteral("as_q=")] =
+        QStringLiteral("<b>seo 工具</b><li class=g><h3 class=r>example.cn");
+    fetcher.failOn = QStringLiteral("/s?q1=");
+    find<QLineEdit>("txtZhongSou")->setText(QStringLiteral("kept"));
+    find<QLineEdit>("txtKeyWordUrl")->setText(QStringLiteral("http://www.example.cn/"));
+    find<QLineEdit>("txtKeyWord")->setText(QStringLiteral("seo 工具"));
+    find<QPushButton>("cmdKeyWord")->click();
+    EXPECT_EQ(find<QLineEdit>("txtBaidu")->text(), QStringLiteral("-")); // its request failed
+    EXPECT_EQ(find<QLineEdit>("txtGoogle")->text(), QStringLiteral("排名为第1位"));
+    EXPECT_EQ(find<QLineEdit>("txtSoso")->text(), QStringLiteral("排名为第1位"));
+    for (const char* box : {"txtYahoo", "txtSogou", "txtYodao"})
+        EXPECT_FALSE(find<QLineEdit>(box)->text().isEmpty()) << box;
+    EXPECT_EQ(find<QLineEdit>("txtZhongSou")->text(), QStringLiteral("kept"));
+    EXPECT_TRUE(find<QLineEdit>("Text1")->text().isEmpty());
+    EXPECT_TRUE(fetcher.asked.last().contains(QStringLiteral("/search?q=seo+%B9%A4%BE%DF")));
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    const qsizetype asked = fetcher.asked.size();
+    find<QLineEdit>("txtKeyWord")->setText(QStringLiteral(" '' "));
+    find<QPushButton>("cmdKeyWord")->click();
+    EXPECT_EQ(fetcher.asked.size(), asked);
+}

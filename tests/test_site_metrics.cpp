@@ -1,3 +1,4 @@
+#include "endpoints_at.h"
 #include "fixture_server.h"
 #include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
@@ -11,13 +12,6 @@ namespace {
 
 QByteArray gbk(const char* t) {
     return charset::encodeGbk(QString::fromUtf8(t));
-}
-
-EndpointTable allAt(const QString& base) {
-    EndpointTable t;
-    for (int i = 0; i < kEndpointCount; ++i)
-        t.set(Endpoint(i), base);
-    return t;
 }
 
 } // namespace
@@ -34,8 +28,8 @@ TEST(BacklinkSurvey, AsksEachEngineItsOwnLinkQuestion) {
     server.add("/results.aspx",
                {200, "text/html; charset=utf-8", QString::fromUtf8("共 66 条搜索结果").toUtf8()});
     CurlFetcher f;
-    const QString doc =
-        runSurvey(kBacklinkSurvey, QStringLiteral("example.cn"), f, allAt(server.base()), [] {});
+    const QString doc = runSurvey(kBacklinkSurvey, QStringLiteral("example.cn"), f,
+                                  endpointsAt(server.base()), [] {});
     const QString host = QStringLiteral("127.0.0.1:%1").arg(server.port());
     const QStringList expected = {
         "/s?wd=domain%3Aexample.cn",
@@ -73,8 +67,9 @@ TEST(BaiduPeriod, PeriodMapAndSentence) {
                  {"最近一月", "30", "30"},      {"最近一年", "360", "360"}, {"某天", "", ""}};
     for (const auto& c : cases) {
         server.clearRequests();
-        const BaiduPeriodResult r = runBaiduPeriod(
-            f, allAt(server.base()), QStringLiteral("example.cn"), QString::fromUtf8(c.period));
+        const BaiduPeriodResult r =
+            runBaiduPeriod(f, endpointsAt(server.base()), QStringLiteral("example.cn"),
+                           QString::fromUtf8(c.period));
         const QString target =
             "/s?q1=site%3Aexample.cn&q2=&q3=&q4=&rn=10&lm=" + QString::fromUtf8(c.lm) +
             "&ct=0&ft=&q5=&q6=&tn=baiduadv";
@@ -95,7 +90,7 @@ TEST(BaiduPeriod, MissingMarkersFail) {
     });
     CurlFetcher f;
     for (const char* d : {"a.cn", "b.cn"})
-        EXPECT_THROW(runBaiduPeriod(f, allAt(server.base()), QString::fromUtf8(d),
+        EXPECT_THROW(runBaiduPeriod(f, endpointsAt(server.base()), QString::fromUtf8(d),
                                     QStringLiteral("全部时间")),
                      ToolError);
 }
@@ -160,7 +155,7 @@ TEST(RankBadges, FourRequestsInOrderAndAFailureGivesADash) {
     server.add("/web", {200, "text/html", gbk("<dt>Sogou Rank</dt><dd>42</dd>")});
     server.add("/overview/Info.do",
                {200, "text/html", gbk("<td background=\"cr_bg25.gif\">7</td>")});
-    EndpointTable endpoints = allAt(server.base());
+    EndpointTable endpoints = endpointsAt(server.base());
     {
         RawServer gone(QByteArray(), false);
         endpoints.set(Endpoint::AlexaHost, gone.base());

@@ -1,3 +1,4 @@
+#include "endpoints_at.h"
 #include "fixture_server.h"
 #include "metrics/indexed_survey.h"
 #include "metrics/scratch_file.h"
@@ -9,10 +10,9 @@
 
 namespace {
 
-EndpointTable allAt(const QString& base) {
-    EndpointTable t;
-    for (int i = 0; i < kEndpointCount; ++i)
-        t.set(Endpoint(i), base);
+// The logos come from a fixed maker address, so the expected document can spell it out.
+EndpointTable surveyEndpoints(const QString& base) {
+    EndpointTable t = endpointsAt(base);
     t.set(Endpoint::MakerHost, QStringLiteral("file:///opt/tessivo"));
     return t;
 }
@@ -43,7 +43,7 @@ TEST(IndexedSurvey, BuildsTheWholeDocumentInEngineOrder) {
     FixtureServer server;
     serveEngines(server);
     CurlFetcher f;
-    const EndpointTable endpoints = allAt(server.base());
+    const EndpointTable endpoints = surveyEndpoints(server.base());
     int yields = 0;
     const QString doc =
         runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, endpoints, [&] { ++yields; });
@@ -83,7 +83,7 @@ TEST(IndexedSurvey, AFailureAtTheThirdEngineEndsTheSurvey) {
     serveEngines(server);
     server.add("/search", {200, "text/html; charset=utf-8", QByteArray("约有<b>1</b>项符合")});
     // Yahoo's sitemap host points at a port nobody listens on.
-    EndpointTable endpoints = allAt(server.base());
+    EndpointTable endpoints = surveyEndpoints(server.base());
     {
         RawServer gone(QByteArray(), false);
         endpoints.set(Endpoint::YahooSitemapHost, gone.base());
@@ -98,8 +98,9 @@ TEST(IndexedSurvey, MissingEndMarkerEndsTheSurvey) {
     serveEngines(server);
     server.add("/s", {200, "text/html", charset::encodeGbk(QStringLiteral("找到相关网页约12"))});
     CurlFetcher f;
-    EXPECT_THROW(runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, allAt(server.base()), [] {}),
-                 ToolError);
+    EXPECT_THROW(
+        runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, surveyEndpoints(server.base()), [] {}),
+        ToolError);
     EXPECT_EQ(server.requests().size(), 1);
 }
 

@@ -1,0 +1,114 @@
+#include "endpoints_at.h"
+#include "fixture_server.h"
+#include "net/charset.h"
+#include "rank/keyword_rank.h"
+
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+// The five engines on one loopback server, told apart by their queries: example.cn stands 2nd on
+// Baidu, 1st on Google (for "seo 工具"), 13th on Yahoo, 4th on Sogou and 2nd on Youdao.
+// The CLI tests serve the same pages.
+void serveRankPages(FixtureServer& server) {
+    const auto page = [](const char* utf8) {
+        return FixtureServer::Page{200, "text/html; charset=utf-8", QByteArray(utf8)};
+    };
+    server.add("/s", [page](const std::string& target) {
+        if (target.starts_with("/s?q1="))
+            return FixtureServer::Page{200, "text/html",
+                                       charset::encodeGbk(QStringLiteral(
+                                           "用时0.01秒<DIV id=ScriptDiv></DIV><table>a.cn"
+                                           "</table><table>www.example.cn</table>相关搜索"))};
+        if (target.ends_with("&b=10"))
+            return page("<div class=\"yst-web\"><li>a</li><li>b</li><li>example.cn</li></div>");
+        return page("<div class=\"yst-web\"><li>a</li><li>b</li></div>");
+    });
+    server.add("/search", [page](const std::string& target) {
+        if (target.starts_with("/search?as_q="))
+            return page("<b>seo 工具</b><li class=g><h3 class=r>example.cn");
+        return page("one result<table>a</table><table>example.cn</table>relatedQuery");
+    });
+    server.add("/web", page("<div id=\"content\"><div>a</div><div>b</div><div>c</div>"
+                            "<div>example.cn</div><!--z-->"));
+}
+
+namespace {
+
+using Reports = std::vector<std::pair<RankBox, QString>>;
+
+} // namespace
+
+TEST(KeywordRank, SixBoxesInOrderFromTheCleanedInputs) {
+    FixtureServer server;
+    serveRankPages(server);
+    CurlFetcher f;
+    Reports reports;
+    ASSERT_TRUE(searchKeywordRank(
+        f, endpointsAt(server.base()), " http://www.Example.cn/ ", " 'seo 工具' ",
+        [&](RankBox box, const QString& answer) { reports.emplace_back(box, answer); }));
+    const Reports expected{
+        {RankBox::Baidu, "排名为第2位（有0 个参与竞价推广）"},
+        {RankBox::Google, "排名为第1位"},
+        {RankBox::Yahoo, "排名为第13位"},
+        {RankBox::Sogou, "排名为第4位"},
+        {RankBox::Soso, "排名为第1位"},
+        {RankBox::Youdao, "排名为第2位"},
+    };
+    EXPECT_EQ(reports, expected);
+
+    // Spaces and Chinese go on the wire percent-encoded as UTF-8, Youdao's GBK form as it is.
+    const QString k = "seo%20%E5%B7%A5%E5%85%B7";
+    const QStringList wire{
+        "/s?q1=" + k + "&q2=&q3=&q4=&rn=100&lm=0&ct=0&ft=&q5=&q6=&tn=baiduadv",
+        "/search?as_q=" + k +
+            "&hl=zh-CN&newwindow=1&num=100&btnG=Google+%E6%90%9C%E7%B4%A2&as_epq=&as_oq=&as_eq="
+            "&lr=&cr=&as_ft=i&as_filetype=&as_qdr=all&as_occt=any&as_dt=i&as_sitesearch="
+            "&as_rights=",
+        "/s?p=" + k + "&pid=hp&v=web",
+        "/s?p=" + k + "&pid=hp&v=web&b=10",
+        "/web?q=" + k + "&query=" + k +
+            "&fieldtitle=&fieldcontent=&fieldstripurl=&bstype=&exclude=&sitequery=&located=0"
+            "&tro=off&filetype=&num=100",
+        "/search?q=seo+%B9%A4%BE%DF&start=0&ue=utf8&keyfrom=web.page1",
+    };
+    EXPECT_EQ(server.requests(), wire);
+}
+
+TEST(KeywordRank, UnreadablePagesStillFillEveryBox) {
+    FixtureServer server; // every address is a 404 page without markers
+    CurlFetcher f;
+    Reports reports;
+    ASSERT_TRUE(searchKeywordRank(
+        f, endpointsAt(server.base()), "example.cn", "優網's",
+        [&](RankBox box, const QString& answer) { reports.emplace_back(box, answer); }));
+    const Reports expected{
+        {RankBox::Baidu, "-"}, {RankBox::Google, "--"},
+        {RankBox::Yahoo, "-"}, {RankBox::Sogou, "在100位（1--10页）中未查询到结果!!"},
+        {RankBox::Soso, "--"}, {RankBox::Youdao, "-"},
+    };
+    EXPECT_EQ(reports, expected);
+    const QStringList requests = server.requests();
+    ASSERT_EQ(requests.size(), 5);
+    EXPECT_TRUE(requests[0].startsWith("/s?q1=%E5%84%AA%E7%B6%B2s&q2="))
+        << requests[0].toStdString();
+    // 優 is 83 9E in GBK: URLEncode keeps a trail byte below A0 as a character, which goes out
+    // as that single byte.
+    EXPECT_EQ(requests[4], "/search?q=%83%9E%BEWs&start=0&ue=utf8&keyfrom=web.page1");
+}
+
+TEST(KeywordRank, EmptyInputsDoNothing) {
+    FixtureServer server;
+    CurlFetcher f;
+    const char* const inputs[][2] = {
+        {" ' ", "seo"}, {"http:///", "seo"}, {"example.cn", " '' "}, {"example.cn", ""}};
+    for (const auto& in : inputs) {
+        int calls = 0;
+        EXPECT_FALSE(searchKeywordRank(
+            f, endpointsAt(server.base()), in[0], in[1], [&](RankBox, const QString&) { ++calls; },
+            [&] { ++calls; }))
+            << in[0] << " / " << in[1];
+        EXPECT_EQ(calls, 0);
+    }
+    EXPECT_TRUE(server.requests().isEmpty());
+}
