@@ -34,7 +34,10 @@ KeywordDensity measureDensity(const QString& pageText, const QString& keyword) {
 }
 
 KeywordDensity runKeywordDensity(Fetcher& fetcher, const QString& address, const QString& keyword) {
-    const QString url =
-        address.contains(QStringLiteral("http://")) ? address : QStringLiteral("http://") + address;
+    // An address without "http://" gets it in front; one that already names https keeps its
+    // scheme rather than becoming "http://https://…", which no server answers.
+    const bool hasScheme = address.contains(QStringLiteral("http://")) ||
+                           address.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
+    const QString url = hasScheme ? address : QStringLiteral("http://") + address;
     return measureDensity(spiderText(fetcher.get(url)), keyword);
 }

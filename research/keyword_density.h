@@ -31,7 +31,8 @@ QString spiderText(const HttpResponse& response);
 // The figures and captions for keyword in pageText.
 KeywordDensity measureDensity(const QString& pageText, const QString& keyword);
 
-// One GET of address ("http://" put in front unless it holds "http://" anywhere), measured for
+// One GET of address ("http://" put in front unless it holds "http://" anywhere or starts with
+// "https://"), measured for
 // keyword as typed (not lower-cased, so capitals are never found). address and keyword are
 // already cleaned (cleanKeyword) and not empty. A failed fetch raises ToolError.
 KeywordDensity runKeywordDensity(Fetcher& fetcher, const QString& address, const QString& keyword);

@@ -121,3 +121,19 @@ TEST(Density, CapitalsAreNeverFoundAndAnEmptyPageHasDensityZero) {
     EXPECT_EQ(empty.pageLength, 0);
     EXPECT_EQ(empty.captions.frequencyResult, QStringLiteral("密度结果计算： 0"));
 }
+
+TEST(Density, OnlyAddressesWithoutAnHttpSchemeGetOne) {
+    struct Recorder : Fetcher {
+        HttpResponse get(const QString& url) override {
+            asked << url;
+            return {"<body>seo</body>", "text/html"};
+        }
+        QStringList asked;
+    } f;
+    for (const char* typed : {"example.cn/a", "https://example.cn/a", "HTTPS://example.cn/a",
+                              "http://example.cn/a", "x.cn/?u=http://y.cn"})
+        runKeywordDensity(f, QString::fromUtf8(typed), QStringLiteral("seo"));
+    EXPECT_EQ(f.asked,
+              (QStringList{"http://example.cn/a", "https://example.cn/a", "HTTPS://example.cn/a",
+                           "http://example.cn/a", "x.cn/?u=http://y.cn"}));
+}
