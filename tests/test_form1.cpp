@@ -8,6 +8,7 @@
 #include "net/tool_error.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -416,4 +417,27 @@ TEST_F(Form1Test, KeywordRankFillsSixBoxesAndLeavesTheOtherTwo) {
     find<QLineEdit>("txtKeyWord")->setText(QStringLiteral(" '' "));
     find<QPushButton>("cmdKeyWord")->click();
     EXPECT_EQ(fetcher.asked.size(), asked);
+}
+
+TEST(Form1StartUp, ABadEndpointsFileShowsTheStartUpBoxAndTheWindowStillComes) {
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath(QStringLiteral("config"));
+    QFile ini(folder.path() + QStringLiteral("/config/endpoints.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[endpoints]\nNoSuchHost=http://127.0.0.1:1\n");
+    ini.close();
+    program_folder::setPath(folder.path());
+    QStringList boxes;
+    const auto previous = message_box::setHandler([&](QWidget*, const QString& t) { boxes << t; });
+    FakeFetcher fetcher;
+    Form1 form(fetcher);
+    message_box::setHandler(previous);
+    program_folder::setPath(QCoreApplication::applicationDirPath());
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：")));
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("NoSuchHost")));
+    EXPECT_TRUE(boxes[0].endsWith(QStringLiteral("/download/vek.html查看新版本！")));
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("请到：file://")));
+    // The remaining steps were skipped: the period list stays empty.
+    EXPECT_EQ(form.findChild<QComboBox*>(QStringLiteral("cmbBaiDu"))->count(), 0);
 }
