@@ -5,7 +5,6 @@
 #include "../tests/fixture_server.h"
 #include "net/http_fetch.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -68,11 +67,3 @@ void BM_BareCurl(benchmark::State& state) {
 TESSIVO_FETCH_BENCH(BM_HttpFetchUtf8);
 TESSIVO_FETCH_BENCH(BM_HttpFetchGbk);
 TESSIVO_FETCH_BENCH(BM_BareCurl);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -11,7 +11,6 @@
 #include "rank/keyword_rank.h"
 #include "rank/rank_scanners.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -279,11 +278,3 @@ TESSIVO_LOOPBACK_BENCH(BM_SearchLoopback);
 TESSIVO_LOOPBACK_BENCH(BM_EmptyFetchesLoopback);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
