@@ -4,10 +4,49 @@
 #include "net/tool_error.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <memory>
-#include <mutex>
 
 namespace {
+
+// libcurl is loaded on the first request rather than at start-up: its thirty-odd dependent
+// libraries cost a command that makes no request (a conversion, a list) more than its work.
+struct CurlLibrary {
+    CURLcode (*global_init)(long flags);
+    CURL* (*easy_init)();
+    CURLcode (*easy_setopt)(CURL* curl, CURLoption option, ...);
+    CURLcode (*easy_perform)(CURL* curl);
+    CURLcode (*easy_getinfo)(CURL* curl, CURLINFO info, ...);
+    void (*easy_cleanup)(CURL* curl);
+    const char* (*easy_strerror)(CURLcode code);
+};
+
+const CurlLibrary& curl() {
+    static const CurlLibrary library = [] {
+        void* handle = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            throw ToolError(QStringLiteral("无法加载 HTTP 库 libcurl.so.4（%1），请安装 libcurl4")
+                                .arg(QString::fromLocal8Bit(dlerror())));
+        const auto symbol = [handle](auto& slot, const char* name) {
+            void* p = dlsym(handle, name);
+            if (!p)
+                throw ToolError(
+                    QStringLiteral("HTTP 库 libcurl.so.4 中没有 %1").arg(QLatin1String(name)));
+            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(p);
+        };
+        CurlLibrary c{};
+        symbol(c.global_init, "curl_global_init");
+        symbol(c.easy_init, "curl_easy_init");
+        symbol(c.easy_setopt, "curl_easy_setopt");
+        symbol(c.easy_perform, "curl_easy_perform");
+        symbol(c.easy_getinfo, "curl_easy_getinfo");
+        symbol(c.easy_cleanup, "curl_easy_cleanup");
+        symbol(c.easy_strerror, "curl_easy_strerror");
+        c.global_init(CURL_GLOBAL_DEFAULT);
+        return c;
+    }();
+    return library;
+}
 
 struct Transfer {
     QByteArray body;
@@ -27,7 +66,7 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
 }
 
 struct EasyCleanup {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    void operator()(CURL* c) const { curl().easy_cleanup(c); }
 };
 
 } // namespace
@@ -79,8 +118,8 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         what = QStringLiteral("请求失败");
         break;
     }
-    const QString why =
-        detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
+    const QString why = detail && *detail ? QString::fromUtf8(detail)
+                                          : QString::fromUtf8(curl().easy_strerror(code));
     return QStringLiteral("%1：%2（%3）").arg(what, url, why.trimmed());
 }
 
@@ -117,13 +156,11 @@ QByteArray charsetFromBom(const QByteArray& body) {
 
 } // namespace
 
-CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
 HttpResponse CurlFetcher::get(const QString& url) {
-    std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
+    const CurlLibrary& lib = curl();
+    std::unique_ptr<CURL, EasyCleanup> easy(lib.easy_init());
     if (!easy)
         throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
     CURL* c = easy.get();
@@ -132,30 +169,30 @@ HttpResponse CurlFetcher::get(const QString& url) {
     char detail[CURL_ERROR_SIZE] = {};
     const QByteArray wire = wireUrl(url);
 
-    curl_easy_setopt(c, CURLOPT_URL, wire.constData());
-    curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, limits_.maxRedirects);
-    curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connectTimeout.count()));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(limits_.totalTimeout.count()));
-    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBodyBytes));
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_USERAGENT, "Mozilla/5.0 (X11; Linux x86_64) Tessivo/2.3");
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
+    lib.easy_setopt(c, CURLOPT_URL, wire.constData());
+    lib.easy_setopt(c, CURLOPT_HTTPGET, 1L);
+    lib.easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib.easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    lib.easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    lib.easy_setopt(c, CURLOPT_MAXREDIRS, limits_.maxRedirects);
+    lib.easy_setopt(c, CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
+    lib.easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connectTimeout.count()));
+    lib.easy_setopt(c, CURLOPT_TIMEOUT_MS, long(limits_.totalTimeout.count()));
+    lib.easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBodyBytes));
+    lib.easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib.easy_setopt(c, CURLOPT_USERAGENT, "Mozilla/5.0 (X11; Linux x86_64) Tessivo/2.3");
+    lib.easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
+    lib.easy_setopt(c, CURLOPT_WRITEDATA, &t);
+    lib.easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
 
-    const CURLcode rc = curl_easy_perform(c);
+    const CURLcode rc = lib.easy_perform(c);
     if (rc != CURLE_OK)
         throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url));
 
     HttpResponse r;
     r.body = std::move(t.body);
     char* type = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+    if (lib.easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         r.contentType = type;
     return r;
 }
