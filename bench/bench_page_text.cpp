@@ -1,6 +1,6 @@
 // Median seconds of removeHtml + removeBlank over RUNS runs on FILE (UTF-8), and the result's
 // length in UTF-16 units, so the peer's output can be checked against ours.
-#include "net/html_text.h"
+#include "base/html_text.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

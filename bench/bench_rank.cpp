@@ -6,7 +6,7 @@
 // loopback server and its sleeps cost by themselves. The pages go out uncompressed: the fixture
 // server's brotli would add its own ~15 ms a page.
 #include "../tests/fixture_server.h"
-#include "net/charset.h"
+#include "base/charset.h"
 #include "net/http_fetch.h"
 #include "rank/keyword_rank.h"
 #include "rank/rank_scanners.h"

@@ -1,7 +1,7 @@
 // Keyword density end to end on a 4 MB page served from memory (time, and the peak resident
 // memory the run adds), and getFrequency on "aaa…" in "aaa…" at doubling sizes, beside a
 // restart-one-further search loop on the same input for the ratio.
-#include "net/charset.h"
+#include "base/charset.h"
 #include "net/http_fetch.h"
 #include "research/keyword_density.h"
 #include "research/text_measures.h"

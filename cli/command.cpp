@@ -1,6 +1,6 @@
 #include "cli/command.h"
 
-#include "net/input_cleaning.h"
+#include "base/input_cleaning.h"
 
 #include <QJsonDocument>
 #include <cstdio>

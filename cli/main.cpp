@@ -1,7 +1,7 @@
 #include "cli/command.h"
 
-#include "net/program_folder.h"
-#include "net/tool_error.h"
+#include "base/program_folder.h"
+#include "base/tool_error.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "cli/command.h"
 
-#include "net/html_text.h"
+#include "base/html_text.h"
 #include "net/url_encode.h"
 
 #include <QFile>

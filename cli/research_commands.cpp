@@ -1,7 +1,7 @@
 #include "cli/command.h"
 
-#include "net/input_cleaning.h"
-#include "net/tool_error.h"
+#include "base/input_cleaning.h"
+#include "base/tool_error.h"
 #include "research/keyword_density.h"
 #include "research/related_search.h"
 

@@ -1,7 +1,7 @@
 #include "directories/directory_lists.h"
 
-#include "net/program_folder.h"
-#include "net/text_file.h"
+#include "base/program_folder.h"
+#include "base/text_file.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 #include "metrics/baidu_period.h"
 
-#include "net/text_ops.h"
-#include "net/tool_error.h"
+#include "base/text_ops.h"
+#include "base/tool_error.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "metrics/rank_badges.h"
 
+#include "base/text_ops.h"
+#include "base/tool_error.h"
 #include "metrics/site_survey.h"
-#include "net/text_ops.h"
-#include "net/tool_error.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "metrics/scratch_file.h"
 
-#include "net/charset.h"
-#include "net/tool_error.h"
+#include "base/charset.h"
+#include "base/tool_error.h"
 
 #include <QDir>
 #include <QSaveFile>

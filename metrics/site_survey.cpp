@@ -1,7 +1,7 @@
 #include "metrics/site_survey.h"
 
+#include "base/tool_error.h"
 #include "net/count_link.h"
-#include "net/tool_error.h"
 
 namespace {
 

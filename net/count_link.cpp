@@ -1,7 +1,7 @@
 #include "net/count_link.h"
 
-#include "net/text_ops.h"
-#include "net/tool_error.h"
+#include "base/text_ops.h"
+#include "base/tool_error.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "net/http_fetch.h"
 
-#include "net/charset.h"
-#include "net/tool_error.h"
+#include "base/charset.h"
+#include "base/tool_error.h"
 
 #include <curl/curl.h>
 #include <dlfcn.h>

@@ -1,6 +1,6 @@
 #include "net/url_encode.h"
 
-#include "net/charset.h"
+#include "base/charset.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "rank/keyword_rank.h"
 
-#include "net/input_cleaning.h"
+#include "base/input_cleaning.h"
 #include "net/url_encode.h"
 #include "rank/rank_scanners.h"
 

@@ -1,6 +1,6 @@
 #include "rank/rank_scanners.h"
 
-#include "net/text_ops.h"
+#include "base/text_ops.h"
 #include "rank/get_count.h"
 
 #include <QList>

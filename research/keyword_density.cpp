@@ -1,7 +1,7 @@
 #include "research/keyword_density.h"
 
-#include "net/html_text.h"
-#include "net/text_ops.h"
+#include "base/html_text.h"
+#include "base/text_ops.h"
 #include "research/text_measures.h"
 
 QString spiderText(const HttpResponse& response) {

@@ -1,7 +1,7 @@
 #include "research/related_search.h"
 
-#include "net/text_ops.h"
-#include "net/tool_error.h"
+#include "base/text_ops.h"
+#include "base/tool_error.h"
 #include "net/url_encode.h"
 #include "research/baidu_index.h"
 

@@ -1,6 +1,6 @@
 #include "research/text_measures.h"
 
-#include "net/charset.h"
+#include "base/charset.h"
 
 #include <cmath>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "script/script_conversion.h"
 
-#include "net/program_folder.h"
-#include "net/text_file.h"
-#include "net/text_ops.h"
+#include "base/program_folder.h"
+#include "base/text_file.h"
+#include "base/text_ops.h"
 
 namespace {
 

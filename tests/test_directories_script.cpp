@@ -1,8 +1,8 @@
+#include "base/charset.h"
+#include "base/program_folder.h"
+#include "base/text_file.h"
+#include "base/tool_error.h"
 #include "directories/directory_lists.h"
-#include "net/charset.h"
-#include "net/program_folder.h"
-#include "net/text_file.h"
-#include "net/tool_error.h"
 #include "script/script_conversion.h"
 
 #include <QCoreApplication>

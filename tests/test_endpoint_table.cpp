@@ -1,6 +1,6 @@
+#include "base/tool_error.h"
 #include "metrics/site_survey.h"
 #include "net/endpoint_table.h"
-#include "net/tool_error.h"
 
 #include <QFile>
 #include <QTemporaryDir>

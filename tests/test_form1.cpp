@@ -2,10 +2,10 @@
 #include "app/form1.h"
 #include "app/message_box.h"
 #include "app/web_view.h"
+#include "base/charset.h"
+#include "base/program_folder.h"
+#include "base/tool_error.h"
 #include "metrics/scratch_file.h"
-#include "net/charset.h"
-#include "net/program_folder.h"
-#include "net/tool_error.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,7 +1,7 @@
+#include "base/charset.h"
+#include "base/tool_error.h"
 #include "fixture_server.h"
-#include "net/charset.h"
 #include "net/http_fetch.h"
-#include "net/tool_error.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "net/input_cleaning.h"
+#include "base/input_cleaning.h"
 
 #include <gtest/gtest.h>
 

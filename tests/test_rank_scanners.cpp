@@ -1,5 +1,5 @@
+#include "base/charset.h"
 #include "fixture_server.h"
-#include "net/charset.h"
 #include "rank/get_count.h"
 #include "rank/rank_scanners.h"
 

@@ -1,6 +1,6 @@
+#include "base/charset.h"
 #include "endpoints_at.h"
 #include "fixture_server.h"
-#include "net/charset.h"
 #include "rank/keyword_rank.h"
 
 #include <gtest/gtest.h>

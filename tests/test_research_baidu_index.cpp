@@ -1,4 +1,4 @@
-#include "net/tool_error.h"
+#include "base/tool_error.h"
 #include "research/baidu_index.h"
 
 #include <gtest/gtest.h>

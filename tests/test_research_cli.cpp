@@ -1,5 +1,5 @@
+#include "base/charset.h"
 #include "fixture_server.h"
-#include "net/charset.h"
 
 #include <QFile>
 #include <QJsonArray>

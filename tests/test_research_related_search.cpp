@@ -1,6 +1,6 @@
+#include "base/charset.h"
+#include "base/tool_error.h"
 #include "fixture_server.h"
-#include "net/charset.h"
-#include "net/tool_error.h"
 #include "research/related_search.h"
 
 #include <gtest/gtest.h>

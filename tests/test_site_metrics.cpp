@@ -1,10 +1,10 @@
+#include "base/charset.h"
+#include "base/tool_error.h"
 #include "endpoints_at.h"
 #include "fixture_server.h"
 #include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
 #include "metrics/rank_badges.h"
-#include "net/charset.h"
-#include "net/tool_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
+#include "base/charset.h"
+#include "base/tool_error.h"
 #include "endpoints_at.h"
 #include "fixture_server.h"
 #include "metrics/indexed_survey.h"
 #include "metrics/scratch_file.h"
-#include "net/charset.h"
-#include "net/tool_error.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "net/text_ops.h"
-#include "net/tool_error.h"
+#include "base/text_ops.h"
+#include "base/tool_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "net/program_folder.h"
+#include "base/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "net/text_ops.h"
+#include "base/text_ops.h"
 
-#include "net/tool_error.h"
+#include "base/tool_error.h"
 
 namespace text {
 

@@ -1,6 +1,6 @@
-#include "net/input_cleaning.h"
+#include "base/input_cleaning.h"
 
-#include "net/text_ops.h"
+#include "base/text_ops.h"
 
 QString cleanSite(const QString& typed) {
     QString d = text::removeAll(text::trimSpaces(typed), QStringLiteral("'"));

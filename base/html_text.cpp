@@ -1,4 +1,4 @@
-#include "net/html_text.h"
+#include "base/html_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "net/charset.h"
+#include "base/charset.h"
 
 #include <memory>
 #include <unicode/ucnv.h>

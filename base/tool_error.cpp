@@ -1,4 +1,4 @@
-#include "net/tool_error.h"
+#include "base/tool_error.h"
 
 ToolError::ToolError(const QString& description)
     : std::runtime_error(description.toUtf8().toStdString()) {}
