@@ -389,17 +389,23 @@ void Form1::cmdFrequency_Click() {
 }
 
 void Form1::cmdKeyWord_Click() {
-    QLineEdit* const boxes[kRankBoxCount] = {ui->txtBaidu, ui->txtGoogle, ui->txtYahoo,
-                                             ui->txtSogou, ui->txtSoso,   ui->txtYodao};
+    // In RankBox order.
+    QLineEdit* const boxes[] = {ui->txtBaidu, ui->txtGoogle, ui->txtYahoo,
+                                ui->txtSogou, ui->txtSoso,   ui->txtYodao};
+    static_assert(std::size(boxes) == kRankBoxCount);
+    const QString site = cleanSite(ui->txtKeyWordUrl->text());
+    const QString keyword = cleanKeyword(ui->txtKeyWord->text());
+    if (site.isEmpty() || keyword.isEmpty())
+        return;
     BusyPointer busy;
+    busy.start();
     try {
-        searchKeywordRank(
-            fetcher_, endpoints_, ui->txtKeyWordUrl->text(), ui->txtKeyWord->text(),
-            [&](RankBox box, const QString& answer) {
-                boxes[int(box)]->setText(answer);
-                boxes[int(box)]->repaint(); // each answer shows before the next engine is asked
-            },
-            [&busy] { busy.start(); });
+        searchKeywordRank(fetcher_, endpoints_, site, keyword,
+                          [&](RankBox box, const QString& answer) {
+                              boxes[int(box)]->setText(answer);
+                              // each answer shows before the next engine is asked
+                              boxes[int(box)]->repaint();
+                          });
     } catch (const std::exception& e) {
         message_box::warn(this, describe(e)); // the pointer comes back after the box
     }

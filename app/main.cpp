@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    const CurlGlobal curl;
     CurlFetcher fetcher;
     Form1 form(fetcher);
 

@@ -37,6 +37,35 @@ QString toText(UConverter* c, const QByteArray& bytes) {
     return out;
 }
 
+QByteArray charsetOf(const QByteArray& contentType) {
+    const QByteArray lower = contentType.toLower();
+    const qsizetype at = lower.indexOf("charset=");
+    if (at < 0)
+        return {};
+    QByteArray name = contentType.mid(at + 8);
+    const qsizetype end = name.indexOf(';');
+    if (end >= 0)
+        name.truncate(end);
+    name = name.trimmed();
+    if (name.size() >= 2 && (name.front() == '"' || name.front() == '\''))
+        name = name.mid(1, name.size() - 2);
+    const QByteArray n = name.trimmed().toLower();
+    // Browsers read pages labelled GB2312 as GBK, its superset; so do we.
+    if (n == "gb2312" || n == "gb_2312-80" || n == "x-gbk" || n == "cp936")
+        return "GBK";
+    return name.trimmed();
+}
+
+QByteArray charsetFromBom(const QByteArray& body) {
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return "UTF-8";
+    if (body.startsWith("\xFF\xFE"))
+        return "UTF-16LE";
+    if (body.startsWith("\xFE\xFF"))
+        return "UTF-16BE";
+    return {};
+}
+
 } // namespace
 
 QString decodeGbk(const QByteArray& bytes) {
@@ -64,6 +93,22 @@ std::optional<QString> decode(const QByteArray& bytes, const QByteArray& charset
     if (!c)
         return std::nullopt;
     return toText(c.get(), bytes);
+}
+
+QString decodePage(const QByteArray& body, const QByteArray& contentType, Decode mode) {
+    if (mode == Decode::Gbk)
+        return decodeGbk(body);
+    QByteArray name = charsetOf(contentType);
+    std::optional<QString> text;
+    if (!name.isEmpty())
+        text = decode(body, name);
+    if (!text) {
+        name = charsetFromBom(body);
+        text = decode(body, name.isEmpty() ? QByteArray("UTF-8") : name);
+    }
+    if (text->startsWith(QChar(0xFEFF)))
+        text->remove(0, 1);
+    return *text;
 }
 
 } // namespace charset

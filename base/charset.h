@@ -4,8 +4,14 @@
 #include <QString>
 #include <optional>
 
+// How a fetched page's bytes become text.
+enum class Decode {
+    Gbk,      // GBK, whatever the page says of itself
+    Declared, // the Content-Type's charset, else a byte-order mark, else UTF-8
+};
+
 // Byte <-> text conversions. GBK (code page 936) is the program's ANSI code page: the
-// pages read in decode mode "0", the data files, the scratch file and URLEncode all use it.
+// pages read with Decode::Gbk, the data files, the scratch file and URLEncode all use it.
 namespace charset {
 
 // bytes decoded as GBK; bytes that are not GBK become U+FFFD, never an error.
@@ -17,5 +23,9 @@ QByteArray encodeGbk(const QString& text);
 // bytes decoded in the named charset (any name ICU knows: "utf-8", "gb2312", "big5", ...);
 // nothing when the name is unknown. Invalid bytes become U+FFFD.
 std::optional<QString> decode(const QByteArray& bytes, const QByteArray& charsetName);
+
+// A page body as text, read the way mode says; contentType is the response's header value.
+// A leading byte-order mark is not part of the text.
+QString decodePage(const QByteArray& body, const QByteArray& contentType, Decode mode);
 
 } // namespace charset

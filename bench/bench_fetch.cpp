@@ -2,7 +2,7 @@
 // the same page (the peer): what the fetch layer (handle set-up, limits, decoding) adds to the
 // transfer itself. The page goes out uncompressed: the fixture server's brotli costs ~15 ms per
 // response and would drown the figure.
-#include "../tests/fixture_server.h"
+#include "fixture_server.h"
 #include "net/http_fetch.h"
 
 #include <benchmark/benchmark.h>
@@ -26,18 +26,18 @@ QString pageUrl() {
     return url;
 }
 
-void fetch(benchmark::State& state, const char* decodeMode) {
+void fetch(benchmark::State& state, Decode mode) {
     CurlFetcher fetcher;
     const QString url = pageUrl();
     for (auto _ : state)
-        benchmark::DoNotOptimize(HttpFetch(fetcher, url, QString::fromLatin1(decodeMode)));
+        benchmark::DoNotOptimize(HttpFetch(fetcher, url, mode));
 }
 
 void BM_HttpFetchUtf8(benchmark::State& state) {
-    fetch(state, "1");
+    fetch(state, Decode::Declared);
 }
 void BM_HttpFetchGbk(benchmark::State& state) {
-    fetch(state, "0");
+    fetch(state, Decode::Gbk);
 }
 
 size_t keep(char* data, size_t size, size_t n, void* sink) {

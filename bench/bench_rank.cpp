@@ -5,11 +5,10 @@
 // latencies and beside the same number of requests for an empty page, which shows what the
 // loopback server and its sleeps cost by themselves. The pages go out uncompressed: the fixture
 // server's brotli would add its own ~15 ms a page.
-#include "../tests/fixture_server.h"
 #include "base/charset.h"
+#include "fixture_server.h"
 #include "net/http_fetch.h"
 #include "rank/keyword_rank.h"
-#include "rank/rank_scanners.h"
 
 #include <algorithm>
 #include <atomic>
@@ -150,19 +149,14 @@ private:
     size_t next_ = 0;
 };
 
-using Scan = QString (*)(Fetcher&, const QString&, const QString&, const QString&);
-
-QString baidu(Fetcher& f, const QString& url, const QString& site, const QString&) {
-    return getBaiduRank(f, url, site);
-}
-
-void scanBench(benchmark::State& state, const Layout& l, bool paged, Scan scan, bool found) {
+void scanBench(benchmark::State& state, const Layout& l, bool paged, RankBox box, bool found) {
     MemoryFetcher fetcher(pages(l, paged, found ? 100 : 0));
+    const EndpointTable endpoints; // the fetcher answers every address from memory
     const QString expected = found ? QStringLiteral("排名为第100位") : QString();
     QString answer;
     for (auto _ : state) {
         fetcher.rewind();
-        answer = scan(fetcher, QStringLiteral("http://engine.test/s?q=x"), kSite, kKeyword);
+        answer = rankOn(box, fetcher, endpoints, kSite, kKeyword);
         benchmark::DoNotOptimize(answer);
     }
     if (found && !answer.startsWith(expected))
@@ -243,7 +237,7 @@ void BM_EmptyFetchesLoopback(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < 23; ++i)
-            benchmark::DoNotOptimize(HttpFetch(fetcher, url, QStringLiteral("1")));
+            benchmark::DoNotOptimize(HttpFetch(fetcher, url, Decode::Declared));
         spent += std::chrono::steady_clock::now() - start;
     }
     reportOverhead(state, spent, server.requests().size(), delayMs);
@@ -259,11 +253,11 @@ void BM_EmptyFetchesLoopback(benchmark::State& state) {
     BENCHMARK(BM_##name##Found100)->Unit(benchmark::kMicrosecond);                                 \
     BENCHMARK(BM_##name##Absent)->Unit(benchmark::kMicrosecond)
 
-TESSIVO_SCAN_BENCH(Baidu, kBaiduLayout, false, baidu);
-TESSIVO_SCAN_BENCH(Google, kGoogleLayout, false, getGoogleRank);
-TESSIVO_SCAN_BENCH(Yahoo, kYahooLayout, true, getYahooRank);
-TESSIVO_SCAN_BENCH(Sogou, kSogouLayout, false, getSogouRank);
-TESSIVO_SCAN_BENCH(Youdao, kYoudaoLayout, true, getYoudaoRank);
+TESSIVO_SCAN_BENCH(Baidu, kBaiduLayout, false, RankBox::Baidu);
+TESSIVO_SCAN_BENCH(Google, kGoogleLayout, false, RankBox::Google);
+TESSIVO_SCAN_BENCH(Yahoo, kYahooLayout, true, RankBox::Yahoo);
+TESSIVO_SCAN_BENCH(Sogou, kSogouLayout, false, RankBox::Sogou);
+TESSIVO_SCAN_BENCH(Youdao, kYoudaoLayout, true, RankBox::Youdao);
 
 #define TESSIVO_LOOPBACK_BENCH(f)                                                                  \
     BENCHMARK(f)                                                                                   \

@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
             QStringLiteral("%1 的参数个数不对：%1 %2")
                 .arg(QString::fromUtf8(command->name), QString::fromUtf8(command->synopsis)));
 
+    const CurlGlobal curl;
     CurlFetcher fetcher;
     try {
         EndpointTable endpoints = EndpointTable::forProgram();
@@ -112,10 +113,10 @@ int main(int argc, char** argv) {
     } catch (const UsageError& e) {
         return usage(e.message);
     } catch (const ToolError& e) {
-        err(QStringLiteral("发生错误：") + e.description());
+        err(kErrorPrefix + e.description());
         return 1;
     } catch (const std::exception& e) {
-        err(QStringLiteral("发生错误：") + QString::fromUtf8(e.what()));
+        err(kErrorPrefix + QString::fromUtf8(e.what()));
         return 1;
     }
     return 0;

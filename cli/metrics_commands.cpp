@@ -45,9 +45,8 @@ void badges(CliContext& ctx, const QString& typed) {
     const QString d = requireSite(typed);
     QJsonObject json;
     runRankBadges(ctx.fetcher, ctx.endpoints, d, [&](Badge badge, const QString& caption) {
-        static const char* const keys[] = {"pagerank", "alexa", "sogou", "chinarank"};
         if (ctx.json)
-            json.insert(QLatin1String(keys[int(badge)]), caption);
+            json.insert(QLatin1String(kBadges[size_t(badge)].key), caption);
         else
             ctx.print(caption);
     });

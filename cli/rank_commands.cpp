@@ -1,40 +1,27 @@
 #include "cli/command.h"
 
+#include "base/input_cleaning.h"
 #include "rank/keyword_rank.h"
 
 #include <QJsonObject>
-#include <array>
 
 namespace {
 
-struct BoxName {
-    const char* line; // as printed before the tab
-    const char* key;  // in --json
-};
-
-// In RankBox order, which is also the order the boxes are reported in.
-const std::array<BoxName, kRankBoxCount> kBoxNames{{
-    {"Baidu", "baidu"},
-    {"Google", "google"},
-    {"Yahoo", "yahoo"},
-    {"Sogou", "sogou"},
-    {"Soso", "soso"},
-    {"Youdao", "youdao"},
-}};
-
-void keywordRank(CliContext& ctx, const QString& site, const QString& keyword) {
-    QJsonObject object;
-    const bool searched = searchKeywordRank(
-        ctx.fetcher, ctx.endpoints, site, keyword, [&](RankBox box, const QString& answer) {
-            const BoxName& name = kBoxNames[size_t(box)];
-            if (ctx.json)
-                object.insert(QLatin1String(name.key), answer);
-            else
-                ctx.print(QLatin1String(name.line) + u'\t' + answer);
-        });
-    if (!searched)
+void keywordRank(CliContext& ctx, const QString& typedSite, const QString& typedKeyword) {
+    const QString site = cleanSite(typedSite);
+    const QString keyword = cleanKeyword(typedKeyword);
+    if (site.isEmpty() || keyword.isEmpty())
         throw UsageError{QStringLiteral("网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
                                         "http:// 和 /），未发出任何请求")};
+    QJsonObject object;
+    searchKeywordRank(ctx.fetcher, ctx.endpoints, site, keyword,
+                      [&](RankBox box, const QString& answer) {
+                          const QString name = QLatin1String(kRankBoxes[size_t(box)].name);
+                          if (ctx.json)
+                              object.insert(name.toLower(), answer);
+                          else
+                              ctx.print(name + u'\t' + answer);
+                      });
     if (ctx.json)
         ctx.printJson(object);
 }

@@ -2,6 +2,7 @@
 
 #include "base/text_ops.h"
 #include "base/tool_error.h"
+#include "net/request_address.h"
 
 namespace {
 
@@ -33,11 +34,10 @@ BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoint
             lm = QString::fromLatin1(p.lm);
             shown = QString::fromUtf8(p.shown);
         }
-    const QString url = endpoints.base(Endpoint::BaiduSearchHost) +
-                        QStringLiteral("/s?q1=site%3A") + domain +
-                        QStringLiteral("&q2=&q3=&q4=&rn=10&lm=") + lm +
-                        QStringLiteral("&ct=0&ft=&q5=&q6=&tn=baiduadv");
-    const QString page = HttpFetch(fetcher, url, QStringLiteral("0"));
+    const QString url = requestAddress(
+        "{BaiduSearchHost}/s?q1=site%3A{d}&q2=&q3=&q4=&rn=10&lm={lm}&ct=0&ft=&q5=&q6=&tn=baiduadv",
+        endpoints, {.d = domain, .lm = lm});
+    const QString page = HttpFetch(fetcher, url, Decode::Gbk);
 
     const QString marker = QStringLiteral("找到相关网页");
     const int p = text::inStr(1, page, marker);

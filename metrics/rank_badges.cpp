@@ -2,7 +2,7 @@
 
 #include "base/text_ops.h"
 #include "base/tool_error.h"
-#include "metrics/site_survey.h"
+#include "net/request_address.h"
 
 namespace {
 
@@ -83,19 +83,20 @@ const struct BadgeRequest {
     Badge badge;
     const char* requestTemplate;
     bool asksSite;
-    const char* decodeMode;
+    Decode decode;
     QString (*cut)(const QString&);
     const char* suffix;
 } kRequests[] = {
     {Badge::PageRank,
-     "{GoogleHost}/search?client=navclient&ch=6-318520749&features=Rank&q=info:{d}", true, "1",
-     cutPageRank, ""},
-    {Badge::Alexa, "{AlexaHost}/data/details/traffic_details/{d}", false, "1", cutAlexa, ""},
-    {Badge::Sogou, "{SogouHost}/web?query={d}", true, "0", cutSogouRank, "/100"},
+     "{GoogleHost}/search?client=navclient&ch=6-318520749&features=Rank&q=info:{d}", true,
+     Decode::Declared, cutPageRank, ""},
+    {Badge::Alexa, "{AlexaHost}/data/details/traffic_details/{d}", false, Decode::Declared,
+     cutAlexa, ""},
+    {Badge::Sogou, "{SogouHost}/web?query={d}", true, Decode::Gbk, cutSogouRank, "/100"},
     {Badge::ChinaRank,
      "{ChinaRankHost}/overview/"
      "Info.do?url={d}&from=0&r=1230610618442&imageField.x=23&imageField.y=15",
-     true, "0", cutChinaRank, ""},
+     true, Decode::Gbk, cutChinaRank, ""},
 };
 
 } // namespace
@@ -104,10 +105,11 @@ void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QStri
                    const std::function<void(Badge, const QString& caption)>& report) {
     const QString site = QStringLiteral("www.") + domain;
     for (const BadgeRequest& r : kRequests) {
-        const QString url = expandRequest(r.requestTemplate, endpoints, r.asksSite ? site : domain);
+        const QString url =
+            requestAddress(r.requestTemplate, endpoints, {.d = r.asksSite ? site : domain});
         QString caption;
         try {
-            caption = r.cut(HttpFetch(fetcher, url, QString::fromLatin1(r.decodeMode)));
+            caption = r.cut(HttpFetch(fetcher, url, r.decode));
         } catch (const ToolError&) {
             caption = kMissing; // a failed rating does not keep the others from being asked
         }

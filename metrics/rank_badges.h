@@ -5,8 +5,25 @@
 
 #include <QString>
 #include <functional>
+#include <iterator>
 
+// The four ratings in the order they are asked, each with its key in the CLI's JSON.
 enum class Badge { PageRank, Alexa, Sogou, ChinaRank };
+inline constexpr struct BadgeName {
+    Badge badge;
+    const char* key;
+} kBadges[] = {
+    {Badge::PageRank, "pagerank"},
+    {Badge::Alexa, "alexa"},
+    {Badge::Sogou, "sogou"},
+    {Badge::ChinaRank, "chinarank"},
+};
+static_assert([] {
+    for (size_t i = 0; i < std::size(kBadges); ++i)
+        if (size_t(kBadges[i].badge) != i)
+            return false;
+    return true;
+}());
 
 // The four ratings of domain (already cleaned), fetched in this order; each caption is
 // reported as soon as its page is cut, before the next request. A request that fails outright

@@ -7,13 +7,12 @@
 #include <functional>
 #include <span>
 
-// One engine of a survey: where to ask and how to cut its count out of the answer.
-// requestTemplate is the address with "{EndpointName}" for an endpoint's base, "{d}" for the
-// domain and "{SogouHostName}" for the Sogou host without scheme.
+// One engine of a survey: its logo in the table's head, where to ask (see requestAddress; {d}
+// is the domain) and how to cut its count out of the answer.
 struct EngineRow {
-    const char* engine;
+    const char* logo; // MakerHost/images/<logo>.gif
     const char* requestTemplate;
-    const char* decodeMode;
+    Decode decode;
     const char* startMarker;
     const char* endMarker;
     const char* stripList;
@@ -24,13 +23,6 @@ struct SurveyKind {
     const char* caption;
     std::span<const EngineRow> engines;
 };
-
-// The request address of one row for domain d.
-QString expandRequest(const char* requestTemplate, const EndpointTable& endpoints,
-                      const QString& d);
-
-// The table's opening: style, body, table, the logo row and the data-row caption cell.
-QString resultsTableHead(const EndpointTable& endpoints, const QString& caption);
 
 // Queries every engine of kind in order, yielding before each request and once after the last,
 // and returns the whole table document. Any error ends the survey and propagates.

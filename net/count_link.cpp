@@ -27,9 +27,8 @@ QString cutCount(const QString& page, const QString& url, const QString& startMa
 }
 
 QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startMarker,
-                     const QString& endMarker, const QString& stripList,
-                     const QString& decodeMode) {
-    const QString page = HttpFetch(fetcher, url, decodeMode);
+                     const QString& endMarker, const QString& stripList, Decode mode) {
+    const QString page = HttpFetch(fetcher, url, mode);
     const QString value = cutCount(page, url, startMarker, endMarker, stripList);
     return QStringLiteral("<a href='") + url + QStringLiteral("' target='_blank'>") + value +
            QStringLiteral("</a>");

@@ -7,37 +7,12 @@
 #include <QFileInfo>
 #include <QUrl>
 
-namespace {
-
-struct Default {
-    Endpoint endpoint;
-    const char* name;
-    const char* base;
-};
-
-const Default kDefaults[kEndpointCount] = {
-    {Endpoint::BaiduSearchHost, "BaiduSearchHost", "http://www.baidu.com"},
-    {Endpoint::BaiduIndexHost, "BaiduIndexHost", "http://index.baidu.com"},
-    {Endpoint::GoogleHost, "GoogleHost", "http://www.google.com"},
-    {Endpoint::YahooSearchHost, "YahooSearchHost", "http://search.yahoo.com"},
-    {Endpoint::YahooSitemapHost, "YahooSitemapHost", "http://sitemap.cn.yahoo.com"},
-    {Endpoint::SogouHost, "SogouHost", "http://www.sogou.com"},
-    {Endpoint::SosoHost, "SosoHost", "http://www.soso.com"},
-    {Endpoint::YoudaoHost, "YoudaoHost", "http://www.youdao.com"},
-    {Endpoint::ZhongsouHost, "ZhongsouHost", "http://p.zhongsou.com"},
-    {Endpoint::LiveHost, "LiveHost", "http://cn.bing.com"},
-    {Endpoint::AlexaHost, "AlexaHost", "http://www.alexa.com"},
-    {Endpoint::ChinaRankHost, "ChinaRankHost", "http://www.chinarank.org.cn"},
-    {Endpoint::MakerHost, "MakerHost", nullptr},
-};
-
-} // namespace
-
 EndpointTable::EndpointTable() {
-    for (const Default& d : kDefaults)
-        bases_[size_t(d.endpoint)] =
-            d.base ? QString::fromLatin1(d.base)
-                   : QUrl::fromLocalFile(program_folder::path()).toString(QUrl::FullyEncoded);
+    for (const EndpointInfo& e : kEndpoints)
+        bases_[size_t(e.endpoint)] =
+            e.defaultBase
+                ? QString::fromLatin1(e.defaultBase)
+                : QUrl::fromLocalFile(program_folder::path()).toString(QUrl::FullyEncoded);
 }
 
 EndpointTable EndpointTable::forProgram() {
@@ -102,14 +77,10 @@ QString EndpointTable::hostName(Endpoint e) const {
     return host;
 }
 
-QString EndpointTable::name(Endpoint e) {
-    return QString::fromLatin1(kDefaults[size_t(e)].name);
-}
-
 bool EndpointTable::fromName(const QString& name, Endpoint* e) {
-    for (const Default& d : kDefaults)
-        if (name == QLatin1String(d.name)) {
-            *e = d.endpoint;
+    for (const EndpointInfo& n : kEndpoints)
+        if (name == QLatin1String(n.name)) {
+            *e = n.endpoint;
             return true;
         }
     return false;

@@ -19,7 +19,29 @@ enum class Endpoint {
     ChinaRankHost,
     MakerHost,
 };
-inline constexpr int kEndpointCount = 13;
+
+// Each endpoint's name, as the endpoints files and request templates write it, and the public
+// host it goes to unless configured otherwise. MakerHost has none: it is the program folder.
+inline constexpr struct EndpointInfo {
+    Endpoint endpoint;
+    const char* name;
+    const char* defaultBase;
+} kEndpoints[] = {
+    {Endpoint::BaiduSearchHost, "BaiduSearchHost", "http://www.baidu.com"},
+    {Endpoint::BaiduIndexHost, "BaiduIndexHost", "http://index.baidu.com"},
+    {Endpoint::GoogleHost, "GoogleHost", "http://www.google.com"},
+    {Endpoint::YahooSearchHost, "YahooSearchHost", "http://search.yahoo.com"},
+    {Endpoint::YahooSitemapHost, "YahooSitemapHost", "http://sitemap.cn.yahoo.com"},
+    {Endpoint::SogouHost, "SogouHost", "http://www.sogou.com"},
+    {Endpoint::SosoHost, "SosoHost", "http://www.soso.com"},
+    {Endpoint::YoudaoHost, "YoudaoHost", "http://www.youdao.com"},
+    {Endpoint::ZhongsouHost, "ZhongsouHost", "http://p.zhongsou.com"},
+    {Endpoint::LiveHost, "LiveHost", "http://cn.bing.com"},
+    {Endpoint::AlexaHost, "AlexaHost", "http://www.alexa.com"},
+    {Endpoint::ChinaRankHost, "ChinaRankHost", "http://www.chinarank.org.cn"},
+    {Endpoint::MakerHost, "MakerHost", nullptr},
+};
+inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 
 // The compiled-in public hosts, overridden by config/endpoints.ini beside the executable
 // (section [endpoints], keys = endpoint names) and by any further file a caller loads.
@@ -42,7 +64,6 @@ public:
     // The host name of an endpoint without scheme (Sogou's backlink query repeats it).
     QString hostName(Endpoint e) const;
 
-    static QString name(Endpoint e);
     static bool fromName(const QString& name, Endpoint* e);
 
 private:

@@ -4,49 +4,9 @@
 #include "base/tool_error.h"
 
 #include <curl/curl.h>
-#include <dlfcn.h>
 #include <memory>
 
 namespace {
-
-// libcurl is loaded on the first request rather than at start-up: its thirty-odd dependent
-// libraries cost a command that makes no request (a conversion, a list) more than its work.
-struct CurlLibrary {
-    CURLcode (*global_init)(long flags);
-    CURL* (*easy_init)();
-    CURLcode (*easy_setopt)(CURL* curl, CURLoption option, ...);
-    CURLcode (*easy_perform)(CURL* curl);
-    CURLcode (*easy_getinfo)(CURL* curl, CURLINFO info, ...);
-    void (*easy_cleanup)(CURL* curl);
-    const char* (*easy_strerror)(CURLcode code);
-};
-
-const CurlLibrary& curl() {
-    static const CurlLibrary library = [] {
-        void* handle = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            throw ToolError(QStringLiteral("无法加载 HTTP 库 libcurl.so.4（%1），请安装 libcurl4")
-                                .arg(QString::fromLocal8Bit(dlerror())));
-        const auto symbol = [handle](auto& slot, const char* name) {
-            void* p = dlsym(handle, name);
-            if (!p)
-                throw ToolError(
-                    QStringLiteral("HTTP 库 libcurl.so.4 中没有 %1").arg(QLatin1String(name)));
-            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(p);
-        };
-        CurlLibrary c{};
-        symbol(c.global_init, "curl_global_init");
-        symbol(c.easy_init, "curl_easy_init");
-        symbol(c.easy_setopt, "curl_easy_setopt");
-        symbol(c.easy_perform, "curl_easy_perform");
-        symbol(c.easy_getinfo, "curl_easy_getinfo");
-        symbol(c.easy_cleanup, "curl_easy_cleanup");
-        symbol(c.easy_strerror, "curl_easy_strerror");
-        c.global_init(CURL_GLOBAL_DEFAULT);
-        return c;
-    }();
-    return library;
-}
 
 struct Transfer {
     QByteArray body;
@@ -66,8 +26,21 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
 }
 
 struct EasyCleanup {
-    void operator()(CURL* c) const { curl().easy_cleanup(c); }
+    void operator()(CURL* c) const { curl_easy_cleanup(c); }
 };
+
+// An option this libcurl does not know must stop the request: a libcurl too old for
+// CURLOPT_PROTOCOLS_STR would otherwise follow a redirect to any protocol it speaks.
+template <typename Value>
+void setOption(CURL* c, CURLoption option, const char* name, Value value, const QString& url) {
+    const CURLcode rc = curl_easy_setopt(c, option, value);
+    if (rc != CURLE_OK)
+        throw ToolError(
+            QStringLiteral("HTTP 库 libcurl 不接受选项 %1（%2），请升级 libcurl：%3")
+                .arg(QLatin1String(name), QString::fromUtf8(curl_easy_strerror(rc)), url));
+}
+
+const QByteArray kUserAgent = "Mozilla/5.0 (X11; Linux x86_64) Tessivo/" TESSIVO_VERSION;
 
 } // namespace
 
@@ -118,49 +91,24 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         what = QStringLiteral("请求失败");
         break;
     }
-    const QString why = detail && *detail ? QString::fromUtf8(detail)
-                                          : QString::fromUtf8(curl().easy_strerror(code));
+    const QString why =
+        detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
     return QStringLiteral("%1：%2（%3）").arg(what, url, why.trimmed());
 }
 
-namespace {
-
-QByteArray charsetOf(const QByteArray& contentType) {
-    const QByteArray lower = contentType.toLower();
-    const qsizetype at = lower.indexOf("charset=");
-    if (at < 0)
-        return {};
-    QByteArray name = contentType.mid(at + 8);
-    const qsizetype end = name.indexOf(';');
-    if (end >= 0)
-        name.truncate(end);
-    name = name.trimmed();
-    if (name.size() >= 2 && (name.front() == '"' || name.front() == '\''))
-        name = name.mid(1, name.size() - 2);
-    const QByteArray n = name.trimmed().toLower();
-    // Browsers read pages labelled GB2312 as GBK, its superset; so do we.
-    if (n == "gb2312" || n == "gb_2312-80" || n == "x-gbk" || n == "cp936")
-        return "GBK";
-    return name.trimmed();
+CurlGlobal::CurlGlobal() {
+    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+        throw ToolError(QStringLiteral("无法初始化 HTTP 库 libcurl"));
 }
 
-QByteArray charsetFromBom(const QByteArray& body) {
-    if (body.startsWith("\xEF\xBB\xBF"))
-        return "UTF-8";
-    if (body.startsWith("\xFF\xFE"))
-        return "UTF-16LE";
-    if (body.startsWith("\xFE\xFF"))
-        return "UTF-16BE";
-    return {};
+CurlGlobal::~CurlGlobal() {
+    curl_global_cleanup();
 }
-
-} // namespace
 
 CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
 HttpResponse CurlFetcher::get(const QString& url) {
-    const CurlLibrary& lib = curl();
-    std::unique_ptr<CURL, EasyCleanup> easy(lib.easy_init());
+    std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     if (!easy)
         throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
     CURL* c = easy.get();
@@ -168,53 +116,42 @@ HttpResponse CurlFetcher::get(const QString& url) {
     t.cap = limits_.maxBodyBytes;
     char detail[CURL_ERROR_SIZE] = {};
     const QByteArray wire = wireUrl(url);
+#define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
+    TESSIVO_SET(CURLOPT_URL, wire.constData());
+    TESSIVO_SET(CURLOPT_HTTPGET, 1L);
+    TESSIVO_SET(CURLOPT_PROTOCOLS_STR, "http,https");
+    TESSIVO_SET(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    TESSIVO_SET(CURLOPT_FOLLOWLOCATION, 1L);
+    TESSIVO_SET(CURLOPT_MAXREDIRS, limits_.maxRedirects);
+    TESSIVO_SET(CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
+    TESSIVO_SET(CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connectTimeout.count()));
+    TESSIVO_SET(CURLOPT_TIMEOUT_MS, long(limits_.totalTimeout.count()));
+    TESSIVO_SET(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBodyBytes));
+    TESSIVO_SET(CURLOPT_NOSIGNAL, 1L);
+    TESSIVO_SET(CURLOPT_USERAGENT, kUserAgent.constData());
+    TESSIVO_SET(CURLOPT_WRITEFUNCTION, onBody);
+    TESSIVO_SET(CURLOPT_WRITEDATA, &t);
+    TESSIVO_SET(CURLOPT_ERRORBUFFER, detail);
+#undef TESSIVO_SET
 
-    lib.easy_setopt(c, CURLOPT_URL, wire.constData());
-    lib.easy_setopt(c, CURLOPT_HTTPGET, 1L);
-    lib.easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    lib.easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    lib.easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    lib.easy_setopt(c, CURLOPT_MAXREDIRS, limits_.maxRedirects);
-    lib.easy_setopt(c, CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
-    lib.easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connectTimeout.count()));
-    lib.easy_setopt(c, CURLOPT_TIMEOUT_MS, long(limits_.totalTimeout.count()));
-    lib.easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBodyBytes));
-    lib.easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    lib.easy_setopt(c, CURLOPT_USERAGENT, "Mozilla/5.0 (X11; Linux x86_64) Tessivo/2.3");
-    lib.easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
-    lib.easy_setopt(c, CURLOPT_WRITEDATA, &t);
-    lib.easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
-
-    const CURLcode rc = lib.easy_perform(c);
+    const CURLcode rc = curl_easy_perform(c);
     if (rc != CURLE_OK)
         throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url));
 
     HttpResponse r;
     r.body = std::move(t.body);
     char* type = nullptr;
-    if (lib.easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         r.contentType = type;
     return r;
 }
 
-QString decodeResponse(const HttpResponse& response, const QString& decodeMode) {
-    if (decodeMode == u"0")
-        return charset::decodeGbk(response.body);
-    QByteArray name = charsetOf(response.contentType);
-    std::optional<QString> text;
-    if (!name.isEmpty())
-        text = charset::decode(response.body, name);
-    if (!text) {
-        name = charsetFromBom(response.body);
-        text = charset::decode(response.body, name.isEmpty() ? QByteArray("UTF-8") : name);
-    }
-    if (text->startsWith(QChar(0xFEFF)))
-        text->remove(0, 1);
-    return *text;
+QString decodeResponse(const HttpResponse& response, Decode mode) {
+    return charset::decodePage(response.body, response.contentType, mode);
 }
 
-QString HttpFetch(Fetcher& fetcher, const QString& url, const QString& decodeMode) {
-    return decodeResponse(fetcher.get(url), decodeMode);
+QString HttpFetch(Fetcher& fetcher, const QString& url, Decode mode) {
+    return decodeResponse(fetcher.get(url), mode);
 }
 
 QByteArray wireUrl(const QString& url) {

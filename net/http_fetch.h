@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/charset.h"
+
 #include <QByteArray>
 #include <QString>
 #include <chrono>
@@ -30,6 +32,16 @@ struct FetchLimits {
     long maxRedirects = 10;
 };
 
+// libcurl's process-wide set-up and tear-down; each main() holds one for its whole run, before
+// any thread starts. Raises ToolError when libcurl cannot be initialised.
+class CurlGlobal {
+public:
+    CurlGlobal();
+    ~CurlGlobal();
+    CurlGlobal(const CurlGlobal&) = delete;
+    CurlGlobal& operator=(const CurlGlobal&) = delete;
+};
+
 // libcurl, one easy handle per call: nothing (connection, cookie, header) is kept between calls.
 // Redirects are followed and compressed bodies accepted.
 class CurlFetcher : public Fetcher {
@@ -41,16 +53,15 @@ private:
     FetchLimits limits_;
 };
 
-// The body as text. Decode mode "0": GBK, whatever the headers say. Any other mode: the
-// charset of the Content-Type, else a byte-order mark, else UTF-8.
-QString decodeResponse(const HttpResponse& response, const QString& decodeMode);
+// The body as text, read the way mode says.
+QString decodeResponse(const HttpResponse& response, Decode mode);
 
 // The error text for a failed transfer: what happened, the address, and libcurl's detail.
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
                              const char* detail, const QString& url);
 
 // One request, one decoding.
-QString HttpFetch(Fetcher& fetcher, const QString& url, const QString& decodeMode);
+QString HttpFetch(Fetcher& fetcher, const QString& url, Decode mode);
 
 // The address as sent on the wire: libcurl refuses raw spaces and sends raw bytes, so exactly
 // the characters a URL cannot carry are percent-encoded (space, other control characters,

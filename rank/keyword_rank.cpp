@@ -1,80 +1,66 @@
 #include "rank/keyword_rank.h"
 
-#include "base/input_cleaning.h"
-#include "net/url_encode.h"
-#include "rank/rank_scanners.h"
+#include "base/text_ops.h"
+#include "net/request_address.h"
+#include "rank/rank_engines.h"
 
+#include <QList>
+#include <QStringView>
 #include <array>
 
 namespace {
 
-using Scan = QString (*)(Fetcher&, const QString& url, const QString& site, const QString& keyword);
-
-// Youdao reads its query in GBK; the other engines get the keyword as cleaned and the HTTP layer
-// escapes what a URL cannot carry.
-enum class KeywordForm { AsCleaned, GbkEscaped };
-
-struct RankEngine {
-    RankBox box;
-    Endpoint endpoint;
-    const char* path; // after the endpoint's base; "{k}" stands for the keyword
-    KeywordForm keywordForm;
-    Scan scan; // none: the box repeats Google's answer
-};
-
-QString baiduRank(Fetcher& f, const QString& url, const QString& site, const QString&) {
-    return getBaiduRank(f, url, site);
+QString normaliseSite(const QString& site) {
+    const QString lower = site.toLower();
+    return text::mid(lower, 1, 4) == u"www." ? text::midToEnd(lower, 5) : lower;
 }
 
-// Baidu, Google and Sogou are asked for 100 results on one page; Yahoo and Youdao are paged by
-// their scanners.
-const RankEngine kEngines[] = {
-    {RankBox::Baidu, Endpoint::BaiduSearchHost,
-     "/s?q1={k}&q2=&q3=&q4=&rn=100&lm=0&ct=0&ft=&q5=&q6=&tn=baiduadv", KeywordForm::AsCleaned,
-     baiduRank},
-    {RankBox::Google, Endpoint::GoogleHost,
-     "/search?as_q={k}&hl=zh-CN&newwindow=1&num=100&btnG=Google+%E6%90%9C%E7%B4%A2&as_epq=&as_oq="
-     "&as_eq=&lr=&cr=&as_ft=i&as_filetype=&as_qdr=all&as_occt=any&as_dt=i&as_sitesearch="
-     "&as_rights=",
-     KeywordForm::AsCleaned, getGoogleRank},
-    {RankBox::Yahoo, Endpoint::YahooSearchHost, "/s?p={k}&pid=hp&v=web", KeywordForm::AsCleaned,
-     getYahooRank},
-    {RankBox::Sogou, Endpoint::SogouHost,
-     "/web?q={k}&query={k}&fieldtitle=&fieldcontent=&fieldstripurl=&bstype=&exclude=&sitequery="
-     "&located=0&tro=off&filetype=&num=100",
-     KeywordForm::AsCleaned, getSogouRank},
-    {RankBox::Soso, Endpoint::SosoHost, nullptr, KeywordForm::AsCleaned, nullptr}, // no request
-    {RankBox::Youdao, Endpoint::YoudaoHost, "/search?q={k}", KeywordForm::GbkEscaped,
-     getYoudaoRank},
-};
+const RankEngine& engineFor(RankBox box) {
+    for (const RankEngine& e : rankEngines())
+        if (e.box == box)
+            return e;
+    Q_UNREACHABLE();
+}
+
+QString scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoints,
+             const QString& typedSite, const QString& keyword) {
+    try {
+        const QString site = normaliseSite(typedSite);
+        for (int p = 1; p <= e.pages; ++p) {
+            const RequestValues values{.k = keyword, .p = p};
+            QString url = requestAddress(e.request, endpoints, values);
+            if (p > 1)
+                url += requestAddress(e.laterPages, endpoints, values);
+            const RankCut cut = e.cut(HttpFetch(fetcher, url, e.decode), site, keyword);
+            if (cut.settled)
+                return cut.text;
+            const QList<QStringView> pieces =
+                QStringView(cut.text).split(e.separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+            for (qsizetype i = 0; i < pieces.size(); ++i)
+                if (pieces[i].contains(site, Qt::CaseSensitive))
+                    return e.answer(p, int(i), cut.text);
+        }
+        return e.notFound;
+    } catch (...) {
+        // An engine reports trouble as "-" and lets the search go on with the next engine.
+        return QStringLiteral("-");
+    }
+}
 
 } // namespace
 
-bool searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& typedSite,
-                       const QString& typedKeyword, const RankSink& report,
-                       const std::function<void()>& started) {
-    const QString site = cleanSite(typedSite);
-    if (site.isEmpty())
-        return false;
-    const QString keyword = cleanKeyword(typedKeyword);
-    if (keyword.isEmpty())
-        return false;
-    if (started)
-        started();
+QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
+               const QString& keyword) {
+    const RankEngine& e = engineFor(box);
+    return scan(e.copies ? engineFor(*e.copies) : e, fetcher, endpoints, site, keyword);
+}
 
+void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
+                       const QString& keyword, const RankSink& report) {
     std::array<QString, kRankBoxCount> boxes;
-    for (const RankEngine& e : kEngines) {
+    for (const RankEngine& e : rankEngines()) {
         QString& answer = boxes[size_t(e.box)];
-        if (e.scan) {
-            const QString k =
-                e.keywordForm == KeywordForm::GbkEscaped ? URLEncode(keyword) : keyword;
-            const QString url = endpoints.base(e.endpoint) +
-                                QString::fromUtf8(e.path).replace(QStringLiteral("{k}"), k);
-            answer = e.scan(fetcher, url, site, keyword);
-        } else {
-            answer = boxes[size_t(RankBox::Google)];
-        }
+        answer = e.copies ? boxes[size_t(*e.copies)] : scan(e, fetcher, endpoints, site, keyword);
         report(e.box, answer);
     }
-    return true;
 }

@@ -5,20 +5,47 @@
 
 #include <QString>
 #include <functional>
+#include <iterator>
 
-// The six result boxes of the keyword rank page, in the order they are written.
+// The six result boxes of the keyword rank page, in the order they are written, each with the
+// engine name the CLI prints (lower-cased, its JSON key).
 enum class RankBox { Baidu, Google, Yahoo, Sogou, Soso, Youdao };
-inline constexpr int kRankBoxCount = 6;
+inline constexpr struct RankBoxName {
+    RankBox box;
+    const char* name;
+} kRankBoxes[] = {
+    {RankBox::Baidu, "Baidu"}, {RankBox::Google, "Google"}, {RankBox::Yahoo, "Yahoo"},
+    {RankBox::Sogou, "Sogou"}, {RankBox::Soso, "Soso"},     {RankBox::Youdao, "Youdao"},
+};
+inline constexpr size_t kRankBoxCount = std::size(kRankBoxes);
+static_assert([] {
+    for (size_t i = 0; i < kRankBoxCount; ++i)
+        if (size_t(kRankBoxes[i].box) != i)
+            return false;
+    return true;
+}());
 
 // Told each box's text as soon as its engine has answered.
 using RankSink = std::function<void(RankBox box, const QString& answer)>;
 
-// The keyword rank search. Cleans the typed site and keyword; when either is empty afterwards it
-// requests and reports nothing and returns false. Otherwise it calls started (where the window
-// puts up the hourglass), asks Baidu, Google, Yahoo, Sogou and Youdao in that order (up to 23
-// requests), reporting each answer before the next engine is asked and Soso's box, a copy of
-// Google's, after Sogou's; then returns true. The scanners turn their own failures into "-";
-// anything else (an exception from report, say) propagates, and what was reported stands.
-bool searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& typedSite,
-                       const QString& typedKeyword, const RankSink& report,
-                       const std::function<void()>& started = {});
+// Where site stands among an engine's first 100 results for keyword, as the engine's box shows
+// it:
+//   "排名为第N位"                        found at position N
+//   "排名为第N位（有M 个参与竞价推广）"  Baidu: position N with M paid results on the page
+//   "在100位（1--10页）中未查询到结果"   not among the results scanned
+//   "在100位（1--10页）中未查询到结果!!" Sogou: the site is nowhere on the page
+//   ""                                   Sogou: on the page, but outside the result list
+//   "--"                                 Google: the keyword is not shown in bold
+//   "-"                                  the page lacks its result markers, or anything failed
+// Never raises. site and keyword are already cleaned (cleanSite, cleanKeyword) and not empty;
+// the site is lower-cased and loses a leading "www." before the search, the pages are searched
+// as they are, case-sensitively. Soso's box asks Google.
+QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
+               const QString& keyword);
+
+// The keyword rank search: asks Baidu, Google, Yahoo, Sogou and Youdao in that order (up to 23
+// requests), reporting each answer before the next engine is asked, and Soso's box, a copy of
+// Google's, after Sogou's. site and keyword as for rankOn. Anything report raises propagates,
+// and what was reported stands.
+void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
+                       const QString& keyword, const RankSink& report);

@@ -2,7 +2,7 @@
 
 #include "base/text_ops.h"
 #include "base/tool_error.h"
-#include "net/url_encode.h"
+#include "net/request_address.h"
 
 namespace {
 
@@ -34,8 +34,7 @@ QString cutPeriod(QString& work, const QString& label, bool keepLineBreaks, cons
 } // namespace
 
 QString baiduIndexUrl(const EndpointTable& endpoints, const QString& keyword) {
-    return endpoints.base(Endpoint::BaiduIndexHost) + QStringLiteral("/main/word.php?word=") +
-           URLEncode(keyword);
+    return requestAddress("{BaiduIndexHost}/main/word.php?word={k_gbk}", endpoints, {.k = keyword});
 }
 
 QString cutBaiduIndex(const QString& page, const QString& url) {
@@ -65,5 +64,5 @@ QString cutBaiduIndex(const QString& page, const QString& url) {
 }
 
 QString getBaiduIndex(Fetcher& fetcher, const QString& url) {
-    return cutBaiduIndex(HttpFetch(fetcher, url, QStringLiteral("0")), url);
+    return cutBaiduIndex(HttpFetch(fetcher, url, Decode::Gbk), url);
 }

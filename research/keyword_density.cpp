@@ -5,9 +5,9 @@
 #include "research/text_measures.h"
 
 QString spiderText(const HttpResponse& response) {
-    QString page = decodeResponse(response, QStringLiteral("0")).toLower();
+    QString page = decodeResponse(response, Decode::Gbk).toLower();
     if (page.contains(QStringLiteral("utf-8")))
-        page = decodeResponse(response, QStringLiteral("1")).toLower();
+        page = decodeResponse(response, Decode::Declared).toLower();
     const int body = text::inStr(1, page, QStringLiteral("<body"));
     if (body > 0)
         page = text::midToEnd(page, body);

@@ -2,7 +2,7 @@
 
 #include "base/text_ops.h"
 #include "base/tool_error.h"
-#include "net/url_encode.h"
+#include "net/request_address.h"
 #include "research/baidu_index.h"
 
 KeywordRow keywordRow(int rowsBefore, const QString& keyword, const QString& figures) {
@@ -12,8 +12,7 @@ KeywordRow keywordRow(int rowsBefore, const QString& keyword, const QString& fig
 }
 
 QString baiduSearchUrl(const EndpointTable& endpoints, const QString& keyword) {
-    return endpoints.base(Endpoint::BaiduSearchHost) + QStringLiteral("/s?wd=") +
-           URLEncode(keyword);
+    return requestAddress("{BaiduSearchHost}/s?wd={k_gbk}", endpoints, {.k = keyword});
 }
 
 QStringList relatedSearchPieces(const QString& page, const QString& url) {
@@ -51,7 +50,7 @@ void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QS
     };
     addKeyword(keyword);
     const QString searchUrl = baiduSearchUrl(endpoints, keyword);
-    const QString page = HttpFetch(fetcher, searchUrl, QStringLiteral("0"));
+    const QString page = HttpFetch(fetcher, searchUrl, Decode::Gbk);
     for (const QString& piece : relatedSearchPieces(page, searchUrl))
         addKeyword(relatedKeyword(piece, searchUrl));
 }

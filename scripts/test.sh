@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
+ctest --test-dir build --output-on-failure

@@ -1,7 +1,10 @@
+#include "net/http_fetch.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    const CurlGlobal curl;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessivo-tests"));
     ::testing::InitGoogleTest(&argc, argv);

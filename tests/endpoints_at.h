@@ -5,7 +5,7 @@
 // Every endpoint pointed at one fixture server.
 inline EndpointTable endpointsAt(const QString& base) {
     EndpointTable t;
-    for (int i = 0; i < kEndpointCount; ++i)
-        t.set(Endpoint(i), base);
+    for (const EndpointInfo& e : kEndpoints)
+        t.set(e.endpoint, base);
     return t;
 }

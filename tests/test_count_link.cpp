@@ -68,10 +68,10 @@ TEST(GetCountLink, WrapsTheFigureInALinkToThePage) {
     CurlFetcher f;
     const QString url = server.base() + "/s?wd=site%3Aexample.cn";
     EXPECT_EQ(getCountLink(f, url, QStringLiteral("找到相关网页"), QStringLiteral("篇"),
-                           QStringLiteral("找到相关网页,约"), QStringLiteral("0")),
+                           QStringLiteral("找到相关网页,约"), Decode::Gbk),
               "<a href='" + url + "' target='_blank'>1,234</a>");
     const QString none = server.base() + "/none";
     EXPECT_EQ(getCountLink(f, none, QStringLiteral("找到"), QStringLiteral("个"),
-                           QStringLiteral("找到"), QStringLiteral("0")),
+                           QStringLiteral("找到"), Decode::Gbk),
               "<a href='" + none + "' target='_blank'>0</a>");
 }

@@ -1,6 +1,6 @@
 #include "base/tool_error.h"
-#include "metrics/site_survey.h"
 #include "net/endpoint_table.h"
+#include "net/request_address.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,11 +52,21 @@ TEST(EndpointTable, BadFilesAreReportedWithFileAndLine) {
     EXPECT_THROW(EndpointTable().load(dir.filePath(QStringLiteral("missing.ini"))), ToolError);
 }
 
-TEST(ExpandRequest, FillsEndpointsDomainAndSogouHostName) {
+TEST(RequestAddress, FillsEveryHoleOnceAndRefusesUnknownOnes) {
     EndpointTable t;
     t.set(Endpoint::SogouHost, QStringLiteral("http://127.0.0.1:7000"));
-    EXPECT_EQ(
-        expandRequest("{SogouHost}/web?query=link%3A{d}&_asf={SogouHostName}&x=1", t,
-                      QStringLiteral("a{d}.cn")),
-        QStringLiteral("http://127.0.0.1:7000/web?query=link%3Aa{d}.cn&_asf=127.0.0.1:7000&x=1"));
+    const RequestValues v{.d = "a{d}.cn", .k = "seo 工具", .p = 3, .lm = "7"};
+    const struct {
+        const char* tpl;
+        const char* address;
+    } cases[] = {
+        {"{SogouHost}/web?query=link%3A{d}&_asf={SogouHostName}&x=1",
+         "http://127.0.0.1:7000/web?query=link%3Aa{d}.cn&_asf=127.0.0.1:7000&x=1"},
+        {"{GoogleHost}/s?k={k}&g={k_gbk}", "http://www.google.com/s?k=seo 工具&g=seo+%B9%A4%BE%DF"},
+        {"/p?start={start}&page{p}&lm={lm}", "/p?start=20&page3&lm=7"},
+        {"no holes {", "no holes {"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(requestAddress(c.tpl, t, v), QString::fromUtf8(c.address)) << c.tpl;
+    EXPECT_THROW(requestAddress("{BaiduHost}/s", t, v), ToolError);
 }

@@ -28,9 +28,10 @@ TEST(HttpFetch, ModeZeroReadsGbkWhateverTheHeadersSay) {
     server.add("/gbk-says-utf8", {200, "text/html; charset=utf-8", gbk("找到相关网页约1,234篇")});
     server.add("/gbk-no-type", {200, "", gbk("中国網站")});
     CurlFetcher fetcher;
-    EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-says-utf8", "0"),
+    EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-says-utf8", Decode::Gbk),
               QStringLiteral("找到相关网页约1,234篇"));
-    EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-no-type", "0"), QStringLiteral("中国網站"));
+    EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-no-type", Decode::Gbk),
+              QStringLiteral("中国網站"));
 }
 
 TEST(HttpFetch, OtherModesFollowCharsetThenBomThenUtf8) {
@@ -42,13 +43,16 @@ TEST(HttpFetch, OtherModesFollowCharsetThenBomThenUtf8) {
     server.add("/plain", {200, "text/html", QByteArray("共 <strong>7</strong> 条")});
     server.add("/unknown-charset", {200, "text/html; charset=x-nonsense", QByteArray("条")});
     CurlFetcher f;
-    EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gbk", "1"), QStringLiteral("约有 5 项符合"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gb2312", "1"), QStringLiteral("網站"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/utf8-bom", "1"), QStringLiteral("条目"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/utf16-bom", "1"), QStringLiteral("a中"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/plain", "1"),
+    EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gbk", Decode::Declared),
+              QStringLiteral("约有 5 项符合"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/declared-gb2312", Decode::Declared),
+              QStringLiteral("網站"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/utf8-bom", Decode::Declared), QStringLiteral("条目"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/utf16-bom", Decode::Declared), QStringLiteral("a中"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/plain", Decode::Declared),
               QStringLiteral("共 <strong>7</strong> 条"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/unknown-charset", "1"), QStringLiteral("条"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/unknown-charset", Decode::Declared),
+              QStringLiteral("条"));
 }
 
 TEST(HttpFetch, InvalidBytesBecomeReplacementCharacters) {
@@ -59,11 +63,11 @@ TEST(HttpFetch, InvalidBytesBecomeReplacementCharacters) {
                                    5)});
     server.add("/cut-gbk", {200, "text/html", QByteArray("a\xD6", 2)});
     CurlFetcher f;
-    const QString utf8 = HttpFetch(f, server.base() + "/bad", "1");
+    const QString utf8 = HttpFetch(f, server.base() + "/bad", Decode::Declared);
     EXPECT_TRUE(utf8.startsWith(u'a'));
     EXPECT_TRUE(utf8.contains(u'b'));
     EXPECT_TRUE(utf8.contains(QChar(0xFFFD)));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/cut-gbk", "0"), QStringLiteral("a\uFFFD"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/cut-gbk", Decode::Gbk), QStringLiteral("a\uFFFD"));
 }
 
 TEST(HttpFetch, ErrorStatusBodiesAreResultsAndRedirectsAreFollowed) {
@@ -72,8 +76,9 @@ TEST(HttpFetch, ErrorStatusBodiesAreResultsAndRedirectsAreFollowed) {
     server.add("/moved", {302, "text/html", "", 0, "/target"});
     server.add("/target", {200, "text/html", "arrived"});
     CurlFetcher f;
-    EXPECT_EQ(HttpFetch(f, server.base() + "/missing", "0"), QStringLiteral("找到相关网页0篇"));
-    EXPECT_EQ(HttpFetch(f, server.base() + "/moved", "1"), QStringLiteral("arrived"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/missing", Decode::Gbk),
+              QStringLiteral("找到相关网页0篇"));
+    EXPECT_EQ(HttpFetch(f, server.base() + "/moved", Decode::Declared), QStringLiteral("arrived"));
 }
 
 TEST(HttpFetch, CompressedBodiesAreAccepted) {
@@ -81,14 +86,14 @@ TEST(HttpFetch, CompressedBodiesAreAccepted) {
     FixtureServer server;
     server.add("/big", {200, "text/html", QByteArray(200000, 'x')});
     CurlFetcher f;
-    EXPECT_EQ(HttpFetch(f, server.base() + "/big", "1").size(), 200000);
+    EXPECT_EQ(HttpFetch(f, server.base() + "/big", Decode::Declared).size(), 200000);
 }
 
 TEST(HttpFetch, SpacesAndChineseAreEscapedOnTheWire) {
     FixtureServer server;
     server.add("/s", {200, "text/html", "ok"});
     CurlFetcher f;
-    HttpFetch(f, server.base() + QStringLiteral("/s?q1=seo 工具&x=%B9%A4\u0081W"), "0");
+    HttpFetch(f, server.base() + QStringLiteral("/s?q1=seo 工具&x=%B9%A4\u0081W"), Decode::Gbk);
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_EQ(server.requests()[0], QStringLiteral("/s?q1=seo%20%E5%B7%A5%E5%85%B7&x=%B9%A4%81W"));
 }

@@ -1,7 +1,8 @@
 #include "base/charset.h"
+#include "endpoints_at.h"
 #include "fixture_server.h"
 #include "rank/get_count.h"
-#include "rank/rank_scanners.h"
+#include "rank/keyword_rank.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -18,15 +19,17 @@ struct PageCase {
     QString answer;
 };
 
-// Each case's page is served at /r; GBK pages too are labelled UTF-8, which Baidu must ignore.
-template <typename ScanOne>
-void runPageCases(const std::vector<PageCase>& cases, bool gbk, ScanOne scanOne) {
+// Each case's page is served at the engine's path; GBK pages too are labelled UTF-8, which
+// Baidu must ignore.
+void runPageCases(const std::vector<PageCase>& cases, RankBox box, const std::string& path,
+                  bool gbk, const QString& keyword = QStringLiteral("seo")) {
     FixtureServer server;
     CurlFetcher f;
     for (const PageCase& c : cases) {
         const QByteArray body = gbk ? charset::encodeGbk(c.page) : c.page.toUtf8();
-        server.add("/r", {200, "text/html; charset=utf-8", body});
-        EXPECT_EQ(scanOne(f, server.base() + "/r?q=x", QString::fromUtf8(c.site)), c.answer)
+        server.add(path, {200, "text/html; charset=utf-8", body});
+        EXPECT_EQ(rankOn(box, f, endpointsAt(server.base()), QString::fromUtf8(c.site), keyword),
+                  c.answer)
             << c.what;
     }
 }
@@ -96,9 +99,7 @@ TEST(BaiduRank, PositionIsTheTableIndexLessPaidResultsBeyondTen) {
             {"placeholder after the related searches",
              "用时相关搜索<DIV id=ScriptDiv></DIV><table>example.cn", "example.cn", "-"},
         },
-        true, [](Fetcher& f, const QString& url, const QString& site) {
-            return getBaiduRank(f, url, site);
-        });
+        RankBox::Baidu, "/s", true);
 }
 
 TEST(GoogleRank, CountsResultsAfterTheBoldKeyword) {
@@ -125,9 +126,7 @@ TEST(GoogleRank, CountsResultsAfterTheBoldKeyword) {
              "example.cn", "--"},
             {"keyword but no results", "<html>" + bolded + " example.cn</html>", "example.cn", "-"},
         },
-        false, [](Fetcher& f, const QString& url, const QString& site) {
-            return getGoogleRank(f, url, site, QStringLiteral("seo 工具"));
-        });
+        RankBox::Google, "/search", false, QStringLiteral("seo 工具"));
 }
 
 TEST(SogouRank, TellsAbsentFromThePageFromOutsideTheList) {
@@ -149,26 +148,28 @@ TEST(SogouRank, TellsAbsentFromThePageFromOutsideTheList) {
             {"no <!--z-->: the whole page is split",
              "<p>example.cn</p></div><div id=\"content\"><div>a.cn</div>", "example.cn", ranked(1)},
         },
-        false, [](Fetcher& f, const QString& url, const QString& site) {
-            return getSogouRank(f, url, site, QString());
-        });
+        RankBox::Sogou, "/web", false);
 }
 
 namespace {
 
-// A paged engine: how it frames ten results, and its scanner. Each head carries the frame's end
-// marker once before the frame, where it must not count.
+// A paged engine: how it frames ten results, its box and the path of its result pages. Each
+// head carries the frame's end marker once before the frame, where it must not count.
 struct PagedEngine {
     const char* name;
     QString head, separator, tail;
-    QString (*scan)(Fetcher&, const QString&, const QString&, const QString&);
+    RankBox box;
+    std::string path;
 };
 
-const PagedEngine kYahoo{"Yahoo", "<html><div id=hd>Yahoo!</div><div class=\"yst-web\"><ol><li>",
-                         "</li><li>", "</li></ol></div></html>", getYahooRank};
-const PagedEngine kYoudao{"Youdao", "<html><a class=relatedQuery>x</a><div>one result<table>",
-                          "</table><table>", "</table></div><div class=relatedQuery></div></html>",
-                          getYoudaoRank};
+const PagedEngine kYahoo{
+    "Yahoo",        "<html><div id=hd>Yahoo!</div><div class=\"yst-web\"><ol><li>",
+    "</li><li>",    "</li></ol></div></html>",
+    RankBox::Yahoo, "/s"};
+const PagedEngine kYoudao{
+    "Youdao",          "<html><a class=relatedQuery>x</a><div>one result<table>",
+    "</table><table>", "</table></div><div class=relatedQuery></div></html>",
+    RankBox::Youdao,   "/search"};
 
 // A page plan: "0" ten results without the site, "N" the site as result N, "-" no frame at
 // all, "open" the frame without its end, "out" the site only after the frame.
@@ -187,10 +188,10 @@ QString pagedPage(const PagedEngine& e, const std::string& plan) {
     return e.head + results.join(e.separator) + e.tail;
 }
 
-// Serves plans[n] as the n-th page requested at /p (a page without the site past the list).
+// Serves plans[n] as the n-th page requested (a page without the site past the list).
 struct PagedServer {
     PagedServer(const PagedEngine& e, std::vector<std::string> plans) {
-        server.add("/p", [this, &e, plans](const std::string&) -> FixtureServer::Page {
+        server.add(e.path, [this, &e, plans](const std::string&) -> FixtureServer::Page {
             const size_t n = served++;
             return {200, "text/html; charset=utf-8",
                     pagedPage(e, n < plans.size() ? plans[n] : "0").toUtf8()};
@@ -225,7 +226,8 @@ TEST(PagedRank, TenResultsAPageUntilTheSiteOrAMissingFrame) {
     for (const PagedEngine* e : {&kYahoo, &kYoudao})
         for (const Case& c : cases) {
             PagedServer s(*e, c.pages);
-            EXPECT_EQ(e->scan(f, s.server.base() + "/p?q=x", "WWW.Example.cn", "x"), c.answer)
+            EXPECT_EQ(rankOn(e->box, f, endpointsAt(s.server.base()), "WWW.Example.cn", "x"),
+                      c.answer)
                 << e->name << ": " << c.what;
             EXPECT_EQ(s.server.requests().size(), c.requests) << e->name << ": " << c.what;
         }
@@ -234,17 +236,17 @@ TEST(PagedRank, TenResultsAPageUntilTheSiteOrAMissingFrame) {
 TEST(PagedRank, PageAddresses) {
     CurlFetcher f;
     PagedServer yahoo(kYahoo, {});
-    getYahooRank(f, yahoo.server.base() + "/p?p=seo&pid=hp&v=web", "example.cn", "seo");
-    QStringList expected{"/p?p=seo&pid=hp&v=web"};
+    rankOn(RankBox::Yahoo, f, endpointsAt(yahoo.server.base()), "example.cn", "seo");
+    QStringList expected{"/s?p=seo&pid=hp&v=web"};
     for (int b = 10; b <= 90; b += 10)
-        expected << QStringLiteral("/p?p=seo&pid=hp&v=web&b=%1").arg(b);
+        expected << QStringLiteral("/s?p=seo&pid=hp&v=web&b=%1").arg(b);
     EXPECT_EQ(yahoo.server.requests(), expected);
 
     PagedServer youdao(kYoudao, {});
-    getYoudaoRank(f, youdao.server.base() + "/p?q=seo", "example.cn", "seo");
+    rankOn(RankBox::Youdao, f, endpointsAt(youdao.server.base()), "example.cn", "seo");
     expected.clear();
     for (int p = 1; p <= 10; ++p)
-        expected << QStringLiteral("/p?q=seo&start=%1&ue=utf8&keyfrom=web.page%2")
+        expected << QStringLiteral("/search?q=seo&start=%1&ue=utf8&keyfrom=web.page%2")
                         .arg((p - 1) * 10)
                         .arg(p);
     EXPECT_EQ(youdao.server.requests(), expected);
@@ -254,14 +256,11 @@ TEST(RankScanners, AFailedFetchAnswersADash) {
     QString refused;
     {
         RawServer gone(QByteArray(), false);
-        refused = gone.base() + "/r?q=x";
+        refused = gone.base();
     }
     CurlFetcher f;
-    EXPECT_EQ(getBaiduRank(f, refused, "example.cn"), "-");
-    EXPECT_EQ(getGoogleRank(f, refused, "example.cn", "seo"), "-");
-    EXPECT_EQ(getYahooRank(f, refused, "example.cn", "seo"), "-");
-    EXPECT_EQ(getSogouRank(f, refused, "example.cn", "seo"), "-");
-    EXPECT_EQ(getYoudaoRank(f, refused, "example.cn", "seo"), "-");
+    for (const RankBoxName& b : kRankBoxes)
+        EXPECT_EQ(rankOn(b.box, f, endpointsAt(refused), "example.cn", "seo"), "-") << b.name;
 }
 
 TEST(GetCount, CountsNonOverlappingPieces) {

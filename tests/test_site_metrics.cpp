@@ -5,6 +5,7 @@
 #include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
 #include "metrics/rank_badges.h"
+#include "net/request_address.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ TEST(BacklinkSurvey, AsksEachEngineItsOwnLinkQuestion) {
 
 TEST(BacklinkSurvey, SogouAsfIsTheConfiguredHostWithoutScheme) {
     EndpointTable t;
-    EXPECT_EQ(expandRequest(kBacklinkSurvey.engines[3].requestTemplate, t, QStringLiteral("a.cn")),
+    EXPECT_EQ(requestAddress(kBacklinkSurvey.engines[3].requestTemplate, t, {.d = "a.cn"}),
               QStringLiteral("http://www.sogou.com/web?query=link%3Aa.cn&_asf=www.sogou.com&_ast="
                              "1237559803&w=01019900&p=40040100"));
 }

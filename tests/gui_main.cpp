@@ -1,14 +1,19 @@
+// main() of the window and page tests: every one runs offscreen, with the browser engine's
+// sandbox off when run as root (CI runs as root, and Chromium refuses its sandbox there).
+#include "net/http_fetch.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Chromium will not start its sandbox as root (CI runs as root).
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const CurlGlobal curl;
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tessivo-tests"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
