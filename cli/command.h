@@ -4,15 +4,18 @@
 #include "net/http_fetch.h"
 
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
-// What every command gets: the fetcher, the endpoints and how to print.
+// What every command gets: the fetcher, the endpoints, its own options and how to print.
 struct CliContext {
     Fetcher& fetcher;
     EndpointTable endpoints;
     bool json = false;
+    QMap<QString, QString> options; // the command's options that were given, by name
 
     void print(const QString& text) const; // text and a newline, UTF-8
     void printJson(const QJsonObject& object) const;
@@ -23,13 +26,21 @@ struct UsageError {
     QString message;
 };
 
+// An option that only one command takes. It may come anywhere after the command's name.
+struct CommandOption {
+    const char* name;  // "--period"
+    const char* value; // what the value is called, as in "--period 后缺少时间段"
+    std::function<void(const QString&)> check = {}; // raises UsageError for a refused value
+};
+
 struct Command {
     const char* name;
-    const char* synopsis; // the arguments after the command's name
+    const char* synopsis; // the arguments after the command's name, and its options
     const char* help;     // what it does and prints
     int minArgs;
     int maxArgs;
     std::function<void(CliContext&, const QStringList&)> run; // raises ToolError or UsageError
+    std::vector<CommandOption> options = {};
 };
 
 // Every command, in the order --help lists them. Each subsystem's file adds its own.

@@ -19,26 +19,19 @@ void survey(CliContext& ctx, const SurveyKind& kind, const QString& typed) {
         ctx.print(doc);
 }
 
-void baiduPeriod(CliContext& ctx, const QStringList& args) {
-    QString period = baiduPeriods().front();
-    QStringList rest = args;
-    const qsizetype at = rest.indexOf(QStringLiteral("--period"));
-    if (at >= 0) {
-        if (at + 1 >= rest.size())
-            throw UsageError{QStringLiteral("--period 后缺少时间段")};
-        period = rest[at + 1];
-        rest.remove(at, 2);
-        if (!baiduPeriods().contains(period))
-            throw UsageError{QStringLiteral("时间段应为 %1 之一").arg(baiduPeriods().join(u'、'))};
-    }
-    if (rest.size() != 1)
-        throw UsageError{QStringLiteral("用法：baidu-period DOMAIN [--period 时间段]")};
+void baiduPeriod(CliContext& ctx, const QString& typed) {
+    const QString period = ctx.options.value(QStringLiteral("--period"), baiduPeriods().front());
     const BaiduPeriodResult r =
-        runBaiduPeriod(ctx.fetcher, ctx.endpoints, requireSite(rest[0]), period);
+        runBaiduPeriod(ctx.fetcher, ctx.endpoints, requireSite(typed), period);
     if (ctx.json)
         ctx.printJson({{QStringLiteral("sentence"), r.sentence}, {QStringLiteral("url"), r.url}});
     else
         ctx.print(r.sentence);
+}
+
+void requireBaiduPeriod(const QString& period) {
+    if (!baiduPeriods().contains(period))
+        throw UsageError{QStringLiteral("时间段应为 %1 之一").arg(baiduPeriods().join(u'、'))};
 }
 
 void badges(CliContext& ctx, const QString& typed) {
@@ -68,11 +61,15 @@ std::vector<Command> metricsCommands() {
          "（与窗口显示的文档相同）。--json：{\"domain\", \"document\"}。",
          1, 1,
          [](CliContext& ctx, const QStringList& args) { survey(ctx, kBacklinkSurvey, args[0]); }},
-        {"baidu-period", "DOMAIN [--period 时间段]",
+        {"baidu-period",
+         "DOMAIN [--period 时间段]",
          "百度更新：查询百度在所选时间段内收录 DOMAIN 的网页数，打印结果句子。时间段为"
          "“全部时间”（默认）、“最近一天”、“最近一周”、“最近一月”、“最近一年”之一。"
          "--json：{\"sentence\", \"url\"}，url 为百度查询地址。",
-         1, 3, baiduPeriod},
+         1,
+         1,
+         [](CliContext& ctx, const QStringList& args) { baiduPeriod(ctx, args[0]); },
+         {{"--period", "时间段", requireBaiduPeriod}}},
         {"badges", "DOMAIN",
          "PR/Alexa：依次查询 Google PageRank、Alexa 排名、Sogou Rank 和 ChinaRank，每行打印一项"
          "（取不到的显示“-”，Sogou 后跟“/100”）。"

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -118,6 +119,63 @@ TEST(Cli, HelpAndUsageErrors) {
         2);
 }
 
+TEST(Cli, OptionsAnywhereAndTheirForms) {
+    const QString help = cli({QStringLiteral("--help")}).out;
+    const QString urlencodeHelp = cli({QStringLiteral("urlencode"), QStringLiteral("--help")}).out;
+    const struct {
+        QStringList args;
+        int status;
+        QString out;
+        const char* err;
+    } cases[] = {
+        {{"-h"}, 0, help, ""},
+        {{"urlencode", "-h"}, 0, urlencodeHelp, ""},
+        {{"urlencode", "a", "b", "--help"}, 0, urlencodeHelp, ""},
+        {{"convert", "s2t", "国", "--json"}, 0, "{\"result\":\"國\"}\n", ""},
+        {{"convert", "--json", "s2t", "国"}, 0, "{\"result\":\"國\"}\n", ""},
+        {{"urlencode", "--", "-x"}, 0, "%2Dx\n", ""},
+        {{"urlencode", "-5"}, 0, "%2D5\n", ""},
+        {{"--json=1", "urlencode", "a"},
+         2,
+         "",
+         "tessivo-cli：--json 不接受参数（见 tessivo-cli --help）\n"},
+        {{"urlencode", "a", "--bogus"},
+         2,
+         "",
+         "tessivo-cli：未知选项 --bogus（见 tessivo-cli --help）\n"},
+        {{"urlencode", "a", "--endpoints"},
+         2,
+         "",
+         "tessivo-cli：--endpoints 后缺少参数（见 tessivo-cli --help）\n"},
+        {{"--bogus", "urlencode", "--help"},
+         2,
+         "",
+         "tessivo-cli：未知选项 --bogus（见 tessivo-cli --help）\n"},
+        {{"urlencode", "a", "b"},
+         2,
+         "",
+         "tessivo-cli：urlencode 的参数个数不对：urlencode TEXT（见 tessivo-cli --help）\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(r.out, c.out) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(r.err, QString::fromUtf8(c.err)) << c.args.join(u' ').toStdString();
+    }
+}
+
+TEST(Cli, VersionAndHelpListEveryOption) {
+    const CliRun r = cli({QStringLiteral("--version")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^tessivo-cli \\d+(\\.\\d+)*\n$"))
+                    .match(r.out)
+                    .hasMatch())
+        << r.out.toStdString();
+    const QString help = cli({QStringLiteral("--help")}).out;
+    for (const char* line : {"\n  -h, --help            ", "\n  --version             "})
+        EXPECT_TRUE(help.contains(QLatin1String(line))) << line;
+}
+
 TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     auto gbk = [](const char* t) { return charset::encodeGbk(QString::fromUtf8(t)); };
     CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("backlinks"),
@@ -141,6 +199,36 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
                    QStringLiteral("x.cn"), QStringLiteral("--period"), QStringLiteral("昨天")})
                   .status,
               2);
+    const struct {
+        QStringList args;
+        int status;
+        const char* out;
+        const char* err;
+    } periods[] = {
+        {{"baidu-period", "--period=最近一周", "example.cn"},
+         0,
+         "百度在最近 7 日内共收录了 约1,230 个页面\n",
+         ""},
+        {{"baidu-period", "example.cn", "--period=最近一周", "--endpoints=" + ini},
+         0,
+         "百度在最近 7 日内共收录了 约1,230 个页面\n",
+         ""},
+        {{"baidu-period", "example.cn", "--period"},
+         2,
+         "",
+         "tessivo-cli：--period 后缺少时间段（见 tessivo-cli --help）\n"},
+        {{"baidu-period", "--period=昨天", "example.cn"},
+         2,
+         "",
+         "tessivo-cli：时间段应为 全部时间、最近一天、最近一周、最近一月、最近一年 之一（见 "
+         "tessivo-cli --help）\n"},
+    };
+    for (const auto& p : periods) {
+        r = cli(QStringList{QStringLiteral("--endpoints"), ini} + p.args);
+        EXPECT_EQ(r.status, p.status) << p.args.join(u' ').toStdString();
+        EXPECT_EQ(r.out, QString::fromUtf8(p.out)) << p.args.join(u' ').toStdString();
+        EXPECT_EQ(r.err, QString::fromUtf8(p.err)) << p.args.join(u' ').toStdString();
+    }
 
     server.add("/web", {200, "text/html", gbk("<dt>Sogou Rank</dt><dd>5</dd>")});
     r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"), QStringLiteral("badges"),

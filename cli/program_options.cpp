@@ -1,0 +1,21 @@
+#include "cli/program_options.h"
+
+namespace {
+
+const ProgramOption kOptions[] = {
+    {"--endpoints", "文件",
+     "INI 文件，[endpoints] 节中的“端点名=地址”覆盖默认主机\n"
+     "（先读程序旁的 config/endpoints.ini，再读此文件）",
+     &Settings::endpointsFile},
+    {"--config-dir", "文件夹", "从 文件夹/config 和 文件夹/images 读数据文件，而不是程序旁的文件夹",
+     &Settings::configDir},
+    {"--json", nullptr, "以 JSON 打印结果", &Settings::json},
+    {"-h,--help", nullptr, "显示本说明；“命令 --help”显示该命令的说明", Answer::Help},
+    {"--version", nullptr, "显示版本号", Answer::Version},
+};
+
+} // namespace
+
+std::span<const ProgramOption> programOptions() {
+    return kOptions;
+}

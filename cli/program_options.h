@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <span>
+#include <variant>
+
+// What the options before or after the command set.
+struct Settings {
+    QString endpointsFile;
+    QString configDir;
+    bool json = false;
+};
+
+// Options that answer by themselves instead of running a command.
+enum class Answer { Help, Version };
+
+// One option of the program. The help, the usage line and the parser are all made from these.
+struct ProgramOption {
+    const char* names; // comma-separated, as the parser takes them: "-h,--help"
+    const char* value; // the value's name in the help; nullptr for a flag
+    const char* help;  // lines after the first are indented under the first
+    std::variant<QString Settings::*, bool Settings::*, Answer> sets;
+};
+
+// In the order --help lists them.
+std::span<const ProgramOption> programOptions();
