@@ -48,9 +48,9 @@ int main(int argc, char** argv) {
     if (!line.settings.configDir.isNull())
         program_folder::setPath(line.settings.configDir);
 
-    const CurlGlobal curl;
-    CurlFetcher fetcher;
     try {
+        const CurlGlobal curl;
+        CurlFetcher fetcher;
         EndpointTable endpoints = EndpointTable::forProgram();
         if (!line.settings.endpointsFile.isEmpty())
             endpoints.load(line.settings.endpointsFile);
