@@ -2,6 +2,7 @@
 
 #include "base/charset.h"
 #include "base/tool_error.h"
+#include "net/stop.h"
 
 #include <curl/curl.h>
 #include <memory>
@@ -38,6 +39,42 @@ void setOption(CURL* c, CURLoption option, const char* name, Value value, const 
         throw ToolError(
             QStringLiteral("HTTP 库 libcurl 不接受选项 %1（%2），请升级 libcurl：%3")
                 .arg(QLatin1String(name), QString::fromUtf8(curl_easy_strerror(rc)), url));
+}
+
+struct MultiCleanup {
+    void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+};
+
+// How often a transfer looks at its run's stop flag while it waits for the network.
+constexpr int kStopPollMs = 50;
+
+// Runs the transfer on a multi handle of its own rather than curl_easy_perform, whose waits
+// last up to a second: a stop aborts it within kStopPollMs.
+CURLcode perform(CURL* c, const QString& url) {
+    std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), c) != CURLM_OK)
+        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
+    struct Detach {
+        CURLM* multi;
+        CURL* easy;
+        ~Detach() { curl_multi_remove_handle(multi, easy); }
+    } detach{multi.get(), c};
+    for (int running = 1;;) {
+        const CURLMcode mc = curl_multi_perform(multi.get(), &running);
+        if (mc != CURLM_OK)
+            throw ToolError(QStringLiteral("请求失败：%1（%2）")
+                                .arg(url, QString::fromUtf8(curl_multi_strerror(mc))));
+        if (running == 0)
+            break;
+        if (stopRequested())
+            throw ToolStopped{};
+        curl_multi_poll(multi.get(), nullptr, 0, kStopPollMs, nullptr);
+    }
+    int queued = 0;
+    while (const CURLMsg* m = curl_multi_info_read(multi.get(), &queued))
+        if (m->msg == CURLMSG_DONE)
+            return m->data.result;
+    return CURLE_GOT_NOTHING;
 }
 
 const QByteArray kUserAgent = "Mozilla/5.0 (X11; Linux x86_64) Tessivo/" TESSIVO_VERSION;
@@ -108,6 +145,8 @@ CurlGlobal::~CurlGlobal() {
 CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
 HttpResponse CurlFetcher::get(const QString& url) {
+    if (stopRequested())
+        throw ToolStopped{};
     std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     if (!easy)
         throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
@@ -134,7 +173,7 @@ HttpResponse CurlFetcher::get(const QString& url) {
     TESSIVO_SET(CURLOPT_ERRORBUFFER, detail);
 #undef TESSIVO_SET
 
-    const CURLcode rc = curl_easy_perform(c);
+    const CURLcode rc = perform(c, url);
     if (rc != CURLE_OK)
         throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url));
 

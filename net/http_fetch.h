@@ -43,7 +43,8 @@ public:
 };
 
 // libcurl, one easy handle per call: nothing (connection, cookie, header) is kept between calls.
-// Redirects are followed and compressed bodies accepted.
+// Redirects are followed and compressed bodies accepted. A stop of the calling thread's run
+// (see net/stop.h) aborts the transfer within 50 ms and raises ToolStopped.
 class CurlFetcher : public Fetcher {
 public:
     explicit CurlFetcher(FetchLimits limits = {});

@@ -2,10 +2,12 @@
 
 #include "base/text_ops.h"
 #include "net/request_address.h"
+#include "net/stop.h"
 #include "rank/rank_engines.h"
 
 #include <QList>
 #include <QStringView>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -23,10 +25,10 @@ const RankEngine& engineFor(RankBox box) {
 }
 
 QString scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoints,
-             const QString& typedSite, const QString& keyword) {
+             const QString& typedSite, const QString& keyword, int maxPages) {
     try {
         const QString site = normaliseSite(typedSite);
-        for (int p = 1; p <= e.pages; ++p) {
+        for (int p = 1; p <= std::min(e.pages, maxPages); ++p) {
             const RequestValues values{.k = keyword, .p = p};
             QString url = requestAddress(e.request, endpoints, values);
             if (p > 1)
@@ -41,6 +43,8 @@ QString scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoin
                     return e.answer(p, int(i), cut.text);
         }
         return e.notFound;
+    } catch (const ToolStopped&) {
+        throw;
     } catch (...) {
         // An engine reports trouble as "-" and lets the search go on with the next engine.
         return QStringLiteral("-");
@@ -52,15 +56,20 @@ QString scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoin
 QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
                const QString& keyword) {
     const RankEngine& e = engineFor(box);
-    return scan(e.copies ? engineFor(*e.copies) : e, fetcher, endpoints, site, keyword);
+    return scan(e.copies ? engineFor(*e.copies) : e, fetcher, endpoints, site, keyword,
+                kMaxRankPages);
 }
 
 void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
-                       const QString& keyword, const RankSink& report) {
+                       const QString& keyword, const RankSink& report, const RankChoice& choice) {
+    const auto asked = [&](RankBox box) { return choice.asked[size_t(box)]; };
     std::array<QString, kRankBoxCount> boxes;
     for (const RankEngine& e : rankEngines()) {
+        if (!asked(e.box) || (e.copies && !asked(*e.copies)))
+            continue;
         QString& answer = boxes[size_t(e.box)];
-        answer = e.copies ? boxes[size_t(*e.copies)] : scan(e, fetcher, endpoints, site, keyword);
+        answer = e.copies ? boxes[size_t(*e.copies)]
+                          : scan(e, fetcher, endpoints, site, keyword, choice.pages);
         report(e.box, answer);
     }
 }

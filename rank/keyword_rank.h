@@ -4,6 +4,7 @@
 #include "net/http_fetch.h"
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <iterator>
 
@@ -18,12 +19,25 @@ inline constexpr struct RankBoxName {
     {RankBox::Sogou, "Sogou"}, {RankBox::Soso, "Soso"},     {RankBox::Youdao, "Youdao"},
 };
 inline constexpr size_t kRankBoxCount = std::size(kRankBoxes);
+inline constexpr int kMaxRankPages = 10;
 static_assert([] {
     for (size_t i = 0; i < kRankBoxCount; ++i)
         if (size_t(kRankBoxes[i].box) != i)
             return false;
     return true;
 }());
+
+// What the user chose on the page: which boxes' engines are asked, and at most how many result
+// pages the engines that read ten results a page (Yahoo, Youdao) go through. As shipped: all of
+// them, ten pages.
+struct RankChoice {
+    std::array<bool, kRankBoxCount> asked = [] {
+        std::array<bool, kRankBoxCount> all;
+        all.fill(true);
+        return all;
+    }();
+    int pages = kMaxRankPages;
+};
 
 // Told each box's text as soon as its engine has answered.
 using RankSink = std::function<void(RankBox box, const QString& answer)>;
@@ -45,7 +59,9 @@ QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, co
 
 // The keyword rank search: asks Baidu, Google, Yahoo, Sogou and Youdao in that order (up to 23
 // requests), reporting each answer before the next engine is asked, and Soso's box, a copy of
-// Google's, after Sogou's. site and keyword as for rankOn. Anything report raises propagates,
-// and what was reported stands.
+// Google's, after Sogou's. Only the chosen boxes are asked and reported; Soso's only when
+// Google was asked too. site and keyword as for rankOn. A stop (ToolStopped) and anything report
+// raises propagate, and what was reported stands.
 void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
-                       const QString& keyword, const RankSink& report);
+                       const QString& keyword, const RankSink& report,
+                       const RankChoice& choice = {});

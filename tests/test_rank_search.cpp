@@ -96,3 +96,40 @@ TEST(KeywordRank, UnreadablePagesStillFillEveryBox) {
     // as that single byte.
     EXPECT_EQ(requests[4], "/search?q=%83%9E%BEWs&start=0&ue=utf8&keyfrom=web.page1");
 }
+
+TEST(KeywordRank, OnlyTheChosenEnginesAreAskedWithinThePageCap) {
+    using enum RankBox;
+    const auto choose = [](std::initializer_list<RankBox> boxes, int pages) {
+        RankChoice c;
+        c.asked.fill(false);
+        for (RankBox b : boxes)
+            c.asked[size_t(b)] = true;
+        c.pages = pages;
+        return c;
+    };
+    struct Case {
+        const char* what;
+        RankChoice choice;
+        std::vector<RankBox> reported;
+        qsizetype requests;
+    };
+    const Case cases[] = {
+        {"as shipped", RankChoice{}, {Baidu, Google, Yahoo, Sogou, Soso, Youdao}, 23},
+        {"Soso without Google stays empty", choose({Soso, Sogou}, 10), {Sogou}, 1},
+        {"Soso copies Google", choose({Google, Soso}, 10), {Google, Soso}, 1},
+        {"nothing chosen", choose({}, 10), {}, 0},
+        {"Yahoo and Youdao read one page", choose({Yahoo, Youdao}, 1), {Yahoo, Youdao}, 2},
+        {"Youdao reads three pages", choose({Youdao}, 3), {Youdao}, 3},
+    };
+    for (const Case& c : cases) {
+        FixtureServer server;
+        serveRankPages(server);
+        CurlFetcher f;
+        std::vector<RankBox> reported;
+        searchKeywordRank(
+            f, endpointsAt(server.base()), "nowhere.cn", "seo",
+            [&](RankBox box, const QString&) { reported.push_back(box); }, c.choice);
+        EXPECT_EQ(reported, c.reported) << c.what;
+        EXPECT_EQ(server.requests().size(), c.requests) << c.what;
+    }
+}
