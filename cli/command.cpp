@@ -9,6 +9,8 @@ void CliContext::print(const QString& text) const {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
+    // Results that come one by one reach a pipe as they come, not when the buffer fills.
+    std::fflush(stdout);
 }
 
 void CliContext::printJson(const QJsonObject& object) const {

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 #include "cli/help_text.h"
+#include "cli/interrupt.h"
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
@@ -50,12 +51,15 @@ int main(int argc, char** argv) {
 
     try {
         const CurlGlobal curl;
-        CurlFetcher fetcher;
+        InterruptibleFetcher fetcher;
+        const StopScope interruptible(interruptFlag());
         EndpointTable endpoints = EndpointTable::forProgram();
         if (!line.settings.endpointsFile.isEmpty())
             endpoints.load(line.settings.endpointsFile);
         CliContext ctx{fetcher, endpoints, line.settings.json, line.options};
         line.command->run(ctx, line.args);
+    } catch (const ToolStopped&) {
+        return kInterruptedStatus;
     } catch (const UsageError& e) {
         return usage(e.message);
     } catch (const ToolError& e) {
@@ -65,5 +69,5 @@ int main(int argc, char** argv) {
         err(kErrorPrefix + QString::fromUtf8(e.what()));
         return 1;
     }
-    return 0;
+    return interruptFlag().requested() ? kInterruptedStatus : 0;
 }

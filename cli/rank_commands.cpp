@@ -4,8 +4,40 @@
 #include "rank/keyword_rank.h"
 
 #include <QJsonObject>
+#include <array>
 
 namespace {
+
+QString engineNames() {
+    QStringList names;
+    for (const RankBoxName& b : kRankBoxes)
+        names << QString::fromLatin1(b.name).toLower();
+    return names.join(u',');
+}
+
+// "--engines baidu,soso": the boxes asked, by their lower-case names.
+std::array<bool, kRankBoxCount> askedEngines(const QString& list) {
+    std::array<bool, kRankBoxCount> asked{};
+    for (const QString& name : list.split(u',')) {
+        bool known = false;
+        for (const RankBoxName& b : kRankBoxes)
+            if (name.trimmed().compare(QLatin1String(b.name), Qt::CaseInsensitive) == 0) {
+                asked[size_t(b.box)] = known = true;
+            }
+        if (!known)
+            throw UsageError{QStringLiteral("--engines 的引擎应为 %1 中的一个或几个（以逗号分隔）")
+                                 .arg(engineNames())};
+    }
+    return asked;
+}
+
+int rankPages(const QString& text) {
+    bool ok = false;
+    const int pages = text.toInt(&ok);
+    if (!ok || pages < 1 || pages > kMaxRankPages)
+        throw UsageError{QStringLiteral("--pages 应为 1 到 %1 之间的整数").arg(kMaxRankPages)};
+    return pages;
+}
 
 void keywordRank(CliContext& ctx, const QString& typedSite, const QString& typedKeyword) {
     const QString site = cleanSite(typedSite);
@@ -13,15 +45,22 @@ void keywordRank(CliContext& ctx, const QString& typedSite, const QString& typed
     if (site.isEmpty() || keyword.isEmpty())
         throw UsageError{QStringLiteral("网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
                                         "http:// 和 /），未发出任何请求")};
+    RankChoice choice;
+    if (ctx.options.contains(QStringLiteral("--engines")))
+        choice.asked = askedEngines(ctx.options.value(QStringLiteral("--engines")));
+    if (ctx.options.contains(QStringLiteral("--pages")))
+        choice.pages = rankPages(ctx.options.value(QStringLiteral("--pages")));
     QJsonObject object;
-    searchKeywordRank(ctx.fetcher, ctx.endpoints, site, keyword,
-                      [&](RankBox box, const QString& answer) {
-                          const QString name = QLatin1String(kRankBoxes[size_t(box)].name);
-                          if (ctx.json)
-                              object.insert(name.toLower(), answer);
-                          else
-                              ctx.print(name + u'\t' + answer);
-                      });
+    searchKeywordRank(
+        ctx.fetcher, ctx.endpoints, site, keyword,
+        [&](RankBox box, const QString& answer) {
+            const QString name = QLatin1String(kRankBoxes[size_t(box)].name);
+            if (ctx.json)
+                object.insert(name.toLower(), answer);
+            else
+                ctx.print(name + u'\t' + answer);
+        },
+        choice);
     if (ctx.json)
         ctx.printJson(object);
 }
@@ -30,7 +69,8 @@ void keywordRank(CliContext& ctx, const QString& typedSite, const QString& typed
 
 std::vector<Command> rankCommands() {
     return {
-        {"keyword-rank", "SITE KEYWORD",
+        {"keyword-rank",
+         "SITE KEYWORD [--engines 引擎,…] [--pages N]",
          "关键词排名：在百度、谷歌、雅虎、搜狗、有道搜索 KEYWORD 的前 100 个结果中查找 SITE "
          "的排名（与窗口“关键词排名”页相同，最多发出 23 个请求）。SITE 是网址，可带 http:// "
          "和结尾的 /；查找时转成小写并去掉开头的 www.，所以带不带 www. 的结果都算。KEYWORD "
@@ -42,8 +82,14 @@ std::vector<Command> rankCommands() {
          "搜狗的空白（网址只在结果列表外）、谷歌的“--”（页面上没有加粗的关键词），"
          "或“-”（页面无法识别或请求失败）。\n"
          "--json：{\"baidu\", \"google\", \"yahoo\", \"sogou\", \"soso\", \"youdao\"}，"
-         "每项即该结果框的文字。",
-         2, 2,
-         [](CliContext& ctx, const QStringList& args) { keywordRank(ctx, args[0], args[1]); }},
+         "每项即该结果框的文字。\n"
+         "--engines 只问列出的引擎（baidu、google、yahoo、sogou、soso、youdao，以逗号分隔；"
+         "soso 只在同时问 google 时才有结果），只打印它们的行。--pages N 让按页查询的雅虎和有道"
+         "最多读 N 页（1–10，默认 10）。",
+         2,
+         2,
+         [](CliContext& ctx, const QStringList& args) { keywordRank(ctx, args[0], args[1]); },
+         {{"--engines", "引擎列表", [](const QString& v) { askedEngines(v); }},
+          {"--pages", "页数", [](const QString& v) { rankPages(v); }}}},
     };
 }

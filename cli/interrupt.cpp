@@ -1,0 +1,28 @@
+#include "cli/interrupt.h"
+
+#include <csignal>
+
+namespace {
+
+StopFlag flag;
+
+extern "C" void onInterrupt(int) {
+    flag.request();
+}
+
+} // namespace
+
+StopFlag& interruptFlag() {
+    return flag;
+}
+
+HttpResponse InterruptibleFetcher::get(const QString& url) {
+    static const bool armed = [] {
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        return sigaction(SIGINT, &action, nullptr) == 0;
+    }();
+    (void)armed;
+    return curl_.get(url);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "net/http_fetch.h"
+#include "net/stop.h"
+
+// tessivo-cli's fetcher. Its first request turns Ctrl-C into a stop of the run: the transfer in
+// flight ends at once and the program exits with status 130, without half a result on standard
+// output. Before that, Ctrl-C keeps its usual effect, so a command that makes no request (a
+// conversion reading standard input, say) is ended by it as any program is.
+class InterruptibleFetcher : public Fetcher {
+public:
+    HttpResponse get(const QString& url) override;
+
+private:
+    CurlFetcher curl_;
+};
+
+// The flag Ctrl-C raises once a request has been made; main() runs the command under it.
+StopFlag& interruptFlag();
+
+// The exit status of a program ended by Ctrl-C.
+inline constexpr int kInterruptedStatus = 130;
