@@ -173,7 +173,7 @@ void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* vie
         busy.start();
         const QString document =
             runSurvey(kind, d, fetcher_, endpoints_, [] { QCoreApplication::processEvents(); });
-        view->navigate(writeScratchFile(document));
+        view->navigate(writeScratchFile(QString::fromLatin1(kind.scratchName), document));
         busy.stop();
     } catch (const std::exception& e) {
         message_box::warn(this, QStringLiteral("发生错误：") + describe(e));

@@ -28,4 +28,4 @@ const EngineRow kRows[] = {
 
 } // namespace
 
-const SurveyKind kBacklinkSurvey{"外链数量", kRows};
+const SurveyKind kBacklinkSurvey{"外链数量", "result_links.html", kRows};

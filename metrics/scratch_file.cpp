@@ -7,11 +7,11 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-QString writeScratchFile(const QString& document) {
+QString writeScratchFile(const QString& name, const QString& document) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         throw ToolError(QStringLiteral("无法创建缓存文件夹 %1").arg(folder));
-    const QString path = folder + QStringLiteral("/result.html");
+    const QString path = folder + u'/' + name;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         throw ToolError(QStringLiteral("无法写入 %1：%2").arg(path, f.errorString()));

@@ -2,10 +2,11 @@
 
 #include <QString>
 
-// The file the surveys show their table from: result.html in the user's cache folder, written
-// as one GBK line ending in CR LF and replaced atomically. Returns its path; raises ToolError
-// when it cannot be written.
-QString writeScratchFile(const QString& document);
+// A file a survey shows its table from: name in the user's cache folder, written as one GBK
+// line ending in CR LF and replaced atomically. Each survey has a name of its own, so two
+// surveys running side by side never write one file. Returns its path; raises ToolError when
+// it cannot be written.
+QString writeScratchFile(const QString& name, const QString& document);
 
 // The text the scratch file holds for document (GBK round trip), without the final CR LF.
 QString scratchFileText(const QString& document);

@@ -18,9 +18,10 @@ struct EngineRow {
     const char* stripList;
 };
 
-// A survey: its data-row caption and its eight engines in column order.
+// A survey: its data-row caption, its scratch file's name and its eight engines in column order.
 struct SurveyKind {
     const char* caption;
+    const char* scratchName;
     std::span<const EngineRow> engines;
 };
 

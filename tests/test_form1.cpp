@@ -173,7 +173,7 @@ TEST_F(Form1Test, BacklinkSurveyGoesToItsOwnView) {
     find<QPushButton>("cmdLink")->click();
     ASSERT_EQ(fetcher.asked.size(), 8);
     EXPECT_TRUE(fetcher.asked[0].endsWith(QStringLiteral("/s?wd=domain%3Aexample.cn")));
-    EXPECT_TRUE(find<WebView>("webLink")->address().endsWith(QStringLiteral("/result.html")));
+    EXPECT_TRUE(find<WebView>("webLink")->address().endsWith(QStringLiteral("/result_links.html")));
     EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
 }
 

@@ -106,7 +106,7 @@ TEST(IndexedSurvey, MissingEndMarkerEndsTheSurvey) {
 
 TEST(ScratchFile, IsOneGbkLineEndingInCrLf) {
     const QString doc = QStringLiteral("<td>收录数量</td>");
-    const QString path = writeScratchFile(doc);
+    const QString path = writeScratchFile(QStringLiteral("result.html"), doc);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), charset::encodeGbk(doc) + "\r\n");
