@@ -172,7 +172,8 @@ void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* vie
         view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
         busy.start();
         const QString document =
-            runSurvey(kind, d, fetcher_, endpoints_, [] { QCoreApplication::processEvents(); });
+            runSurvey(kind, d, fetcher_, endpoints_,
+                      [](const QString&, int, int) { QCoreApplication::processEvents(); });
         view->navigate(writeScratchFile(QString::fromLatin1(kind.scratchName), document));
         busy.stop();
     } catch (const std::exception& e) {

@@ -12,7 +12,7 @@ namespace {
 
 void survey(CliContext& ctx, const SurveyKind& kind, const QString& typed) {
     const QString d = requireSite(typed);
-    const QString doc = scratchFileText(runSurvey(kind, d, ctx.fetcher, ctx.endpoints, [] {}));
+    const QString doc = scratchFileText(runSurvey(kind, d, ctx.fetcher, ctx.endpoints));
     if (ctx.json)
         ctx.printJson({{QStringLiteral("domain"), d}, {QStringLiteral("document"), doc}});
     else

@@ -102,9 +102,13 @@ const struct BadgeRequest {
 } // namespace
 
 void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
-                   const std::function<void(Badge, const QString& caption)>& report) {
+                   const std::function<void(Badge, const QString& caption)>& report,
+                   const Progress& progress) {
     const QString site = QStringLiteral("www.") + domain;
     for (const BadgeRequest& r : kRequests) {
+        if (progress)
+            progress(QString::fromLatin1(kBadges[size_t(r.badge)].name), int(r.badge) + 1,
+                     int(std::size(kRequests)));
         const QString url =
             requestAddress(r.requestTemplate, endpoints, {.d = r.asksSite ? site : domain});
         QString caption;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 
@@ -7,16 +8,18 @@
 #include <functional>
 #include <iterator>
 
-// The four ratings in the order they are asked, each with its key in the CLI's JSON.
+// The four ratings in the order they are asked, each with its key in the CLI's JSON and its
+// name.
 enum class Badge { PageRank, Alexa, Sogou, ChinaRank };
 inline constexpr struct BadgeName {
     Badge badge;
     const char* key;
+    const char* name;
 } kBadges[] = {
-    {Badge::PageRank, "pagerank"},
-    {Badge::Alexa, "alexa"},
-    {Badge::Sogou, "sogou"},
-    {Badge::ChinaRank, "chinarank"},
+    {Badge::PageRank, "pagerank", "PageRank"},
+    {Badge::Alexa, "alexa", "Alexa"},
+    {Badge::Sogou, "sogou", "Sogou Rank"},
+    {Badge::ChinaRank, "chinarank", "ChinaRank"},
 };
 static_assert([] {
     for (size_t i = 0; i < std::size(kBadges); ++i)
@@ -27,9 +30,11 @@ static_assert([] {
 
 // The four ratings of domain (already cleaned), fetched in this order; each caption is
 // reported as soon as its page is cut, before the next request. A request that fails outright
-// gives "-" for its rating and the others are still fetched, so this never raises.
+// gives "-" for its rating and the others are still fetched, so only a stop (ToolStopped) ends
+// it early.
 void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
-                   const std::function<void(Badge, const QString& caption)>& report);
+                   const std::function<void(Badge, const QString& caption)>& report,
+                   const Progress& progress = {});
 
 // The cutters, one per rating page.
 QString cutPageRank(const QString& body);

@@ -23,10 +23,12 @@ QString resultsTableHead(const SurveyKind& kind, const EndpointTable& endpoints)
 } // namespace
 
 QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
-                  const EndpointTable& endpoints, const std::function<void()>& yield) {
+                  const EndpointTable& endpoints, const Progress& progress) {
     QString doc = resultsTableHead(kind, endpoints);
+    int step = 0;
     for (const EngineRow& row : kind.engines) {
-        yield();
+        if (progress)
+            progress(QString::fromLatin1(row.name), ++step, int(kind.engines.size()));
         const QString url = requestAddress(row.requestTemplate, endpoints, {.d = d});
         const QString value = getCountLink(fetcher, url, QString::fromUtf8(row.startMarker),
                                            QString::fromUtf8(row.endMarker),
@@ -34,6 +36,5 @@ QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
         doc += QStringLiteral("<td align='center'>") + value + QStringLiteral("</td>");
     }
     doc += QStringLiteral("</tr></table>");
-    yield();
     return doc;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 
@@ -7,9 +8,10 @@
 #include <functional>
 #include <span>
 
-// One engine of a survey: its logo in the table's head, where to ask (see requestAddress; {d}
-// is the domain) and how to cut its count out of the answer.
+// One engine of a survey: its name, its logo in the table's head, where to ask (see
+// requestAddress; {d} is the domain) and how to cut its count out of the answer.
 struct EngineRow {
+    const char* name;
     const char* logo; // MakerHost/images/<logo>.gif
     const char* requestTemplate;
     Decode decode;
@@ -25,7 +27,7 @@ struct SurveyKind {
     std::span<const EngineRow> engines;
 };
 
-// Queries every engine of kind in order, yielding before each request and once after the last,
-// and returns the whole table document. Any error ends the survey and propagates.
+// Queries every engine of kind in order, telling progress before each request, and returns the
+// whole table document. Any error (or a stop) ends the survey and propagates.
 QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
-                  const EndpointTable& endpoints, const std::function<void()>& yield);
+                  const EndpointTable& endpoints, const Progress& progress = {});

@@ -61,15 +61,25 @@ QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, co
 }
 
 void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
-                       const QString& keyword, const RankSink& report, const RankChoice& choice) {
+                       const QString& keyword, const RankSink& report, const RankChoice& choice,
+                       const Progress& progress) {
     const auto asked = [&](RankBox box) { return choice.asked[size_t(box)]; };
+    int steps = 0;
+    for (const RankEngine& e : rankEngines())
+        steps += asked(e.box) && !e.copies;
+    int step = 0;
     std::array<QString, kRankBoxCount> boxes;
     for (const RankEngine& e : rankEngines()) {
         if (!asked(e.box) || (e.copies && !asked(*e.copies)))
             continue;
         QString& answer = boxes[size_t(e.box)];
-        answer = e.copies ? boxes[size_t(*e.copies)]
-                          : scan(e, fetcher, endpoints, site, keyword, choice.pages);
+        if (e.copies) {
+            answer = boxes[size_t(*e.copies)];
+        } else {
+            if (progress)
+                progress(QString::fromLatin1(kRankBoxes[size_t(e.box)].name), ++step, steps);
+            answer = scan(e, fetcher, endpoints, site, keyword, choice.pages);
+        }
         report(e.box, answer);
     }
 }

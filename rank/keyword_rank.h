@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 
@@ -64,4 +65,4 @@ QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, co
 // raises propagate, and what was reported stands.
 void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
                        const QString& keyword, const RankSink& report,
-                       const RankChoice& choice = {});
+                       const RankChoice& choice = {}, const Progress& progress = {});

@@ -42,15 +42,28 @@ QString relatedKeyword(const QString& piece, const QString& url) {
 }
 
 void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
-                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow) {
+                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow,
+                      const Progress& progress) {
+    // The keyword's index, the result page, then one index page per related search, whose
+    // number only the result page tells.
+    int step = 0;
+    int steps = 0;
+    const auto tell = [&](const QString& what) {
+        if (progress)
+            progress(what, ++step, steps);
+    };
     int rows = rowsBefore;
     auto addKeyword = [&](const QString& k) {
+        tell(k);
         const QString figures = getBaiduIndex(fetcher, baiduIndexUrl(endpoints, k));
         addRow(keywordRow(rows++, k, figures));
     };
     addKeyword(keyword);
     const QString searchUrl = baiduSearchUrl(endpoints, keyword);
+    tell(QStringLiteral("相关搜索"));
     const QString page = HttpFetch(fetcher, searchUrl, Decode::Gbk);
-    for (const QString& piece : relatedSearchPieces(page, searchUrl))
+    const QStringList pieces = relatedSearchPieces(page, searchUrl);
+    steps = step + int(pieces.size());
+    for (const QString& piece : pieces)
         addKeyword(relatedKeyword(piece, searchUrl));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 
@@ -40,4 +41,5 @@ QString relatedKeyword(const QString& piece, const QString& url);
 // is made and numbered on from rowsBefore. keyword is already cleaned (cleanKeyword) and not
 // empty. Any error ends the run and propagates; the rows handed over before it stand.
 void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
-                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow);
+                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow,
+                      const Progress& progress = {});

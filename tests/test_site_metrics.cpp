@@ -29,8 +29,8 @@ TEST(BacklinkSurvey, AsksEachEngineItsOwnLinkQuestion) {
     server.add("/results.aspx",
                {200, "text/html; charset=utf-8", QString::fromUtf8("共 66 条搜索结果").toUtf8()});
     CurlFetcher f;
-    const QString doc = runSurvey(kBacklinkSurvey, QStringLiteral("example.cn"), f,
-                                  endpointsAt(server.base()), [] {});
+    const QString doc =
+        runSurvey(kBacklinkSurvey, QStringLiteral("example.cn"), f, endpointsAt(server.base()));
     const QString host = QStringLiteral("127.0.0.1:%1").arg(server.port());
     const QStringList expected = {
         "/s?wd=domain%3Aexample.cn",

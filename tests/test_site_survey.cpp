@@ -44,9 +44,15 @@ TEST(IndexedSurvey, BuildsTheWholeDocumentInEngineOrder) {
     serveEngines(server);
     CurlFetcher f;
     const EndpointTable endpoints = surveyEndpoints(server.base());
-    int yields = 0;
-    const QString doc =
-        runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, endpoints, [&] { ++yields; });
+    QStringList steps; // each told before its request goes out
+    const QString doc = runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, endpoints,
+                                  [&](const QString& engine, int step, int of) {
+                                      steps << QStringLiteral("%1 %2/%3 after %4")
+                                                   .arg(engine)
+                                                   .arg(step)
+                                                   .arg(of)
+                                                   .arg(server.requests().size());
+                                  });
     const QString b = server.base();
     auto cell = [](const QString& url, const char* v) {
         return "<td align='center'><a href='" + url + "' target='_blank'>" + QString::fromUtf8(v) +
@@ -74,7 +80,9 @@ TEST(IndexedSurvey, BuildsTheWholeDocumentInEngineOrder) {
     expected += cell(b + "/results.aspx?q=site%3Aexample.cn&go=&form=QBNO", "9,876");
     expected += QStringLiteral("</tr></table>");
     EXPECT_EQ(doc, expected);
-    EXPECT_EQ(yields, 9);
+    EXPECT_EQ(steps, (QStringList{"Baidu 1/8 after 0", "Google 2/8 after 1", "Yahoo 3/8 after 2",
+                                  "Sogou 4/8 after 3", "Soso 5/8 after 4", "Youdao 6/8 after 5",
+                                  "Zhongsou 7/8 after 6", "Live 8/8 after 7"}));
     EXPECT_EQ(server.requests().size(), 8);
 }
 
@@ -89,7 +97,7 @@ TEST(IndexedSurvey, AFailureAtTheThirdEngineEndsTheSurvey) {
         endpoints.set(Endpoint::YahooSitemapHost, gone.base());
     }
     CurlFetcher f;
-    EXPECT_THROW(runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, endpoints, [] {}), ToolError);
+    EXPECT_THROW(runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, endpoints), ToolError);
     EXPECT_EQ(server.requests().size(), 2);
 }
 
@@ -99,7 +107,7 @@ TEST(IndexedSurvey, MissingEndMarkerEndsTheSurvey) {
     server.add("/s", {200, "text/html", charset::encodeGbk(QStringLiteral("找到相关网页约12"))});
     CurlFetcher f;
     EXPECT_THROW(
-        runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, surveyEndpoints(server.base()), [] {}),
+        runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, surveyEndpoints(server.base())),
         ToolError);
     EXPECT_EQ(server.requests().size(), 1);
 }
