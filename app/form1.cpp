@@ -20,24 +20,10 @@
 #include "ui_form1.h"
 
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QTabBar>
 
 namespace {
-
-// The form places a tab page's controls relative to the tab control itself, tab strip
-// included; Qt's pages begin below a strip on top, so each page's controls move up by that much.
-void placeOnPages(QTabWidget* tabs) {
-    const int frame = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
-    const int strip =
-        tabs->tabPosition() == QTabWidget::North ? tabs->tabBar()->sizeHint().height() : 0;
-    const QPoint offset(frame, strip + frame);
-    for (int i = 0; i < tabs->count(); ++i)
-        for (QObject* child : tabs->widget(i)->children())
-            if (auto* w = qobject_cast<QWidget*>(child))
-                w->move(w->pos() - offset);
-}
 
 QString describe(const std::exception& e) {
     if (const auto* t = dynamic_cast<const ToolError*>(&e))
@@ -50,26 +36,11 @@ QString describe(const std::exception& e) {
 Form1::Form1(Fetcher& fetcher, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
-    setFixedSize(823, 554);
-    // The inner tab control's pages are laid out from their top edge down to just above a strip
-    // of tabs along the bottom.
-    ui->SSTab2->setTabPosition(QTabWidget::South);
-    // All eleven captions in one row, as the layout wants, need tighter tabs than Qt's default.
-    for (QTabWidget* tabs : {ui->SSTab1, ui->SSTab2}) {
+    // Eleven captions in one row need tighter tabs than Qt's default. The form cannot name a tab
+    // control's bar, and a style sheet on the tab control itself would reach every control on its
+    // pages, which then lose the form's font for the application's.
+    for (QTabWidget* tabs : {ui->SSTab1, ui->SSTab2})
         tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
-        tabs->setUsesScrollButtons(false);
-        placeOnPages(tabs);
-    }
-    for (QWidget* w : {ui->lblDay, ui->Label8, ui->lblCount, ui->Label10, ui->Label16})
-        w->hide();
-    for (QLabel* l : {ui->lblUrl, ui->Label16}) {
-        QFont f = l->font();
-        f.setPointSizeF(10.5);
-        l->setFont(f);
-    }
-    // Columns keep the widths they are given, as in a report list.
-    ui->lvHouse->header()->setStretchLastSection(false);
-    ui->LvKeyword->header()->setStretchLastSection(false);
     ui->webBBS->setRemoteContent(true);
     ui->webLink->setRemoteContent(true);
     loadArtwork();
@@ -95,8 +66,6 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     ui->lblUrl->installEventFilter(this);
 
     startUp();
-    ui->SSTab1->setCurrentIndex(3);
-    ui->SSTab2->setCurrentIndex(3);
 }
 
 Form1::~Form1() = default;

@@ -15,8 +15,8 @@ class QTabWidget;
 class WebView;
 struct SurveyKind;
 
-// The program's one window. Its handlers are glue: read the controls, run the tool, write the
-// controls, and show the error box when the tool fails.
+// The program's one window. How it looks is form1.ui's business; its handlers are glue: read the
+// controls, run the tool, write the controls, and show the error box when the tool fails.
 class Form1 : public QWidget {
     Q_OBJECT
 public:

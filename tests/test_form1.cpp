@@ -103,7 +103,7 @@ TEST_F(Form1Test, FramesSitWhereTheLayoutPutsThem) {
     // Controls inside frames keep the form's coordinates exactly.
     EXPECT_EQ(find<QWidget>("txtKeyWordUrl")->geometry(), QRect(96, 12, 305, 21));
     EXPECT_EQ(find<QWidget>("chkLive")->geometry(), QRect(616, 84, 57, 21));
-    // Page controls are shifted under the tab strip by the same amount on every page.
+    // Page controls sit the same distance below the tab strip on every page.
     const QPoint a = find<QWidget>("Frame1")->pos() - QPoint(8, 28);
     const QPoint b = find<QWidget>("cmdCn_search")->pos() - QPoint(12, 32);
     EXPECT_EQ(a, b);
