@@ -31,6 +31,16 @@ QString describe(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
+// Some tools put kErrorPrefix before the description, others show the description alone.
+enum class ErrorBox { Prefixed, DescriptionOnly };
+
+// The box every handler shows when its tool fails; start-up appends where to find a new version.
+void showError(QWidget* parent, const std::exception& e, ErrorBox kind, const QString& more = {}) {
+    const QString description = describe(e);
+    message_box::warn(
+        parent, (kind == ErrorBox::Prefixed ? kErrorPrefix + description : description) + more);
+}
+
 } // namespace
 
 Form1::Form1(Fetcher& fetcher, QWidget* parent)
@@ -101,10 +111,9 @@ void Form1::startUp() {
         for (int i = 0; i < int(std::size(columns)); ++i)
             ui->LvKeyword->setColumnWidth(i, columns[i].twips / 15);
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e) +
-                                    QStringLiteral("请到：") +
-                                    endpoints_.base(Endpoint::MakerHost) +
-                                    QStringLiteral("/download/vek.html查看新版本！"));
+        showError(this, e, ErrorBox::Prefixed,
+                  QStringLiteral("请到：") + endpoints_.base(Endpoint::MakerHost) +
+                      QStringLiteral("/download/vek.html查看新版本！"));
     }
 }
 
@@ -145,7 +154,7 @@ void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* vie
         view->navigate(writeScratchFile(document));
         busy.stop();
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
         busy.stop();
     }
 }
@@ -165,7 +174,7 @@ void Form1::cmdBaidu_Click() {
         ui->Label7->adjustSize(); // the sentence is far wider than the label's designed width
         strBaiduUrl = r.url;
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
     }
 }
 
@@ -269,7 +278,7 @@ void Form1::loadDirectory(const char* name) {
             addDatatoLv(site, address);
         });
     } catch (const std::exception& e) {
-        message_box::warn(this, describe(e));
+        showError(this, e, ErrorBox::DescriptionOnly);
     }
 }
 
@@ -308,7 +317,7 @@ void Form1::convertScript(bool toTraditional) {
         if (c.converted)
             ui->txtChangeResult->setPlainText(c.result);
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
     }
 }
 
@@ -327,7 +336,7 @@ void Form1::cmdRelateAndIndex_Click() {
         busy.stop();
     } catch (const std::exception& e) {
         busy.stop(); // the pointer comes back before the box
-        message_box::warn(this, describe(e));
+        showError(this, e, ErrorBox::DescriptionOnly);
     }
 }
 
@@ -353,7 +362,7 @@ void Form1::cmdFrequency_Click() {
         busy.stop();
     } catch (const std::exception& e) {
         busy.stop();
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
     }
 }
 
@@ -370,6 +379,6 @@ void Form1::cmdKeyWord_Click() {
             },
             [&busy] { busy.start(); });
     } catch (const std::exception& e) {
-        message_box::warn(this, describe(e)); // the pointer comes back after the box
+        showError(this, e, ErrorBox::DescriptionOnly); // the pointer comes back after the box
     }
 }

@@ -45,7 +45,10 @@ public:
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous = message_box::setHandler([this](QWidget*, const QString& t) { boxes << t; });
+        previous = message_box::setHandler([this](QWidget*, const QString& t) {
+            boxes << t;
+            busyAtBox << (QGuiApplication::overrideCursor() != nullptr);
+        });
         form = std::make_unique<Form1>(fetcher);
     }
     void TearDown() override { message_box::setHandler(previous); }
@@ -58,6 +61,7 @@ protected:
 
     FakeFetcher fetcher;
     QStringList boxes;
+    QList<bool> busyAtBox; // whether the hourglass was still up when each box came
     message_box::Handler previous;
     std::unique_ptr<Form1> form;
 };
@@ -154,6 +158,33 @@ TEST_F(Form1Test, AFailureShowsTheBoxAndKeepsTheWaitingPage) {
     EXPECT_EQ(fetcher.asked.size(), 3);
     EXPECT_TRUE(find<WebView>("webBBS")->address().endsWith(QStringLiteral("/config/wait.html")));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Test, EachToolRestoresThePointerBeforeOrAfterItsBox) {
+    const struct {
+        const char* button;
+        bool prefixed;
+        bool busyAtBox;
+    } tools[] = {
+        {"cmdQuery", true, true},
+        {"cmdBaidu", true, false},
+        {"cmdRelateAndIndex", false, false},
+        {"cmdFrequency", true, false},
+    };
+    for (const char* input :
+         {"txtDomain", "txtDomain1", "txtRelateKeyWord", "txtSearchPage", "txtSearchKeyWord"})
+        find<QLineEdit>(input)->setText(QStringLiteral("example.cn"));
+    fetcher.failOn = QStringLiteral("/");
+    for (const auto& tool : tools) {
+        boxes.clear();
+        busyAtBox.clear();
+        find<QPushButton>(tool.button)->click();
+        ASSERT_EQ(boxes.size(), 1) << tool.button;
+        EXPECT_EQ(boxes[0].startsWith(kErrorPrefix), tool.prefixed) << tool.button;
+        EXPECT_TRUE(boxes[0].contains(QStringLiteral("无法连接到服务器："))) << tool.button;
+        EXPECT_EQ(busyAtBox[0], tool.busyAtBox) << tool.button;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << tool.button;
+    }
 }
 
 TEST(DesktopOpen, OnlyWebAddressesAreHandedOn) {
