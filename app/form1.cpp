@@ -98,7 +98,6 @@ void Form1::startUp() {
 
         ui->LvKeyword->clear();
         ui->LvKeyword->setColumnCount(0);
-        ui->LvKeyword->clear();
         const struct {
             const char* header;
             int twips;

@@ -11,7 +11,6 @@ namespace Ui {
 class Form1;
 }
 class QLineEdit;
-class QTabWidget;
 class WebView;
 struct SurveyKind;
 
@@ -23,9 +22,6 @@ public:
     // The start-up sequence runs here, before the caller shows the window.
     explicit Form1(Fetcher& fetcher, QWidget* parent = nullptr);
     ~Form1() override;
-
-    const EndpointTable& endpoints() const { return endpoints_; }
-    void setEndpoints(const EndpointTable& endpoints) { endpoints_ = endpoints; }
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
