@@ -31,6 +31,9 @@ QString describe(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
+// The form's measures are twips, fifteen to a pixel.
+constexpr int kTwipsPerPixel = 15;
+
 // Some tools put kErrorPrefix before the description, others show the description alone.
 enum class ErrorBox { Prefixed, DescriptionOnly };
 
@@ -108,7 +111,7 @@ void Form1::startUp() {
             headers << QString::fromUtf8(c.header);
         ui->LvKeyword->setHeaderLabels(headers);
         for (int i = 0; i < int(std::size(columns)); ++i)
-            ui->LvKeyword->setColumnWidth(i, columns[i].twips / 15);
+            ui->LvKeyword->setColumnWidth(i, columns[i].twips / kTwipsPerPixel);
     } catch (const std::exception& e) {
         showError(this, e, ErrorBox::Prefixed,
                   QStringLiteral("请到：") + endpoints_.base(Endpoint::MakerHost) +
@@ -270,9 +273,9 @@ void Form1::loadDirectory(const char* name) {
         ui->lvHouse->setColumnCount(0);
         ui->lvHouse->setHeaderLabels({QStringLiteral("编号"), QString::fromUtf8(list.siteHeader),
                                       QStringLiteral("网站地址")});
-        ui->lvHouse->setColumnWidth(0, 800 / 15);
-        ui->lvHouse->setColumnWidth(1, 3500 / 15);
-        ui->lvHouse->setColumnWidth(2, 6500 / 15);
+        const int twips[] = {800, 3500, 6500};
+        for (int i = 0; i < int(std::size(twips)); ++i)
+            ui->lvHouse->setColumnWidth(i, twips[i] / kTwipsPerPixel);
         readDirectoryList(list, [this](const QString& site, const QString& address) {
             addDatatoLv(site, address);
         });

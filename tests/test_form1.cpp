@@ -87,7 +87,7 @@ TEST_F(Form1Test, StartUpState) {
     const char* headers[] = {"编号", "关键词", "当日关注", "一周关注", "一月关注", "一季关注"};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(lv->headerItem()->text(i), QString::fromUtf8(headers[i]));
-    EXPECT_EQ(lv->columnWidth(1), 2500 / 15);
+    EXPECT_EQ(lv->columnWidth(1), 166); // 2500 twips
     EXPECT_EQ(lv->topLevelItemCount(), 0);
 
     EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
@@ -301,7 +301,7 @@ TEST_F(Form1Test, DirectoryButtonsFillTheListView) {
     EXPECT_EQ(lv->headerItem()->text(0), QStringLiteral("编号"));
     EXPECT_EQ(lv->headerItem()->text(1), QStringLiteral("论坛网站名称"));
     EXPECT_EQ(lv->headerItem()->text(2), QStringLiteral("网站地址"));
-    EXPECT_EQ(lv->columnWidth(2), 6500 / 15);
+    EXPECT_EQ(lv->columnWidth(2), 433); // 6500 twips
     const int rows = lv->topLevelItemCount();
     EXPECT_GE(rows, 20);
     EXPECT_EQ(lv->topLevelItem(rows - 1)->text(0), QString::number(rows));
