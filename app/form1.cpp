@@ -20,24 +20,10 @@
 #include "ui_form1.h"
 
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QTabBar>
 
 namespace {
-
-// The form places a tab page's controls relative to the tab control itself, tab strip
-// included; Qt's pages begin below a strip on top, so each page's controls move up by that much.
-void placeOnPages(QTabWidget* tabs) {
-    const int frame = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
-    const int strip =
-        tabs->tabPosition() == QTabWidget::North ? tabs->tabBar()->sizeHint().height() : 0;
-    const QPoint offset(frame, strip + frame);
-    for (int i = 0; i < tabs->count(); ++i)
-        for (QObject* child : tabs->widget(i)->children())
-            if (auto* w = qobject_cast<QWidget*>(child))
-                w->move(w->pos() - offset);
-}
 
 QString describe(const std::exception& e) {
     if (const auto* t = dynamic_cast<const ToolError*>(&e))
@@ -45,31 +31,29 @@ QString describe(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
+// The form's measures are twips, fifteen to a pixel.
+constexpr int kTwipsPerPixel = 15;
+
+// Some tools put kErrorPrefix before the description, others show the description alone.
+enum class ErrorBox { Prefixed, DescriptionOnly };
+
+// The box every handler shows when its tool fails; start-up appends where to find a new version.
+void showError(QWidget* parent, const std::exception& e, ErrorBox kind, const QString& more = {}) {
+    const QString description = describe(e);
+    message_box::warn(
+        parent, (kind == ErrorBox::Prefixed ? kErrorPrefix + description : description) + more);
+}
+
 } // namespace
 
 Form1::Form1(Fetcher& fetcher, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
-    setFixedSize(823, 554);
-    // The inner tab control's pages are laid out from their top edge down to just above a strip
-    // of tabs along the bottom.
-    ui->SSTab2->setTabPosition(QTabWidget::South);
-    // All eleven captions in one row, as the layout wants, need tighter tabs than Qt's default.
-    for (QTabWidget* tabs : {ui->SSTab1, ui->SSTab2}) {
+    // Eleven captions in one row need tighter tabs than Qt's default. The form cannot name a tab
+    // control's bar, and a style sheet on the tab control itself would reach every control on its
+    // pages, which then lose the form's font for the application's.
+    for (QTabWidget* tabs : {ui->SSTab1, ui->SSTab2})
         tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
-        tabs->setUsesScrollButtons(false);
-        placeOnPages(tabs);
-    }
-    for (QWidget* w : {ui->lblDay, ui->Label8, ui->lblCount, ui->Label10, ui->Label16})
-        w->hide();
-    for (QLabel* l : {ui->lblUrl, ui->Label16}) {
-        QFont f = l->font();
-        f.setPointSizeF(10.5);
-        l->setFont(f);
-    }
-    // Columns keep the widths they are given, as in a report list.
-    ui->lvHouse->header()->setStretchLastSection(false);
-    ui->LvKeyword->header()->setStretchLastSection(false);
     ui->webBBS->setRemoteContent(true);
     ui->webLink->setRemoteContent(true);
     loadArtwork();
@@ -95,8 +79,6 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     ui->lblUrl->installEventFilter(this);
 
     startUp();
-    ui->SSTab1->setCurrentIndex(3);
-    ui->SSTab2->setCurrentIndex(3);
 }
 
 Form1::~Form1() = default;
@@ -119,7 +101,6 @@ void Form1::startUp() {
 
         ui->LvKeyword->clear();
         ui->LvKeyword->setColumnCount(0);
-        ui->LvKeyword->clear();
         const struct {
             const char* header;
             int twips;
@@ -130,12 +111,11 @@ void Form1::startUp() {
             headers << QString::fromUtf8(c.header);
         ui->LvKeyword->setHeaderLabels(headers);
         for (int i = 0; i < int(std::size(columns)); ++i)
-            ui->LvKeyword->setColumnWidth(i, columns[i].twips / 15);
+            ui->LvKeyword->setColumnWidth(i, columns[i].twips / kTwipsPerPixel);
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e) +
-                                    QStringLiteral("请到：") +
-                                    endpoints_.base(Endpoint::MakerHost) +
-                                    QStringLiteral("/download/vek.html查看新版本！"));
+        showError(this, e, ErrorBox::Prefixed,
+                  QStringLiteral("请到：") + endpoints_.base(Endpoint::MakerHost) +
+                      QStringLiteral("/download/vek.html查看新版本！"));
     }
 }
 
@@ -177,7 +157,7 @@ void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* vie
         view->navigate(writeScratchFile(QString::fromLatin1(kind.scratchName), document));
         busy.stop();
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
         busy.stop();
     }
 }
@@ -197,7 +177,7 @@ void Form1::cmdBaidu_Click() {
         ui->Label7->adjustSize(); // the sentence is far wider than the label's designed width
         strBaiduUrl = r.url;
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
     }
 }
 
@@ -294,14 +274,14 @@ void Form1::loadDirectory(const char* name) {
         ui->lvHouse->setColumnCount(0);
         ui->lvHouse->setHeaderLabels({QStringLiteral("编号"), QString::fromUtf8(list.siteHeader),
                                       QStringLiteral("网站地址")});
-        ui->lvHouse->setColumnWidth(0, 800 / 15);
-        ui->lvHouse->setColumnWidth(1, 3500 / 15);
-        ui->lvHouse->setColumnWidth(2, 6500 / 15);
+        const int twips[] = {800, 3500, 6500};
+        for (int i = 0; i < int(std::size(twips)); ++i)
+            ui->lvHouse->setColumnWidth(i, twips[i] / kTwipsPerPixel);
         readDirectoryList(list, [this](const QString& site, const QString& address) {
             addDatatoLv(site, address);
         });
     } catch (const std::exception& e) {
-        message_box::warn(this, describe(e));
+        showError(this, e, ErrorBox::DescriptionOnly);
     }
 }
 
@@ -340,7 +320,7 @@ void Form1::convertScript(bool toTraditional) {
         if (c.converted)
             ui->txtChangeResult->setPlainText(c.result);
     } catch (const std::exception& e) {
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
     }
 }
 
@@ -359,7 +339,7 @@ void Form1::cmdRelateAndIndex_Click() {
         busy.stop();
     } catch (const std::exception& e) {
         busy.stop(); // the pointer comes back before the box
-        message_box::warn(this, describe(e));
+        showError(this, e, ErrorBox::DescriptionOnly);
     }
 }
 
@@ -385,7 +365,7 @@ void Form1::cmdFrequency_Click() {
         busy.stop();
     } catch (const std::exception& e) {
         busy.stop();
-        message_box::warn(this, QStringLiteral("发生错误：") + describe(e));
+        showError(this, e, ErrorBox::Prefixed);
     }
 }
 
@@ -408,6 +388,6 @@ void Form1::cmdKeyWord_Click() {
                               boxes[int(box)]->repaint();
                           });
     } catch (const std::exception& e) {
-        message_box::warn(this, describe(e)); // the pointer comes back after the box
+        showError(this, e, ErrorBox::DescriptionOnly); // the pointer comes back after the box
     }
 }

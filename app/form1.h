@@ -11,21 +11,17 @@ namespace Ui {
 class Form1;
 }
 class QLineEdit;
-class QTabWidget;
 class WebView;
 struct SurveyKind;
 
-// The program's one window. Its handlers are glue: read the controls, run the tool, write the
-// controls, and show the error box when the tool fails.
+// The program's one window. How it looks is form1.ui's business; its handlers are glue: read the
+// controls, run the tool, write the controls, and show the error box when the tool fails.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
     // The start-up sequence runs here, before the caller shows the window.
     explicit Form1(Fetcher& fetcher, QWidget* parent = nullptr);
     ~Form1() override;
-
-    const EndpointTable& endpoints() const { return endpoints_; }
-    void setEndpoints(const EndpointTable& endpoints) { endpoints_ = endpoints; }
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;

@@ -20,8 +20,6 @@ public:
     // user's default browser, and a document that names no charset is read as GBK.
     void setRemoteContent(bool remote);
 
-    QWebEngineView* engineView() const { return view_; }
-
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -45,7 +45,10 @@ public:
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous = message_box::setHandler([this](QWidget*, const QString& t) { boxes << t; });
+        previous = message_box::setHandler([this](QWidget*, const QString& t) {
+            boxes << t;
+            busyAtBox << (QGuiApplication::overrideCursor() != nullptr);
+        });
         form = std::make_unique<Form1>(fetcher);
     }
     void TearDown() override { message_box::setHandler(previous); }
@@ -58,6 +61,7 @@ protected:
 
     FakeFetcher fetcher;
     QStringList boxes;
+    QList<bool> busyAtBox; // whether the hourglass was still up when each box came
     message_box::Handler previous;
     std::unique_ptr<Form1> form;
 };
@@ -83,7 +87,7 @@ TEST_F(Form1Test, StartUpState) {
     const char* headers[] = {"编号", "关键词", "当日关注", "一周关注", "一月关注", "一季关注"};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(lv->headerItem()->text(i), QString::fromUtf8(headers[i]));
-    EXPECT_EQ(lv->columnWidth(1), 2500 / 15);
+    EXPECT_EQ(lv->columnWidth(1), 166); // 2500 twips
     EXPECT_EQ(lv->topLevelItemCount(), 0);
 
     EXPECT_EQ(find<WebView>("webBBS")->address(), QStringLiteral("about:blank"));
@@ -103,7 +107,7 @@ TEST_F(Form1Test, FramesSitWhereTheLayoutPutsThem) {
     // Controls inside frames keep the form's coordinates exactly.
     EXPECT_EQ(find<QWidget>("txtKeyWordUrl")->geometry(), QRect(96, 12, 305, 21));
     EXPECT_EQ(find<QWidget>("chkLive")->geometry(), QRect(616, 84, 57, 21));
-    // Page controls are shifted under the tab strip by the same amount on every page.
+    // Page controls sit the same distance below the tab strip on every page.
     const QPoint a = find<QWidget>("Frame1")->pos() - QPoint(8, 28);
     const QPoint b = find<QWidget>("cmdCn_search")->pos() - QPoint(12, 32);
     EXPECT_EQ(a, b);
@@ -154,6 +158,33 @@ TEST_F(Form1Test, AFailureShowsTheBoxAndKeepsTheWaitingPage) {
     EXPECT_EQ(fetcher.asked.size(), 3);
     EXPECT_TRUE(find<WebView>("webBBS")->address().endsWith(QStringLiteral("/config/wait.html")));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Test, EachToolRestoresThePointerBeforeOrAfterItsBox) {
+    const struct {
+        const char* button;
+        bool prefixed;
+        bool busyAtBox;
+    } tools[] = {
+        {"cmdQuery", true, true},
+        {"cmdBaidu", true, false},
+        {"cmdRelateAndIndex", false, false},
+        {"cmdFrequency", true, false},
+    };
+    for (const char* input :
+         {"txtDomain", "txtDomain1", "txtRelateKeyWord", "txtSearchPage", "txtSearchKeyWord"})
+        find<QLineEdit>(input)->setText(QStringLiteral("example.cn"));
+    fetcher.failOn = QStringLiteral("/");
+    for (const auto& tool : tools) {
+        boxes.clear();
+        busyAtBox.clear();
+        find<QPushButton>(tool.button)->click();
+        ASSERT_EQ(boxes.size(), 1) << tool.button;
+        EXPECT_EQ(boxes[0].startsWith(kErrorPrefix), tool.prefixed) << tool.button;
+        EXPECT_TRUE(boxes[0].contains(QStringLiteral("无法连接到服务器："))) << tool.button;
+        EXPECT_EQ(busyAtBox[0], tool.busyAtBox) << tool.button;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << tool.button;
+    }
 }
 
 TEST(DesktopOpen, OnlyWebAddressesAreHandedOn) {
@@ -270,7 +301,7 @@ TEST_F(Form1Test, DirectoryButtonsFillTheListView) {
     EXPECT_EQ(lv->headerItem()->text(0), QStringLiteral("编号"));
     EXPECT_EQ(lv->headerItem()->text(1), QStringLiteral("论坛网站名称"));
     EXPECT_EQ(lv->headerItem()->text(2), QStringLiteral("网站地址"));
-    EXPECT_EQ(lv->columnWidth(2), 6500 / 15);
+    EXPECT_EQ(lv->columnWidth(2), 433); // 6500 twips
     const int rows = lv->topLevelItemCount();
     EXPECT_GE(rows, 20);
     EXPECT_EQ(lv->topLevelItem(rows - 1)->text(0), QString::number(rows));

@@ -87,6 +87,58 @@ TEST(ConverterPages, UbbToHtml) {
     EXPECT_FALSE(hostile.contains(QStringLiteral("href=\"javascript")));
 }
 
+// Clicks through a converter page and names every check that fails: the buttons come from the
+// shared converter.js, the look from the shared tools.css.
+const char kConverterChecks[] = R"((function (boxHeight) {
+    var problems = [];
+    var input = document.getElementById("input");
+    var output = document.getElementById("output");
+    var preview = document.getElementById("preview");
+    input.value = "[b]x[/b]";
+    document.getElementById("convert").click();
+    if (output.value === "" || output.value !== convert(input.value)) problems.push("convert");
+    if (preview && preview.innerHTML !== output.value) problems.push("preview");
+    document.getElementById("clear").click();
+    if (input.value !== "" || output.value !== "") problems.push("clear");
+    if (preview && preview.innerHTML !== "") problems.push("preview cleared");
+    if (getComputedStyle(document.body).marginTop !== "10px") problems.push("body");
+    if (getComputedStyle(document.querySelector(".note")).borderTopStyle !== "dashed")
+        problems.push("note");
+    if (getComputedStyle(input).height !== boxHeight) problems.push("box height");
+    return problems.join(", ");
+})("%1"))";
+
+TEST(ConverterPages, ButtonsAndSharedLook) {
+    const struct {
+        const char* file;
+        const char* boxHeight;
+    } pages[] = {
+        {"html_js.html", "150px"},
+        {"html_ubb.html", "150px"},
+        {"ubb_html.html", "120px"}, // the preview below needs the room
+    };
+    for (const auto& page : pages) {
+        Page p(page.file);
+        ASSERT_TRUE(p.loaded()) << page.file;
+        const QString checks = QString::fromUtf8(kConverterChecks).arg(page.boxHeight);
+        EXPECT_EQ(p.run(checks).toString().toStdString(), "") << page.file;
+    }
+}
+
+TEST(LocalPages, TheReferenceTableTakesOnlyThePageLook) {
+    Page p("html.html");
+    ASSERT_TRUE(p.loaded());
+    const auto style = [&](const char* selector, const char* property) {
+        return p
+            .run(QStringLiteral("getComputedStyle(document.querySelector('%1')).%2")
+                     .arg(selector, property))
+            .toString()
+            .toStdString();
+    };
+    EXPECT_EQ(style("h1", "color"), "rgb(31, 78, 140)");
+    EXPECT_EQ(style("p.note", "borderTopStyle"), "none"); // the converters' note box stays theirs
+}
+
 TEST(LocalPages, AllLoad) {
     for (const char* file : {"wait.html", "html.html"})
         EXPECT_TRUE(Page(file).loaded()) << file;
