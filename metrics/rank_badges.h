@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/enum_table.h"
 #include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
@@ -21,12 +22,7 @@ inline constexpr struct BadgeName {
     {Badge::Sogou, "sogou", "Sogou Rank"},
     {Badge::ChinaRank, "chinarank", "ChinaRank"},
 };
-static_assert([] {
-    for (size_t i = 0; i < std::size(kBadges); ++i)
-        if (size_t(kBadges[i].badge) != i)
-            return false;
-    return true;
-}());
+static_assert(rowsInEnumOrder(kBadges, &BadgeName::badge));
 
 // The four ratings of domain (already cleaned), fetched in this order; each caption is
 // reported as soon as its page is cut, before the next request. A request that fails outright

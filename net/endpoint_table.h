@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/enum_table.h"
+
 #include <QString>
 #include <array>
 
@@ -42,6 +44,7 @@ inline constexpr struct EndpointInfo {
     {Endpoint::MakerHost, "MakerHost", nullptr},
 };
 inline constexpr size_t kEndpointCount = std::size(kEndpoints);
+static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));
 
 // The compiled-in public hosts, overridden by config/endpoints.ini beside the executable
 // (section [endpoints], keys = endpoint names) and by any further file a caller loads.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/enum_table.h"
 #include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
@@ -21,12 +22,7 @@ inline constexpr struct RankBoxName {
 };
 inline constexpr size_t kRankBoxCount = std::size(kRankBoxes);
 inline constexpr int kMaxRankPages = 10;
-static_assert([] {
-    for (size_t i = 0; i < kRankBoxCount; ++i)
-        if (size_t(kRankBoxes[i].box) != i)
-            return false;
-    return true;
-}());
+static_assert(rowsInEnumOrder(kRankBoxes, &RankBoxName::box));
 
 // What the user chose on the page: which boxes' engines are asked, and at most how many result
 // pages the engines that read ten results a page (Yahoo, Youdao) go through. As shipped: all of
