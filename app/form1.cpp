@@ -3,6 +3,7 @@
 #include "app/busy_pointer.h"
 #include "app/desktop_open.h"
 #include "app/message_box.h"
+#include "app/tool_run.h"
 #include "app/web_view.h"
 #include "base/input_cleaning.h"
 #include "base/program_folder.h"
@@ -21,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QStackedWidget>
 #include <QTabBar>
 
 namespace {
@@ -38,10 +40,29 @@ constexpr int kTwipsPerPixel = 15;
 enum class ErrorBox { Prefixed, DescriptionOnly };
 
 // The box every handler shows when its tool fails; start-up appends where to find a new version.
-void showError(QWidget* parent, const std::exception& e, ErrorBox kind, const QString& more = {}) {
-    const QString description = describe(e);
+void showError(QWidget* parent, const QString& description, ErrorBox kind,
+               const QString& more = {}) {
     message_box::warn(
         parent, (kind == ErrorBox::Prefixed ? kErrorPrefix + description : description) + more);
+}
+
+// The tab page a control sits on.
+QWidget* pageOf(QWidget* control) {
+    QWidget* w = control;
+    while (w->parentWidget() && !qobject_cast<QStackedWidget*>(w->parentWidget()))
+        w = w->parentWidget();
+    return w;
+}
+
+// What a survey's view shows when the survey ended without its table: where it ended and why,
+// in place of the waiting page.
+QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
+    const QString where = o.step.isEmpty() ? QString() : QStringLiteral("在 %1处").arg(o.step);
+    const QString why = o.end == ToolRun::End::Stopped ? QStringLiteral("查询已停止")
+                                                       : QStringLiteral("查询出错：") + o.error;
+    return QStringLiteral("<body style='font-size:12px'><p>%1%2%3。</p></body>")
+        .arg(QString::fromUtf8(kind.caption).toHtmlEscaped(), where.toHtmlEscaped(),
+             why.toHtmlEscaped());
 }
 
 } // namespace
@@ -58,8 +79,21 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     ui->webLink->setRemoteContent(true);
     loadArtwork();
 
+    indexedRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdQuery), ui->cmdQuery);
+    backlinkRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdLink), ui->cmdLink);
+    periodRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdBaidu), ui->cmdBaidu);
+    badgesRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdPr), ui->cmdPr);
+    rankRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdKeyWord), ui->cmdKeyWord);
+    relatedRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdRelateAndIndex), ui->cmdRelateAndIndex);
+    densityRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdFrequency), ui->cmdFrequency);
+    wireRankChoices();
+
     connect(ui->cmdQuery, &QPushButton::clicked, this, &Form1::cmdQuery_Click);
-    connect(ui->txtDomain, &QLineEdit::returnPressed, this, &Form1::cmdQuery_Click);
+    // Enter starts a survey; it never stops the one running, as the button does.
+    connect(ui->txtDomain, &QLineEdit::returnPressed, this, [this] {
+        if (!indexedRun_->running())
+            cmdQuery_Click();
+    });
     connect(ui->cmdLink, &QPushButton::clicked, this, &Form1::cmdLink_Click);
     connect(ui->cmdBaidu, &QPushButton::clicked, this, &Form1::cmdBaidu_Click);
     connect(ui->cmdPr, &QPushButton::clicked, this, &Form1::cmdPr_Click);
@@ -113,7 +147,7 @@ void Form1::startUp() {
         for (int i = 0; i < int(std::size(columns)); ++i)
             ui->LvKeyword->setColumnWidth(i, columns[i].twips / kTwipsPerPixel);
     } catch (const std::exception& e) {
-        showError(this, e, ErrorBox::Prefixed,
+        showError(this, describe(e), ErrorBox::Prefixed,
                   QStringLiteral("请到：") + endpoints_.base(Endpoint::MakerHost) +
                       QStringLiteral("/download/vek.html查看新版本！"));
     }
@@ -140,58 +174,79 @@ void Form1::loadArtwork() {
 }
 
 void Form1::cmdQuery_Click() {
-    runSiteSurvey(kIndexedSurvey, ui->txtDomain, ui->webBBS);
+    runSiteSurvey(*indexedRun_, kIndexedSurvey, ui->txtDomain, ui->webBBS);
 }
 
-void Form1::runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view) {
-    BusyPointer busy;
-    try {
-        const QString d = cleanSite(input->text());
-        if (d.isEmpty())
-            return;
-        view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
-        busy.start();
-        const QString document =
-            runSurvey(kind, d, fetcher_, endpoints_,
-                      [](const QString&, int, int) { QCoreApplication::processEvents(); });
-        view->navigate(writeScratchFile(QString::fromLatin1(kind.scratchName), document));
-        busy.stop();
-    } catch (const std::exception& e) {
-        showError(this, e, ErrorBox::Prefixed);
-        busy.stop();
+void Form1::runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view) {
+    if (run.running()) {
+        run.stop();
+        return;
     }
+    const QString d = cleanSite(input->text());
+    if (d.isEmpty())
+        return;
+    view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
+    const QString scratch = QString::fromLatin1(kind.scratchName);
+    run.start(
+        [&kind, d, scratch, view, fetcher = &fetcher_, endpoints = endpoints_](ToolRun& r) {
+            const QString document = runSurvey(kind, d, *fetcher, endpoints, r.progress());
+            const QString path = writeScratchFile(scratch, document);
+            r.post([view, path] { view->navigate(path); });
+        },
+        [this, &kind, scratch, view](const ToolRun::Outcome& o) {
+            if (o.end == ToolRun::End::Done)
+                return;
+            // The waiting page would otherwise go on saying the survey is at work.
+            try {
+                view->navigate(writeScratchFile(scratch, surveyEndedPage(kind, o)));
+            } catch (const ToolError&) {
+                view->navigate(QStringLiteral("about:blank"));
+            }
+            if (o.end == ToolRun::End::Failed)
+                showError(this, o.error, ErrorBox::Prefixed);
+        },
+        ToolRun::Pointer::AfterBox);
 }
 
 void Form1::cmdLink_Click() {
-    runSiteSurvey(kBacklinkSurvey, ui->txtDomain2, ui->webLink);
+    runSiteSurvey(*backlinkRun_, kBacklinkSurvey, ui->txtDomain2, ui->webLink);
 }
 
 void Form1::cmdBaidu_Click() {
-    try {
-        const QString d = cleanSite(ui->txtDomain1->text());
-        if (d.isEmpty())
-            return;
-        const BaiduPeriodResult r =
-            runBaiduPeriod(fetcher_, endpoints_, d, ui->cmbBaiDu->currentText());
-        ui->Label7->setText(r.sentence);
-        ui->Label7->adjustSize(); // the sentence is far wider than the label's designed width
-        strBaiduUrl = r.url;
-    } catch (const std::exception& e) {
-        showError(this, e, ErrorBox::Prefixed);
+    if (periodRun_->running()) {
+        periodRun_->stop();
+        return;
     }
+    const QString d = cleanSite(ui->txtDomain1->text());
+    if (d.isEmpty())
+        return;
+    periodRun_->start(
+        [this, d, period = ui->cmbBaiDu->currentText(), endpoints = endpoints_](ToolRun& r) {
+            const BaiduPeriodResult result = runBaiduPeriod(fetcher_, endpoints, d, period);
+            r.post([this, result] {
+                ui->Label7->setText(result.sentence);
+                ui->Label7->adjustSize(); // the sentence is far wider than the label's design
+                strBaiduUrl = result.url;
+            });
+        },
+        [this](const ToolRun::Outcome& o) {
+            if (o.end == ToolRun::End::Failed)
+                showError(this, o.error, ErrorBox::Prefixed);
+        });
 }
 
 void Form1::cmdPr_Click() {
+    if (badgesRun_->running()) {
+        badgesRun_->stop();
+        return;
+    }
     const QString d = cleanSite(ui->txtDomainPr->text());
     if (d.isEmpty())
         return;
-    BusyPointer busy;
-    busy.start();
-    runRankBadges(fetcher_, endpoints_, d, [this](Badge badge, const QString& caption) {
-        QLabel* label = nullptr;
-        switch (badge) {
-        case Badge::PageRank:
-            label = ui->lblGooglePr;
+    const auto show = [this](Badge badge, const QString& caption) {
+        QLabel* const labels[] = {ui->lblGooglePr, ui->lblAlexa, ui->lblSogou, ui->lblChinaRank};
+        static_assert(std::size(labels) == std::size(kBadges));
+        if (badge == Badge::PageRank) {
             // Only a rank has a badge picture; never build a path out of arbitrary page text.
             ui->imgGooglePr->setPixmap(
                 isPageRank(caption)
@@ -199,20 +254,22 @@ void Form1::cmdPr_Click() {
                                                    QStringLiteral(".gif")))
                     : QPixmap());
             ui->Label16->show();
-            break;
-        case Badge::Alexa:
-            label = ui->lblAlexa;
-            break;
-        case Badge::Sogou:
-            label = ui->lblSogou;
-            break;
-        case Badge::ChinaRank:
-            label = ui->lblChinaRank;
-            break;
         }
-        label->setText(caption);
-        label->repaint(); // show each rating before the next request blocks the window again
-    });
+        labels[size_t(badge)]->setText(caption);
+    };
+    badgesRun_->start(
+        [this, d, show, endpoints = endpoints_](ToolRun& r) {
+            runRankBadges(
+                fetcher_, endpoints, d,
+                [&r, show](Badge badge, const QString& caption) {
+                    r.post([show, badge, caption] { show(badge, caption); });
+                },
+                r.progress());
+        },
+        [this](const ToolRun::Outcome& o) {
+            if (o.end == ToolRun::End::Failed)
+                showError(this, o.error, ErrorBox::Prefixed);
+        });
 }
 
 void Form1::setLinkColour(const QColor& colour) {
@@ -281,7 +338,7 @@ void Form1::loadDirectory(const char* name) {
             addDatatoLv(site, address);
         });
     } catch (const std::exception& e) {
-        showError(this, e, ErrorBox::DescriptionOnly);
+        showError(this, describe(e), ErrorBox::DescriptionOnly);
     }
 }
 
@@ -320,74 +377,155 @@ void Form1::convertScript(bool toTraditional) {
         if (c.converted)
             ui->txtChangeResult->setPlainText(c.result);
     } catch (const std::exception& e) {
-        showError(this, e, ErrorBox::Prefixed);
+        showError(this, describe(e), ErrorBox::Prefixed);
     }
 }
 
 void Form1::cmdRelateAndIndex_Click() {
+    if (relatedRun_->running()) {
+        relatedRun_->stop();
+        return;
+    }
     const QString keyword = cleanKeyword(ui->txtRelateKeyWord->text());
     if (keyword.isEmpty())
         return;
-    BusyPointer busy;
-    busy.start();
-    try {
-        runRelatedSearch(fetcher_, endpoints_, keyword, ui->LvKeyword->topLevelItemCount(),
-                         [this](const KeywordRow& row) {
-                             new QTreeWidgetItem(ui->LvKeyword, row.columns());
-                             ui->LvKeyword->repaint(); // each row shows as soon as it is made
-                         });
-        busy.stop();
-    } catch (const std::exception& e) {
-        busy.stop(); // the pointer comes back before the box
-        showError(this, e, ErrorBox::DescriptionOnly);
-    }
+    relatedRun_->start(
+        [this, keyword, rows = ui->LvKeyword->topLevelItemCount(),
+         endpoints = endpoints_](ToolRun& r) {
+            runRelatedSearch(
+                fetcher_, endpoints, keyword, rows,
+                [this, &r](const KeywordRow& row) {
+                    r.post([this, row] { new QTreeWidgetItem(ui->LvKeyword, row.columns()); });
+                },
+                r.progress());
+        },
+        [this](const ToolRun::Outcome& o) {
+            if (o.end == ToolRun::End::Failed)
+                showError(this, o.error, ErrorBox::DescriptionOnly);
+        },
+        ToolRun::Pointer::BeforeBox);
 }
 
 void Form1::cmdFrequency_Click() {
+    if (densityRun_->running()) {
+        densityRun_->stop();
+        return;
+    }
     const QString address = cleanKeyword(ui->txtSearchPage->text());
     const QString keyword = cleanKeyword(ui->txtSearchKeyWord->text());
     if (address.isEmpty() || keyword.isEmpty())
         return;
-    BusyPointer busy;
-    busy.start();
-    try {
-        const KeywordDensity d = runKeywordDensity(fetcher_, address, keyword);
-        ui->txtPageContent->setPlainText(d.pageText);
-        ui->lblLenTotal->setText(d.captions.lenTotal);
-        ui->lblLenKeyword->setText(d.captions.lenKeyword);
-        ui->lblFrequency->setText(d.captions.frequency);
-        ui->lblLenKeyWordTotal->setText(d.captions.lenKeyWordTotal);
-        ui->lblFrequencyResult->setText(d.captions.frequencyResult);
-        // The captions outgrow the labels' designed widths; let them grow, without moving.
-        for (QLabel* l : {ui->lblLenTotal, ui->lblLenKeyword, ui->lblFrequency,
-                          ui->lblLenKeyWordTotal, ui->lblFrequencyResult})
-            l->adjustSize();
-        busy.stop();
-    } catch (const std::exception& e) {
-        busy.stop();
-        showError(this, e, ErrorBox::Prefixed);
-    }
+    densityRun_->start(
+        [this, address, keyword](ToolRun& r) {
+            const KeywordDensity d = runKeywordDensity(fetcher_, address, keyword);
+            r.post([this, d] {
+                ui->txtPageContent->setPlainText(d.pageText);
+                ui->lblLenTotal->setText(d.captions.lenTotal);
+                ui->lblLenKeyword->setText(d.captions.lenKeyword);
+                ui->lblFrequency->setText(d.captions.frequency);
+                ui->lblLenKeyWordTotal->setText(d.captions.lenKeyWordTotal);
+                ui->lblFrequencyResult->setText(d.captions.frequencyResult);
+                // The captions outgrow the labels' designed widths; let them grow in place.
+                for (QLabel* l : {ui->lblLenTotal, ui->lblLenKeyword, ui->lblFrequency,
+                                  ui->lblLenKeyWordTotal, ui->lblFrequencyResult})
+                    l->adjustSize();
+            });
+        },
+        [this](const ToolRun::Outcome& o) {
+            if (o.end == ToolRun::End::Failed)
+                showError(this, o.error, ErrorBox::Prefixed);
+        },
+        ToolRun::Pointer::BeforeBox);
 }
 
 void Form1::cmdKeyWord_Click() {
-    // In RankBox order.
-    QLineEdit* const boxes[] = {ui->txtBaidu, ui->txtGoogle, ui->txtYahoo,
-                                ui->txtSogou, ui->txtSoso,   ui->txtYodao};
-    static_assert(std::size(boxes) == kRankBoxCount);
+    if (rankRun_->running()) {
+        rankRun_->stop();
+        return;
+    }
     const QString site = cleanSite(ui->txtKeyWordUrl->text());
     const QString keyword = cleanKeyword(ui->txtKeyWord->text());
     if (site.isEmpty() || keyword.isEmpty())
         return;
-    BusyPointer busy;
-    busy.start();
-    try {
-        searchKeywordRank(fetcher_, endpoints_, site, keyword,
-                          [&](RankBox box, const QString& answer) {
-                              boxes[int(box)]->setText(answer);
-                              // each answer shows before the next engine is asked
-                              boxes[int(box)]->repaint();
-                          });
-    } catch (const std::exception& e) {
-        showError(this, e, ErrorBox::DescriptionOnly); // the pointer comes back after the box
+    const RankChoice choice = rankChoice();
+    for (const RankBoxName& b : kRankBoxes)
+        if (!choice.asked[size_t(b.box)])
+            rankBox(b.box)->clear(); // an engine not asked shows no old answer
+    rankRun_->start(
+        [this, site, keyword, choice, endpoints = endpoints_](ToolRun& r) {
+            searchKeywordRank(
+                fetcher_, endpoints, site, keyword,
+                [this, &r](RankBox box, const QString& answer) {
+                    r.post([this, box, answer] { rankBox(box)->setText(answer); });
+                },
+                choice, r.progress());
+        },
+        [this](const ToolRun::Outcome& o) {
+            if (o.end == ToolRun::End::Failed)
+                showError(this, o.error, ErrorBox::DescriptionOnly);
+        },
+        ToolRun::Pointer::AfterBox);
+}
+
+QLineEdit* Form1::rankBox(RankBox box) const {
+    // In RankBox order.
+    QLineEdit* const boxes[] = {ui->txtBaidu, ui->txtGoogle, ui->txtYahoo,
+                                ui->txtSogou, ui->txtSoso,   ui->txtYodao};
+    static_assert(std::size(boxes) == kRankBoxCount);
+    return boxes[size_t(box)];
+}
+
+QCheckBox* Form1::rankCheckBox(RankBox box) const {
+    QCheckBox* const boxes[] = {ui->chkBaidu, ui->chkGoogle, ui->chkYahoo,
+                                ui->chkSogou, ui->chkSoso,   ui->chkYodao};
+    static_assert(std::size(boxes) == kRankBoxCount);
+    return boxes[size_t(box)];
+}
+
+void Form1::wireRankChoices() {
+    // The page count and its spin arrows hold the same number; the up arrow counts up.
+    ui->VScroll1->setRange(1, kMaxRankPages);
+    ui->VScroll1->setInvertedAppearance(true);
+    ui->VScroll1->setInvertedControls(true);
+    ui->VScroll1->setValue(kMaxRankPages);
+    connect(ui->VScroll1, &QScrollBar::valueChanged, this,
+            [this](int pages) { ui->txtPage->setText(QString::number(pages)); });
+    connect(ui->txtPage, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const int pages = text.toInt(&ok);
+        if (ok && pages >= 1 && pages <= kMaxRankPages) {
+            const QSignalBlocker quiet(ui->VScroll1);
+            ui->VScroll1->setValue(pages);
+        }
+    });
+    for (QCheckBox* unsupported : {ui->chkZhongSou, ui->chkLive}) {
+        unsupported->setEnabled(false);
+        unsupported->setToolTip(QStringLiteral("关键词排名不支持此搜索引擎"));
     }
+}
+
+RankChoice Form1::rankChoice() const {
+    RankChoice choice;
+    for (const RankBoxName& b : kRankBoxes)
+        choice.asked[size_t(b.box)] = rankCheckBox(b.box)->isChecked();
+    // What the box says when it holds a page count, else where its arrows stand.
+    bool ok = false;
+    const int typed = ui->txtPage->text().trimmed().toInt(&ok);
+    choice.pages = ok && typed >= 1 && typed <= kMaxRankPages ? typed : ui->VScroll1->value();
+    return choice;
+}
+
+bool Form1::toolsRunning() const {
+    for (const auto* run : {&indexedRun_, &backlinkRun_, &periodRun_, &badgesRun_, &rankRun_,
+                            &relatedRun_, &densityRun_})
+        if ((*run)->running())
+            return true;
+    return false;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    for (auto* run : {&indexedRun_, &backlinkRun_, &periodRun_, &badgesRun_, &rankRun_,
+                      &relatedRun_, &densityRun_})
+        (*run)->stopAndWait(1000);
+    QWidget::closeEvent(event);
 }

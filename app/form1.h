@@ -2,6 +2,7 @@
 
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
+#include "rank/keyword_rank.h"
 
 #include <QString>
 #include <QWidget>
@@ -10,7 +11,9 @@
 namespace Ui {
 class Form1;
 }
+class QCheckBox;
 class QLineEdit;
+class ToolRun;
 class WebView;
 struct SurveyKind;
 
@@ -21,7 +24,10 @@ class Form1 : public QWidget {
 public:
     // The start-up sequence runs here, before the caller shows the window.
     explicit Form1(Fetcher& fetcher, QWidget* parent = nullptr);
-    ~Form1() override;
+    ~Form1() override; // stops the tools still running and waits for them
+
+    // Whether any network tool is running beside the window.
+    bool toolsRunning() const;
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
@@ -52,16 +58,26 @@ protected:
     // lblUrl behaves like a hyperlink: red under the pointer, blue once it leaves, and a click
     // opens strBaiduUrl in the default browser.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing stops every running tool.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setLinkColour(const QColor& colour);
     void startUp();
     void loadArtwork();
-    void runSiteSurvey(const SurveyKind& kind, QLineEdit* input, WebView* view);
+    void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
+    void wireRankChoices();
+    RankChoice rankChoice() const;
+    QLineEdit* rankBox(RankBox box) const;
+    QCheckBox* rankCheckBox(RankBox box) const;
     void loadDirectory(const char* name);
     void convertScript(bool toTraditional);
 
     std::unique_ptr<Ui::Form1> ui;
     Fetcher& fetcher_;
     EndpointTable endpoints_;
+    // One per network tool; each stops and waits for its run when destroyed, before the
+    // controls its run writes to go.
+    std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
+        relatedRun_, densityRun_;
 };
