@@ -67,7 +67,7 @@ QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
 
 } // namespace
 
-Form1::Form1(Fetcher& fetcher, QWidget* parent)
+Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
     // Eleven captions in one row need tighter tabs than Qt's default. The form cannot name a tab
@@ -112,14 +112,16 @@ Form1::Form1(Fetcher& fetcher, QWidget* parent)
     ui->lblUrl->setMouseTracking(true);
     ui->lblUrl->installEventFilter(this);
 
-    startUp();
+    startUp(endpointsFile);
 }
 
 Form1::~Form1() = default;
 
-void Form1::startUp() {
+void Form1::startUp(const QString& endpointsFile) {
     try {
         endpoints_ = EndpointTable::forProgram();
+        if (!endpointsFile.isEmpty())
+            endpoints_.load(endpointsFile);
         ui->webBBS->navigate(QStringLiteral("about:blank"));
         ui->webLink->navigate(QStringLiteral("about:blank"));
         ui->WebBrowser1->navigate(endpoints_.base(Endpoint::MakerHost) +

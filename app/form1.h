@@ -22,8 +22,9 @@ struct SurveyKind;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // The start-up sequence runs here, before the caller shows the window.
-    explicit Form1(Fetcher& fetcher, QWidget* parent = nullptr);
+    // The start-up sequence runs here, before the caller shows the window. endpointsFile, when
+    // given, overrides the endpoints after config/endpoints.ini beside the program.
+    explicit Form1(Fetcher& fetcher, const QString& endpointsFile = {}, QWidget* parent = nullptr);
     ~Form1() override; // stops the tools still running and waits for them
 
     // Whether any network tool is running beside the window.
@@ -63,7 +64,7 @@ protected:
 
 private:
     void setLinkColour(const QColor& colour);
-    void startUp();
+    void startUp(const QString& endpointsFile);
     void loadArtwork();
     void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
     void wireRankChoices();

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "base/program_folder.h"
 #include "net/http_fetch.h"
 
 #include <QApplication>
@@ -9,15 +10,20 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
 
 const char kUsage[] =
-    "用法：tessivo [--screenshots 文件夹]\n"
+    "用法：tessivo [--endpoints 文件] [--config-dir 文件夹] [--screenshots 文件夹]\n"
     "  打开 Tessivo 窗口。\n"
+    "  --endpoints 文件      INI 文件，[endpoints] 节中的“端点名=地址”覆盖默认主机\n"
+    "                        （先读程序旁的 config/endpoints.ini，再读此文件）\n"
+    "  --config-dir 文件夹   从 文件夹/config、文件夹/images 和 文件夹/download\n"
+    "                        读数据文件，而不是程序旁的文件夹\n"
     "  --screenshots 文件夹  启动后把两个标签控件的每一页各存为一张 PNG，然后退出。\n"
-    "  --help                显示本说明。\n";
+    "  -h, --help            显示本说明。\n";
 
 // The form names the Windows fonts; on Linux let fontconfig pick the nearest CJK faces.
 void substituteFonts() {
@@ -77,23 +83,40 @@ int main(int argc, char** argv) {
     substituteFonts();
 
     QString screenshots;
+    QString endpointsFile;
+    QString configDir;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == u"--help" || args[i] == u"-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (args[i] == u"--screenshots" && i + 1 < args.size()) {
-            screenshots = args[++i];
-            continue;
+        const std::pair<const char*, QString*> valued[] = {
+            {"--screenshots", &screenshots},
+            {"--endpoints", &endpointsFile},
+            {"--config-dir", &configDir},
+        };
+        bool known = false;
+        for (const auto& [name, value] : valued) {
+            if (args[i] == QLatin1String(name) && i + 1 < args.size()) {
+                *value = args[++i];
+                known = true;
+            } else if (args[i].startsWith(QLatin1String(name) + u'=')) {
+                *value = args[i].mid(qsizetype(std::strlen(name)) + 1);
+                known = true;
+            }
         }
-        std::fprintf(stderr, "tessivo: 无法识别的参数 %s\n%s", qPrintable(args[i]), kUsage);
-        return 2;
+        if (!known) {
+            std::fprintf(stderr, "tessivo: 无法识别的参数 %s\n%s", qPrintable(args[i]), kUsage);
+            return 2;
+        }
     }
+    if (!configDir.isEmpty())
+        program_folder::setPath(configDir);
 
     const CurlGlobal curl;
     CurlFetcher fetcher;
-    Form1 form(fetcher);
+    Form1 form(fetcher, endpointsFile);
 
     QSystemTrayIcon tray(form.windowIcon());
     tray.setToolTip(QStringLiteral("Tessivo_V2.2"));

@@ -1,0 +1,169 @@
+// The window's network tools against a loopback server that holds its answers: the window keeps
+// turning while they wait, a stop ends them at once, and closing the window ends them all.
+#include "app/form1.h"
+#include "app/message_box.h"
+#include "fixture_server.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace {
+
+constexpr int kHeldMs = 2000;
+
+// Every endpoint at one server whose every answer comes after kHeldMs.
+class HeldAnswers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* path :
+             {"/s", "/search", "/web", "/q", "/p", "/results.aspx", "/main/word.php",
+              "/data/details/traffic_details/example.cn", "/overview/Info.do", "/page"})
+            server.add(path, {200, "text/html", "held", kHeldMs});
+        ini = dir.filePath(QStringLiteral("endpoints.ini"));
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[endpoints]\n");
+        for (const char* name :
+             {"BaiduSearchHost", "BaiduIndexHost", "GoogleHost", "YahooSearchHost",
+              "YahooSitemapHost", "SogouHost", "SosoHost", "YoudaoHost", "ZhongsouHost", "LiveHost",
+              "AlexaHost", "ChinaRankHost"})
+            f.write(QByteArray(name) + "=" + server.base().toUtf8() + "\n");
+        f.close();
+        previous = message_box::setHandler([this](QWidget*, const QString& t) { boxes << t; });
+        form = std::make_unique<Form1>(fetcher, ini);
+        for (const char* input : {"txtDomain", "txtDomain2", "txtDomain1", "txtDomainPr",
+                                  "txtKeyWordUrl", "txtKeyWord", "txtRelateKeyWord"})
+            form->findChild<QLineEdit*>(QString::fromLatin1(input))
+                ->setText(QStringLiteral("example.cn"));
+        form->findChild<QLineEdit*>(QStringLiteral("txtSearchPage"))
+            ->setText(server.base() + QStringLiteral("/page"));
+        form->findChild<QLineEdit*>(QStringLiteral("txtSearchKeyWord"))
+            ->setText(QStringLiteral("held"));
+    }
+    void TearDown() override {
+        form.reset();
+        message_box::setHandler(previous);
+    }
+
+    QPushButton* button(const char* name) {
+        return form->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    // The longest the window's event loop went without turning while it was watched for ms.
+    static qint64 worstGapMs(int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 worst = 0;
+        QTimer tick;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            worst = std::max(worst, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        tick.start();
+        while (clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        return worst;
+    }
+
+    // How long the window's tools took to end after a stop.
+    qint64 msUntilIdle() {
+        QElapsedTimer clock;
+        clock.start();
+        while (form->toolsRunning() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return clock.elapsed();
+    }
+
+    FixtureServer server;
+    QTemporaryDir dir;
+    QString ini;
+    CurlFetcher fetcher;
+    QStringList boxes;
+    message_box::Handler previous;
+    std::unique_ptr<Form1> form;
+};
+
+} // namespace
+
+TEST_F(HeldAnswers, EachToolLeavesTheWindowTurningAndStopsAtOnce) {
+    for (const char* tool : {"cmdQuery", "cmdLink", "cmdBaidu", "cmdPr", "cmdKeyWord",
+                             "cmdRelateAndIndex", "cmdFrequency"}) {
+        const QString caption = button(tool)->text();
+        button(tool)->click();
+        ASSERT_TRUE(form->toolsRunning()) << tool;
+        EXPECT_EQ(button(tool)->text(), QStringLiteral("停止")) << tool;
+        const qint64 gap = worstGapMs(500);
+        EXPECT_LT(gap, 50) << tool;
+        button(tool)->click(); // 停止
+        const qint64 stopped = msUntilIdle();
+        EXPECT_LT(stopped, 500) << tool;
+        std::cout << tool << ": worst event-loop gap " << gap << " ms, stopped after " << stopped
+                  << " ms\n";
+        EXPECT_EQ(button(tool)->text(), caption) << tool;
+        EXPECT_TRUE(boxes.isEmpty()) << tool << ": " << boxes.join(u'\n').toStdString();
+    }
+}
+
+TEST_F(HeldAnswers, ToolsRunSideBySideAndEscStopsOnlyItsPage) {
+    button("cmdKeyWord")->click();
+    button("cmdFrequency")->click();
+    // The converter answers while both wait.
+    form->findChild<QPlainTextEdit*>(QStringLiteral("txtChangeS"))->setPlainText("中国");
+    button("cmdTtoS")->click();
+    EXPECT_EQ(form->findChild<QPlainTextEdit*>(QStringLiteral("txtChangeResult"))->toPlainText(),
+              QStringLiteral("中国"));
+    // Esc where the user types on the density page stops the density run only.
+    auto* address = form->findChild<QLineEdit*>(QStringLiteral("txtSearchPage"));
+    auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    tabs->setCurrentIndex(tabs->indexOf(address->parentWidget()->parentWidget()));
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    address->setFocus();
+    QTest::keyClick(address, Qt::Key_Escape);
+    QElapsedTimer clock;
+    clock.start();
+    while (button("cmdFrequency")->text() == QStringLiteral("停止") && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_TRUE(form->toolsRunning());
+    EXPECT_EQ(button("cmdKeyWord")->text(), QStringLiteral("停止"));
+    button("cmdKeyWord")->click();
+    EXPECT_LT(msUntilIdle(), 500);
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(HeldAnswers, EnterDoesNotStartASecondSurvey) {
+    auto* domain = form->findChild<QLineEdit*>(QStringLiteral("txtDomain"));
+    button("cmdQuery")->click();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(domain, &enter);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->toolsRunning()); // Enter neither stopped it nor started another
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST_F(HeldAnswers, ClosingStopsEveryToolWithinASecond) {
+    for (const char* tool : {"cmdQuery", "cmdLink", "cmdPr", "cmdKeyWord", "cmdRelateAndIndex"})
+        button(tool)->click();
+    ASSERT_TRUE(form->toolsRunning());
+    QElapsedTimer clock;
+    clock.start();
+    form->close();
+    form.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(boxes.isEmpty());
+}
