@@ -7,6 +7,7 @@
 #include "base/tool_error.h"
 #include "metrics/scratch_file.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -500,4 +502,35 @@ TEST(Form1StartUp, ABadEndpointsFileShowsTheStartUpBoxAndTheWindowStillComes) {
     EXPECT_TRUE(boxes[0].contains(QStringLiteral("请到：file://")));
     // The remaining steps were skipped: the period list stays empty.
     EXPECT_EQ(form.findChild<QComboBox*>(QStringLiteral("cmbBaiDu"))->count(), 0);
+}
+
+TEST_F(Form1Test, RankSearchAsksTheCheckedEnginesForThePagesChosen) {
+    find<QLineEdit>("txtKeyWordUrl")->setText(QStringLiteral("example.cn"));
+    find<QLineEdit>("txtKeyWord")->setText(QStringLiteral("seo"));
+    find<QLineEdit>("txtBaidu")->setText(QStringLiteral("an old answer"));
+    // Ten results a page without the site: the paged engines read on to the cap.
+    fetcher.pages[QStringLiteral("/s?p=")] = QStringLiteral("<div class=\"yst-web\"><li>a</div>");
+    fetcher.pages[QStringLiteral("/search?q=")] =
+        QStringLiteral("one result<table>a</table>relatedQuery");
+    for (const char* engine : {"chkBaidu", "chkGoogle", "chkSogou"})
+        find<QCheckBox>(engine)->setChecked(false);
+    auto* pages = find<QScrollBar>("VScroll1");
+    pages->setValue(3);
+    EXPECT_EQ(find<QLineEdit>("txtPage")->text(), QStringLiteral("3"));
+    press("cmdKeyWord");
+    // Yahoo and Youdao read three pages each; Soso copies nothing without Google.
+    EXPECT_EQ(fetcher.asked.size(), 6);
+    for (const char* empty : {"txtBaidu", "txtGoogle", "txtSogou", "txtSoso"})
+        EXPECT_TRUE(find<QLineEdit>(empty)->text().isEmpty()) << empty;
+    EXPECT_EQ(find<QLineEdit>("txtYahoo")->text(),
+              QStringLiteral("在100位（1--10页）中未查询到结果"));
+
+    find<QLineEdit>("txtPage")->setText(QStringLiteral("1"));
+    fetcher.asked.clear();
+    press("cmdKeyWord");
+    EXPECT_EQ(fetcher.asked.size(), 2);
+    for (const char* unsupported : {"chkZhongSou", "chkLive"}) {
+        EXPECT_FALSE(find<QCheckBox>(unsupported)->isEnabled()) << unsupported;
+        EXPECT_FALSE(find<QCheckBox>(unsupported)->toolTip().isEmpty()) << unsupported;
+    }
 }

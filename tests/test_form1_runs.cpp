@@ -2,6 +2,8 @@
 // turning while they wait, a stop ends them at once, and closing the window ends them all.
 #include "app/form1.h"
 #include "app/message_box.h"
+#include "app/web_view.h"
+#include "base/charset.h"
 #include "fixture_server.h"
 
 #include <QCoreApplication>
@@ -115,6 +117,11 @@ TEST_F(HeldAnswers, EachToolLeavesTheWindowTurningAndStopsAtOnce) {
         EXPECT_EQ(button(tool)->text(), caption) << tool;
         EXPECT_TRUE(boxes.isEmpty()) << tool << ": " << boxes.join(u'\n').toStdString();
     }
+    // The survey's view says where it stopped instead of showing the waiting page on.
+    QFile shown(form->findChild<WebView*>(QStringLiteral("webBBS"))->address());
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(charset::decodeGbk(shown.readAll())
+                    .contains(QStringLiteral("收录数量在 Baidu（1/8）处查询已停止")));
 }
 
 TEST_F(HeldAnswers, ToolsRunSideBySideAndEscStopsOnlyItsPage) {
@@ -149,9 +156,13 @@ TEST_F(HeldAnswers, ToolsRunSideBySideAndEscStopsOnlyItsPage) {
 TEST_F(HeldAnswers, EnterDoesNotStartASecondSurvey) {
     auto* domain = form->findChild<QLineEdit*>(QStringLiteral("txtDomain"));
     button("cmdQuery")->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (server.requests().isEmpty() && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(domain, &enter);
-    QCoreApplication::processEvents();
+    worstGapMs(100);
     EXPECT_TRUE(form->toolsRunning()); // Enter neither stopped it nor started another
     EXPECT_EQ(server.requests().size(), 1);
 }
