@@ -3,25 +3,18 @@
 #include <QDesktopServices>
 
 namespace desktop {
-namespace {
 
-Opener& current() {
-    static Opener opener;
-    return opener;
-}
-
-} // namespace
-
-Opener setOpener(Opener opener) {
-    return std::exchange(current(), std::move(opener));
+Seam<void(const QUrl&)>& opener() {
+    static Seam<void(const QUrl&)> seam;
+    return seam;
 }
 
 bool openWebAddress(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != u"http" && scheme != u"https"))
         return false;
-    if (current())
-        current()(url);
+    if (const auto& replacement = opener().replacement())
+        replacement(url);
     else
         QDesktopServices::openUrl(url);
     return true;

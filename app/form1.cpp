@@ -46,6 +46,15 @@ void showError(QWidget* parent, const QString& description, ErrorBox kind,
         parent, (kind == ErrorBox::Prefixed ? kErrorPrefix + description : description) + more);
 }
 
+// What a tool's run does when it ends: the error box when it failed, nothing when it was done
+// or stopped.
+ToolRun::Finished boxOnFailure(QWidget* parent, ErrorBox kind) {
+    return [parent, kind](const ToolRun::Outcome& o) {
+        if (o.end == ToolRun::End::Failed)
+            showError(parent, o.error, kind);
+    };
+}
+
 // The tab page a control sits on.
 QWidget* pageOf(QWidget* control) {
     QWidget* w = control;
@@ -180,10 +189,8 @@ void Form1::cmdQuery_Click() {
 }
 
 void Form1::runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view) {
-    if (run.running()) {
-        run.stop();
+    if (run.stopIfRunning())
         return;
-    }
     const QString d = cleanSite(input->text());
     if (d.isEmpty())
         return;
@@ -215,10 +222,8 @@ void Form1::cmdLink_Click() {
 }
 
 void Form1::cmdBaidu_Click() {
-    if (periodRun_->running()) {
-        periodRun_->stop();
+    if (periodRun_->stopIfRunning())
         return;
-    }
     const QString d = cleanSite(ui->txtDomain1->text());
     if (d.isEmpty())
         return;
@@ -231,17 +236,12 @@ void Form1::cmdBaidu_Click() {
                 strBaiduUrl = result.url;
             });
         },
-        [this](const ToolRun::Outcome& o) {
-            if (o.end == ToolRun::End::Failed)
-                showError(this, o.error, ErrorBox::Prefixed);
-        });
+        boxOnFailure(this, ErrorBox::Prefixed));
 }
 
 void Form1::cmdPr_Click() {
-    if (badgesRun_->running()) {
-        badgesRun_->stop();
+    if (badgesRun_->stopIfRunning())
         return;
-    }
     const QString d = cleanSite(ui->txtDomainPr->text());
     if (d.isEmpty())
         return;
@@ -268,10 +268,7 @@ void Form1::cmdPr_Click() {
                 },
                 r.progress());
         },
-        [this](const ToolRun::Outcome& o) {
-            if (o.end == ToolRun::End::Failed)
-                showError(this, o.error, ErrorBox::Prefixed);
-        });
+        boxOnFailure(this, ErrorBox::Prefixed));
 }
 
 void Form1::setLinkColour(const QColor& colour) {
@@ -384,10 +381,8 @@ void Form1::convertScript(bool toTraditional) {
 }
 
 void Form1::cmdRelateAndIndex_Click() {
-    if (relatedRun_->running()) {
-        relatedRun_->stop();
+    if (relatedRun_->stopIfRunning())
         return;
-    }
     const QString keyword = cleanKeyword(ui->txtRelateKeyWord->text());
     if (keyword.isEmpty())
         return;
@@ -401,18 +396,12 @@ void Form1::cmdRelateAndIndex_Click() {
                 },
                 r.progress());
         },
-        [this](const ToolRun::Outcome& o) {
-            if (o.end == ToolRun::End::Failed)
-                showError(this, o.error, ErrorBox::DescriptionOnly);
-        },
-        ToolRun::Pointer::BeforeBox);
+        boxOnFailure(this, ErrorBox::DescriptionOnly), ToolRun::Pointer::BeforeBox);
 }
 
 void Form1::cmdFrequency_Click() {
-    if (densityRun_->running()) {
-        densityRun_->stop();
+    if (densityRun_->stopIfRunning())
         return;
-    }
     const QString address = cleanKeyword(ui->txtSearchPage->text());
     const QString keyword = cleanKeyword(ui->txtSearchKeyWord->text());
     if (address.isEmpty() || keyword.isEmpty())
@@ -433,18 +422,12 @@ void Form1::cmdFrequency_Click() {
                     l->adjustSize();
             });
         },
-        [this](const ToolRun::Outcome& o) {
-            if (o.end == ToolRun::End::Failed)
-                showError(this, o.error, ErrorBox::Prefixed);
-        },
-        ToolRun::Pointer::BeforeBox);
+        boxOnFailure(this, ErrorBox::Prefixed), ToolRun::Pointer::BeforeBox);
 }
 
 void Form1::cmdKeyWord_Click() {
-    if (rankRun_->running()) {
-        rankRun_->stop();
+    if (rankRun_->stopIfRunning())
         return;
-    }
     const QString site = cleanSite(ui->txtKeyWordUrl->text());
     const QString keyword = cleanKeyword(ui->txtKeyWord->text());
     if (site.isEmpty() || keyword.isEmpty())
@@ -462,11 +445,7 @@ void Form1::cmdKeyWord_Click() {
                 },
                 choice, r.progress());
         },
-        [this](const ToolRun::Outcome& o) {
-            if (o.end == ToolRun::End::Failed)
-                showError(this, o.error, ErrorBox::DescriptionOnly);
-        },
-        ToolRun::Pointer::AfterBox);
+        boxOnFailure(this, ErrorBox::DescriptionOnly), ToolRun::Pointer::AfterBox);
 }
 
 QLineEdit* Form1::rankBox(RankBox box) const {

@@ -3,22 +3,15 @@
 #include <QMessageBox>
 
 namespace message_box {
-namespace {
 
-Handler& current() {
-    static Handler handler;
-    return handler;
-}
-
-} // namespace
-
-Handler setHandler(Handler handler) {
-    return std::exchange(current(), std::move(handler));
+Seam<void(QWidget* parent, const QString& text)>& seam() {
+    static Seam<void(QWidget*, const QString&)> box;
+    return box;
 }
 
 void warn(QWidget* parent, const QString& text) {
-    if (current()) {
-        current()(parent, text);
+    if (const auto& replacement = seam().replacement()) {
+        replacement(parent, text);
         return;
     }
     QMessageBox box(QMessageBox::Warning, QStringLiteral("系统提示："), text, QMessageBox::Ok,

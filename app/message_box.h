@@ -1,18 +1,16 @@
 #pragma once
 
+#include "app/seam.h"
+
 #include <QString>
-#include <functional>
 
 class QWidget;
 
-// The program's one error box: warning icon, OK button, title "系统提示：". Tests install a
-// handler that records the text instead of opening a modal dialog.
+// The program's one error box: warning icon, OK button, title "系统提示：". Tests replace it
+// with a recorder instead of a modal dialog.
 namespace message_box {
 
-using Handler = std::function<void(QWidget* parent, const QString& text)>;
-
-// Installs handler and returns the one it replaces; an empty handler restores the real box.
-Handler setHandler(Handler handler);
+Seam<void(QWidget* parent, const QString& text)>& seam();
 
 void warn(QWidget* parent, const QString& text);
 

@@ -43,6 +43,12 @@ public:
 
     // Asks the run to stop; its transfer in flight ends within 50 ms. Returns at once.
     void stop();
+    // What the start button does while a run goes on: stops it, and says so.
+    bool stopIfRunning() {
+        if (running())
+            stop();
+        return running();
+    }
 
     // Stops the run and waits at most ms for its thread; whether it ended.
     bool stopAndWait(int ms);

@@ -46,14 +46,7 @@ public:
 
 class Form1Test : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous = message_box::setHandler([this](QWidget*, const QString& t) {
-            boxes << t;
-            busyAtBox << pageBusy();
-        });
-        form = std::make_unique<Form1>(fetcher);
-    }
-    void TearDown() override { message_box::setHandler(previous); }
+    void SetUp() override { form = std::make_unique<Form1>(fetcher); }
 
     // Clicks a tool's button and waits for the run it starts beside the window to end.
     void press(const char* button) {
@@ -86,7 +79,11 @@ protected:
     FakeFetcher fetcher;
     QStringList boxes;
     QList<bool> busyAtBox; // whether the hourglass was still up when each box came
-    message_box::Handler previous;
+    const Seam<void(QWidget*, const QString&)>::Replaced recordBoxes =
+        message_box::seam().replace([this](QWidget*, const QString& t) {
+            boxes << t;
+            busyAtBox << pageBusy();
+        });
     std::unique_ptr<Form1> form;
 };
 
@@ -220,13 +217,12 @@ TEST_F(Form1Test, EachToolRestoresThePointerBeforeOrAfterItsBox) {
 
 TEST(DesktopOpen, OnlyWebAddressesAreHandedOn) {
     QList<QUrl> opened;
-    const auto previous = desktop::setOpener([&](const QUrl& u) { opened << u; });
+    const auto opening = desktop::opener().replace([&](const QUrl& u) { opened << u; });
     EXPECT_TRUE(desktop::openWebAddress(QUrl(QStringLiteral("http://www.baidu.com/s?wd=x"))));
     EXPECT_TRUE(desktop::openWebAddress(QUrl(QStringLiteral("HTTPS://example.cn"))));
     EXPECT_FALSE(desktop::openWebAddress(QUrl(QStringLiteral("file:///etc/passwd"))));
     EXPECT_FALSE(desktop::openWebAddress(QUrl(QStringLiteral("javascript:alert(1)"))));
     EXPECT_FALSE(desktop::openWebAddress(QUrl()));
-    desktop::setOpener(previous);
     EXPECT_EQ(opened.size(), 2);
 }
 
@@ -300,7 +296,7 @@ TEST_F(Form1Test, EmptyInputStartsNoMetricsTool) {
 
 TEST_F(Form1Test, LinkLabelColoursAndClick) {
     QList<QUrl> opened;
-    const auto previousOpener = desktop::setOpener([&](const QUrl& u) { opened << u; });
+    const auto opening = desktop::opener().replace([&](const QUrl& u) { opened << u; });
     auto* link = find<QLabel>("lblUrl");
     auto colour = [&] { return link->palette().color(QPalette::WindowText); };
     EXPECT_EQ(colour(), QColor(0, 0, 0xC0));
@@ -322,7 +318,6 @@ TEST_F(Form1Test, LinkLabelColoursAndClick) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toString(), form->strBaiduUrl);
     EXPECT_FALSE(link->font().underline());
-    desktop::setOpener(previousOpener);
 }
 
 TEST_F(Form1Test, DirectoryButtonsFillTheListView) {
@@ -347,7 +342,7 @@ TEST_F(Form1Test, DirectoryButtonsFillTheListView) {
 
 TEST_F(Form1Test, DoubleClickOpensOnlyWebAddresses) {
     QList<QUrl> opened;
-    const auto previousOpener = desktop::setOpener([&](const QUrl& u) { opened << u; });
+    const auto opening = desktop::opener().replace([&](const QUrl& u) { opened << u; });
     auto* lv = find<QTreeWidget>("lvHouse");
     form->lvHouse_DblClick(); // no rows: nothing happens
     form->addDatatoLv(QStringLiteral("百度"), QStringLiteral("www.baidu.com"));
@@ -360,7 +355,6 @@ TEST_F(Form1Test, DoubleClickOpensOnlyWebAddresses) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], QUrl(QStringLiteral("http://www.baidu.com")));
     EXPECT_TRUE(boxes.isEmpty());
-    desktop::setOpener(previousOpener);
 }
 
 TEST_F(Form1Test, ConversionButtons) {
@@ -490,10 +484,10 @@ TEST(Form1StartUp, ABadEndpointsFileShowsTheStartUpBoxAndTheWindowStillComes) {
     ini.close();
     program_folder::setPath(folder.path());
     QStringList boxes;
-    const auto previous = message_box::setHandler([&](QWidget*, const QString& t) { boxes << t; });
+    const auto recording =
+        message_box::seam().replace([&](QWidget*, const QString& t) { boxes << t; });
     FakeFetcher fetcher;
     Form1 form(fetcher);
-    message_box::setHandler(previous);
     program_folder::setPath(QCoreApplication::applicationDirPath());
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：")));

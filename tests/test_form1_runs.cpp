@@ -42,7 +42,6 @@ protected:
               "AlexaHost", "ChinaRankHost"})
             f.write(QByteArray(name) + "=" + server.base().toUtf8() + "\n");
         f.close();
-        previous = message_box::setHandler([this](QWidget*, const QString& t) { boxes << t; });
         form = std::make_unique<Form1>(fetcher, ini);
         for (const char* input : {"txtDomain", "txtDomain2", "txtDomain1", "txtDomainPr",
                                   "txtKeyWordUrl", "txtKeyWord", "txtRelateKeyWord"})
@@ -53,10 +52,7 @@ protected:
         form->findChild<QLineEdit*>(QStringLiteral("txtSearchKeyWord"))
             ->setText(QStringLiteral("held"));
     }
-    void TearDown() override {
-        form.reset();
-        message_box::setHandler(previous);
-    }
+    void TearDown() override { form.reset(); }
 
     QPushButton* button(const char* name) {
         return form->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -94,7 +90,8 @@ protected:
     QString ini;
     CurlFetcher fetcher;
     QStringList boxes;
-    message_box::Handler previous;
+    const Seam<void(QWidget*, const QString&)>::Replaced recordBoxes =
+        message_box::seam().replace([this](QWidget*, const QString& t) { boxes << t; });
     std::unique_ptr<Form1> form;
 };
 
