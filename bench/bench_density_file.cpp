@@ -1,13 +1,9 @@
 // Median seconds of the keyword-density run (fetch excluded: the page comes from memory) on
 // FILE for KEYWORD, with the figures, so the peer's answer can be checked against ours.
+#include "median_time.h"
 #include "research/keyword_density.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <algorithm>
-#include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -28,25 +24,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_density_file FILE KEYWORD [RUNS]\n");
         return 2;
     }
-    QFile f(QString::fromLocal8Bit(argv[1]));
-    if (!f.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "bench_density_file: cannot read %s\n", argv[1]);
-        return 1;
-    }
-    FileFetcher fetcher(f.readAll());
+    FileFetcher fetcher(readInputFile("bench_density_file", argv[1]));
     const QString keyword = QString::fromLocal8Bit(argv[2]);
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 5;
-    std::vector<double> times;
     KeywordDensity d;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = medianSeconds(argc > 3 ? std::atoi(argv[3]) : 5, [&] {
         d = runKeywordDensity(fetcher, QStringLiteral("http://page"), keyword);
-        times.push_back(double(t.nsecsElapsed()) / 1e9);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%.6f %lld %lld %s\n", times[times.size() / 2],
-                static_cast<long long>(d.pageLength), static_cast<long long>(d.frequency),
-                qPrintable(d.density));
+    });
+    std::printf("%.6f %lld %lld %s\n", seconds, static_cast<long long>(d.pageLength),
+                static_cast<long long>(d.frequency), qPrintable(d.density));
     return 0;
 }
