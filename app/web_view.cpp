@@ -17,11 +17,13 @@ QUrl toUrl(const QString& address) {
     return QUrl::fromLocalFile(address);
 }
 
-// Hands every link the user follows to the default browser instead of loading it in place.
-class ExternalLinkPage : public QWebEnginePage {
+// A page that shows text cut from remote pages. Every link the user follows goes to the
+// default browser; the only page it loads in place is the one the program asked for, so a meta
+// refresh, a form or a frame that came with the remote text loads nothing.
+class ResultsPage : public QWebEnginePage {
 public:
-    explicit ExternalLinkPage(QObject* parent, bool popup = false)
-        : QWebEnginePage(parent), popup_(popup) {}
+    ResultsPage(QObject* parent, std::function<QUrl()> asked, bool popup = false)
+        : QWebEnginePage(parent), asked_(std::move(asked)), popup_(popup) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
@@ -34,16 +36,17 @@ protected:
             desktop::openWebAddress(url);
             return false;
         }
-        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+        return isMainFrame && url == asked_();
     }
 
     // target='_blank' links ask for a new window: give them a page that only passes the
     // address on.
     QWebEnginePage* createWindow(WebWindowType) override {
-        return new ExternalLinkPage(this, true);
+        return new ResultsPage(this, asked_, true);
     }
 
 private:
+    std::function<QUrl()> asked_;
     bool popup_;
 };
 
@@ -76,9 +79,11 @@ void WebView::resizeEvent(QResizeEvent* event) {
 void WebView::createEngine() {
     view_ = new QWebEngineView(this);
     if (remote_) {
-        auto* page = new ExternalLinkPage(view_);
+        auto* page = new ResultsPage(view_, [this] { return toUrl(address_); });
         QWebEngineSettings* s = page->settings();
         s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         s->setDefaultTextEncoding(QStringLiteral("GBK"));
         view_->setPage(page);
     }

@@ -17,7 +17,9 @@ public:
     QString address() const { return address_; }
 
     // For views that show text cut from remote pages: no JavaScript runs, links open in the
-    // user's default browser, and a document that names no charset is read as GBK.
+    // user's default browser, nothing but the address navigated to loads in place (no meta
+    // refresh, form or frame), the document reaches no other file and no remote address by
+    // itself, and a document that names no charset is read as GBK.
     void setRemoteContent(bool remote);
 
 protected:

@@ -1,10 +1,16 @@
+#include "app/web_view.h"
+#include "fixture_server.h"
+
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <gtest/gtest.h>
+#include <iostream>
 
 // The converter pages that ship in config/, driven in the real browser engine.
 namespace {
@@ -142,4 +148,29 @@ TEST(LocalPages, TheReferenceTableTakesOnlyThePageLook) {
 TEST(LocalPages, AllLoad) {
     for (const char* file : {"wait.html", "html.html"})
         EXPECT_TRUE(Page(file).loaded()) << file;
+}
+
+TEST(ResultsView, HostileTextLoadsNothingOfItsOwn) {
+    FixtureServer server;
+    const QByteArray base = server.base().toUtf8();
+    // A results document with figures as a hostile page could make them: a refresh, a frame
+    // and a form that sends itself.
+    server.add("/result.html",
+               {200, "text/html",
+                "<table><tr><td><meta http-equiv='refresh' content='0;url=" + base +
+                    "/refresh'><iframe src='" + base + "/frame'></iframe><form id=f action='" +
+                    base + "/form'><input name=q value=1></form><img src='" + base +
+                    "/img' onerror=\"document.getElementById('f').submit()\"></td></tr></table>"});
+    WebView view;
+    view.setRemoteContent(true);
+    view.resize(400, 300);
+    view.navigate(server.base() + QStringLiteral("/result.html"));
+    view.show();
+    QEventLoop wait;
+    QTimer::singleShot(2500, &wait, &QEventLoop::quit);
+    wait.exec();
+    QStringList fetched = server.requests();
+    fetched.removeAll(QStringLiteral("/favicon.ico"));
+    fetched.removeAll(QStringLiteral("/img"));
+    EXPECT_EQ(fetched, QStringList{QStringLiteral("/result.html")});
 }
