@@ -22,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTabBar>
 
@@ -53,6 +54,12 @@ ToolRun::Finished boxOnFailure(QWidget* parent, ErrorBox kind) {
         if (o.end == ToolRun::End::Failed)
             showError(parent, o.error, kind);
     };
+}
+
+// A text box's text as typed: toPlainText() would turn no-break spaces into spaces and a line
+// separator into a line feed; only the box's own paragraph breaks become line feeds.
+QString plainTextOf(const QPlainTextEdit* box) {
+    return box->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
 // The tab page a control sits on.
@@ -372,7 +379,7 @@ void Form1::convertScript(bool toTraditional) {
         const ScriptConversion c =
             ::convertScript(toTraditional ? ScriptDirection::SimplifiedToTraditional
                                           : ScriptDirection::TraditionalToSimplified,
-                            ui->txtChangeS->toPlainText());
+                            plainTextOf(ui->txtChangeS));
         if (c.converted)
             ui->txtChangeResult->setPlainText(c.result);
     } catch (const std::exception& e) {

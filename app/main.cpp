@@ -51,6 +51,8 @@ void takeScreenshots(Form1* form, const QString& folder) {
         shots->append({6, i, QStringLiteral("tab2-%1.png").arg(i)});
     QDir().mkpath(folder);
     auto step = std::make_shared<std::function<void(int)>>();
+    // Only the pending timer holds the tour; the tour itself holds nothing of itself.
+    const std::weak_ptr<std::function<void(int)>> self = step;
     *step = [=](int k) {
         if (k > 0) {
             const Shot& done = shots->at(k - 1);
@@ -66,7 +68,8 @@ void takeScreenshots(Form1* form, const QString& folder) {
         if (next.inner >= 0)
             inner->setCurrentIndex(next.inner);
         // Give the web views time to start and paint their pages.
-        QTimer::singleShot(1500, form, [step, k] { (*step)(k + 1); });
+        if (const auto next = self.lock())
+            QTimer::singleShot(1500, form, [next, k] { (*next)(k + 1); });
     };
     QTimer::singleShot(0, form, [step] { (*step)(0); });
 }

@@ -369,6 +369,14 @@ TEST_F(Form1Test, ConversionButtons) {
     in->setPlainText(QStringLiteral("   "));
     find<QPushButton>("cmdStoT")->click();
     EXPECT_EQ(out->toPlainText(), QStringLiteral("国家发展"));
+    // No-break spaces and a line separator are text like any other; a line break stays one.
+    const auto raw = [](const QPlainTextEdit* box) { return box->document()->toRawText(); };
+    in->setPlainText(QStringLiteral("\u00A0中国\u00A0人\u2028x\u00A0\n国"));
+    find<QPushButton>("cmdStoT")->click();
+    EXPECT_EQ(raw(out), QStringLiteral("\u00A0中國\u00A0人\u2028x\u00A0\u2029國"));
+    in->setPlainText(QStringLiteral("\u00A0\u00A0"));
+    find<QPushButton>("cmdStoT")->click();
+    EXPECT_EQ(raw(out), QStringLiteral("\u00A0\u00A0"));
     EXPECT_TRUE(boxes.isEmpty());
 }
 
