@@ -5,6 +5,16 @@
 #include <QJsonDocument>
 #include <cstdio>
 
+CliEndpoints::operator const EndpointTable&() const {
+    if (!table_) {
+        EndpointTable table = EndpointTable::forProgram();
+        if (!extraFile_.isEmpty())
+            table.load(extraFile_);
+        table_ = table;
+    }
+    return *table_;
+}
+
 void CliContext::print(const QString& text) const {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
