@@ -16,12 +16,13 @@ struct FileCloser {
 };
 
 [[noreturn]] void cannotRead(const QString& path, int error) {
-    throw ToolError(QStringLiteral("无法读取文件：%1（%2）").arg(path, qt_error_string(error)));
+    throw ToolError(
+        QStringLiteral("无法读取文件：%1（%2）").arg(echoed(path), qt_error_string(error)));
 }
 
 [[noreturn]] void tooLarge(const QString& path) {
     throw ToolError(QStringLiteral("文件 %1 超过数据文件 %2 MB 的上限，不予读取")
-                        .arg(path)
+                        .arg(echoed(path))
                         .arg(kDataFileMaxBytes >> 20));
 }
 
@@ -32,8 +33,8 @@ QByteArray readDataFile(const QString& path) {
     // below are made on the open file, so what is read is what was checked.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw ToolError(
-            QStringLiteral("文件未找到或无法打开：%1（%2）").arg(path, qt_error_string(errno)));
+        throw ToolError(QStringLiteral("文件未找到或无法打开：%1（%2）")
+                            .arg(echoed(path), qt_error_string(errno)));
     const FileCloser closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0)
@@ -41,7 +42,7 @@ QByteArray readDataFile(const QString& path) {
     if (!S_ISREG(info.st_mode))
         throw ToolError(
             QStringLiteral("%1 不是普通文件（而是文件夹、设备或管道），不能作为数据文件读取")
-                .arg(path));
+                .arg(echoed(path)));
     if (info.st_size > kDataFileMaxBytes)
         tooLarge(path);
     // One byte more than the cap is asked for, in case the file grew since fstat.

@@ -93,7 +93,7 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
     }
     const QString why =
         detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
-    return QStringLiteral("%1：%2（%3）").arg(what, url, why.trimmed());
+    return QStringLiteral("%1：%2（%3）").arg(what, echoed(url), why.trimmed());
 }
 
 CurlGlobal::CurlGlobal() {
@@ -110,7 +110,7 @@ CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 HttpResponse CurlFetcher::get(const QString& url) {
     std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     if (!easy)
-        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
+        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
     CURL* c = easy.get();
     Transfer t;
     t.cap = limits_.maxBodyBytes;
