@@ -352,3 +352,26 @@ TEST(Cli, ErrorsNameTheAddressWithControlCharactersEscapedAndLongValuesCut) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("“ht\\x00tp://x”"))) << r.err.toStdString();
 }
+
+// Standard input is decoded the way an argument is: an incomplete UTF-8 sequence at its end
+// becomes U+FFFD as well, and input made only of such bytes is something to convert.
+TEST(Cli, ConvertReadsTheLastIncompleteSequenceOfStandardInput) {
+    const struct {
+        QByteArray in;
+        QString out;
+    } cases[] = {
+        {"国\xE4\xB8", QStringLiteral("國\uFFFD\uFFFD\n")},
+        {"国\xE4\xB8\n", QStringLiteral("國\uFFFD\uFFFD\n")},
+        {"\xE4", QStringLiteral("\uFFFD\n")},
+        {QByteArray(65535, 'x') + "国\xF0\x9F", QString(65535, u'x') + "國\uFFFD\uFFFD\n"},
+        {QByteArray(65536, 'x') + "\xEF\xBB\xBF国",
+         QString(65536, u'x') + QStringLiteral("\uFEFF國\n")},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli({QStringLiteral("convert"), QStringLiteral("s2t")}, c.in);
+        EXPECT_EQ(r.status, 0) << c.in.right(8).toHex().toStdString();
+        EXPECT_EQ(r.out, c.out) << c.in.right(8).toHex().toStdString();
+        EXPECT_EQ(QString::fromUtf8(c.in).trimmed(), c.out.trimmed().replace(u'國', u'国'))
+            << "as an argument is decoded";
+    }
+}
