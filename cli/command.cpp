@@ -39,7 +39,7 @@ const std::vector<Command>& commands() {
 QString requireSite(const QString& typed) {
     const QString d = cleanSite(typed);
     if (d.isEmpty())
-        throw UsageError{
-            QStringLiteral("域名清理后为空（去掉空格、撇号、http:// 和 /），未发出任何请求")};
+        throw UsageError{QStringLiteral(
+            "域名清理后为空（去掉空格、撇号、http://、https:// 和 /），未发出任何请求")};
     return d;
 }
