@@ -40,12 +40,16 @@ void setOption(CURL* c, CURLoption option, const char* name, Value value, const 
                 .arg(QLatin1String(name), QString::fromUtf8(curl_easy_strerror(rc)), url));
 }
 
+QString seconds(std::chrono::milliseconds limit) {
+    return QString::number(double(limit.count()) / 1000.0);
+}
+
 const QByteArray kUserAgent = "Mozilla/5.0 (X11; Linux x86_64) Tessivo/" TESSIVO_VERSION;
 
 } // namespace
 
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
-                             const char* detail, const QString& url) {
+                             const char* detail, const QString& url, bool connected) {
     const auto code = CURLcode(curlCode);
     QString what;
     switch (code) {
@@ -57,9 +61,10 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         what = QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）");
         break;
     case CURLE_OPERATION_TIMEDOUT:
-        what =
-            QStringLiteral("请求超时（%1 秒内未完成）")
-                .arg(std::chrono::duration_cast<std::chrono::seconds>(limits.totalTimeout).count());
+        what = connected
+                   ? QStringLiteral("请求超时（%1 秒内未完成）").arg(seconds(limits.totalTimeout))
+                   : QStringLiteral("连接超时（%1 秒内未连上服务器）")
+                         .arg(seconds(std::min(limits.connectTimeout, limits.totalTimeout)));
         break;
     case CURLE_TOO_MANY_REDIRECTS:
         what = QStringLiteral("重定向次数过多（超过 %1 次，可能是重定向循环）")
@@ -135,8 +140,12 @@ HttpResponse CurlFetcher::get(const QString& url) {
 #undef TESSIVO_SET
 
     const CURLcode rc = curl_easy_perform(c);
-    if (rc != CURLE_OK)
-        throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url));
+    if (rc != CURLE_OK) {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
+        throw ToolError(
+            describeFetchFailure(rc, t.tooLarge, limits_, detail, url, connectTime > 0));
+    }
 
     HttpResponse r;
     r.body = std::move(t.body);

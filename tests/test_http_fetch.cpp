@@ -100,6 +100,7 @@ TEST(HttpFetch, SpacesAndChineseAreEscapedOnTheWire) {
 
 TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
     FetchLimits quick;
+    quick.connectTimeout = std::chrono::milliseconds(300);
     quick.totalTimeout = std::chrono::milliseconds(700);
     quick.maxBodyBytes = 64 * 1024;
     CurlFetcher f(quick);
@@ -117,6 +118,7 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
     RawServer reset(QByteArray(), true);
     RawServer cut("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly a little", false);
     RawServer nothing(QByteArray(), false);
+    UnansweringServer silent;
 
     const struct {
         QString url;
@@ -126,7 +128,8 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
         {reset.base() + "/r", "连接被重置"},
         {cut.base() + "/c", "响应不完整"},
         {nothing.base() + "/n", "没有返回任何数据"},
-        {server.base() + "/stall", "请求超时"},
+        {server.base() + "/stall", "请求超时（0.7 秒内未完成）"},
+        {silent.base() + "/s", "连接超时（0.3 秒内未连上服务器）"},
         {server.base() + "/huge", "响应超过"},
         {server.base() + "/loop", "重定向次数过多"},
         {QStringLiteral("ftp://127.0.0.1/x"), "网址无效"},
@@ -142,7 +145,7 @@ TEST(HttpFetch, UnknownHostIsDescribedAsSuch) {
     // Resolving a made-up name would ask a DNS server off this machine, so check the text only.
     const QString m = describeFetchFailure(CURLE_COULDNT_RESOLVE_HOST, false, {},
                                            "Could not resolve host: nowhere.invalid",
-                                           QStringLiteral("http://nowhere.invalid/s"));
+                                           QStringLiteral("http://nowhere.invalid/s"), false);
     EXPECT_TRUE(m.contains(QStringLiteral("找不到服务器")));
     EXPECT_TRUE(m.contains(QStringLiteral("http://nowhere.invalid/s")));
 }
