@@ -21,6 +21,11 @@ void CliContext::print(const QString& text) const {
     std::fputc('\n', stdout);
 }
 
+void CliContext::warn(const QString& text) const {
+    const QByteArray bytes = QStringLiteral("tessivo-cli：%1\n").arg(text).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
 void CliContext::printJson(const QJsonObject& object) const {
     print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }

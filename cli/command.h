@@ -33,6 +33,7 @@ struct CliContext {
     QMap<QString, QString> options; // the command's options that were given, by name
 
     void print(const QString& text) const; // text and a newline, UTF-8
+    void warn(const QString& text) const;  // the same on standard error, after the program's name
     void printJson(const QJsonObject& object) const;
 };
 

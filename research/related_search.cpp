@@ -42,8 +42,8 @@ QString relatedKeyword(const QString& piece, const QString& url) {
     return text::midToEnd(piece, text::inStr(anchor, piece, QStringLiteral(">")) + 1);
 }
 
-void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
-                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow) {
+qsizetype runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
+                           int rowsBefore, const std::function<void(const KeywordRow&)>& addRow) {
     int rows = rowsBefore;
     auto addKeyword = [&](const QString& k) {
         const QString figures = getBaiduIndex(fetcher, baiduIndexUrl(endpoints, k));
@@ -52,6 +52,8 @@ void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QS
     addKeyword(keyword);
     const QString searchUrl = baiduSearchUrl(endpoints, keyword);
     const QString page = HttpFetch(fetcher, searchUrl, Decode::Gbk);
-    for (const QString& piece : relatedSearchPieces(page, searchUrl))
+    const QStringList pieces = relatedSearchPieces(page, searchUrl);
+    for (const QString& piece : pieces.first(std::min(pieces.size(), kMaxRelatedSearches)))
         addKeyword(relatedKeyword(piece, searchUrl));
+    return pieces.size();
 }

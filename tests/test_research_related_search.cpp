@@ -180,3 +180,26 @@ TEST_F(RelatedRun, APageWithoutRelatedSearchesEndsWithAnErrorAfterTheFirstRow) {
     EXPECT_TRUE(error.contains(QStringLiteral("没有“相关搜索”"))) << error.toStdString();
     EXPECT_EQ(list, (std::vector<QStringList>{row(1, "seo", "seo")}));
 }
+
+// Each related search costs an index request; a page listing thousands of them is not a real
+// result page, and only the first hundred are asked about.
+TEST_F(RelatedRun, RelatedSearchesStopAtAHundred) {
+    const struct {
+        int links;
+        int rows;
+    } cases[] = {{100, 101}, {150, 101}};
+    for (const auto& c : cases) {
+        QStringList anchors;
+        for (int i = 1; i <= c.links; ++i)
+            anchors << QStringLiteral("k%1").arg(i);
+        serveResult(resultPage(anchors));
+        server.clearRequests();
+        list.clear();
+        EXPECT_EQ(runRelatedSearch(fetcher, endpoints, QStringLiteral("seo"), 0,
+                                   [&](const KeywordRow& r) { list.push_back(r.columns()); }),
+                  c.links);
+        ASSERT_EQ(int(list.size()), c.rows) << c.links;
+        EXPECT_EQ(list.back(), row(101, "k100", "k100")) << c.links;
+        EXPECT_EQ(server.requests().size(), c.rows + 1) << c.links;
+    }
+}
