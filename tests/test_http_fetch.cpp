@@ -81,12 +81,16 @@ TEST(HttpFetch, ErrorStatusBodiesAreResultsAndRedirectsAreFollowed) {
     EXPECT_EQ(HttpFetch(f, server.base() + "/moved", Decode::Declared), QStringLiteral("arrived"));
 }
 
-TEST(HttpFetch, CompressedBodiesAreAccepted) {
-    // The fixture server gzips text responses when the client offers it.
+TEST(HttpFetch, CompressionIsOfferedAndDecoded) {
+    // The fixture server compresses text responses, with brotli or gzip, when the client offers
+    // either.
     FixtureServer server;
     server.add("/big", {200, "text/html", QByteArray(200000, 'x')});
     CurlFetcher f;
-    EXPECT_EQ(HttpFetch(f, server.base() + "/big", Decode::Declared).size(), 200000);
+    EXPECT_EQ(HttpFetch(f, server.base() + "/big", Decode::Declared), QString(200000, u'x'));
+    const QStringList encodings = server.responseEncodings();
+    ASSERT_EQ(encodings.size(), 1);
+    EXPECT_TRUE(encodings[0] == u"br" || encodings[0] == u"gzip") << encodings[0].toStdString();
 }
 
 TEST(HttpFetch, SpacesAndChineseAreEscapedOnTheWire) {
@@ -108,6 +112,7 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
     server.add("/stall", {200, "text/html", "late", 3000});
     server.add("/huge", {200, "text/html", QByteArray(200 * 1024, 'x')});
     server.add("/loop", {302, "text/html", "", 0, "/loop"});
+    server.add("/to-file", {302, "text/html", "", 0, "file:///etc/hostname"});
 
     // A port nobody listens on: bind one, then close it.
     QString refused;
@@ -133,6 +138,7 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
         {server.base() + "/huge", "响应超过"},
         {server.base() + "/loop", "重定向次数过多"},
         {QStringLiteral("ftp://127.0.0.1/x"), "网址无效"},
+        {server.base() + "/to-file", "网址无效"},
     };
     for (const auto& c : cases) {
         const QString message = failureOf(f, c.url);
