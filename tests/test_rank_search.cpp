@@ -96,3 +96,16 @@ TEST(KeywordRank, UnreadablePagesStillFillEveryBox) {
     // as that single byte.
     EXPECT_EQ(requests[4], "/search?q=%83%9E%BEWs&start=0&ue=utf8&keyfrom=web.page1");
 }
+
+// A box is written as soon as its engine has answered, before the next engine is asked: the
+// server's request count at each report says how far the search had got.
+TEST(KeywordRank, EachBoxIsReportedBeforeTheNextEngineIsAsked) {
+    FixtureServer server;
+    serveRankPages(server);
+    CurlFetcher f;
+    std::vector<qsizetype> asked;
+    searchKeywordRank(f, endpointsAt(server.base()), "example.cn", "seo 工具",
+                      [&](RankBox, const QString&) { asked.push_back(server.requests().size()); });
+    // Yahoo needs two pages; Soso's box copies Google's without asking.
+    EXPECT_EQ(asked, (std::vector<qsizetype>{1, 2, 4, 5, 5, 6}));
+}

@@ -42,10 +42,13 @@ protected:
         server.add("/s", {200, "text/html", charset::encodeGbk(page)});
     }
 
-    // One run appended to list, as the window appends to its list view.
+    // One run appended to list, as the window appends to its list view; asked holds the
+    // server's request count as each row came.
     void run(const QString& keyword) {
-        runRelatedSearch(fetcher, endpoints, keyword, int(list.size()),
-                         [&](const KeywordRow& r) { list.push_back(r.columns()); });
+        runRelatedSearch(fetcher, endpoints, keyword, int(list.size()), [&](const KeywordRow& r) {
+            list.push_back(r.columns());
+            asked.push_back(server.requests().size());
+        });
     }
 
     FixtureServer server;
@@ -53,6 +56,7 @@ protected:
     EndpointTable endpoints;
     QStringList broken;
     std::vector<QStringList> list;
+    std::vector<qsizetype> asked;
 };
 
 } // namespace
@@ -118,6 +122,9 @@ TEST_F(RelatedRun, TenRelatedSearchesMakeElevenRowsInRequestOrder) {
         expected << QStringLiteral("/main/word.php?word=") + anchors[i - 1];
     }
     EXPECT_EQ(server.requests(), expected);
+    // Each row comes before the next request: the typed keyword's after its index page, each
+    // related keyword's after the result page and the index pages so far.
+    EXPECT_EQ(asked, (std::vector<qsizetype>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 TEST_F(RelatedRun, KeywordsGoOutInGbkAndPagesAreReadAsGbk) {
