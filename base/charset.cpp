@@ -1,7 +1,9 @@
 #include "base/charset.h"
 
+#include <algorithm>
 #include <memory>
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 namespace charset {
 namespace {
@@ -19,22 +21,50 @@ Converter open(const char* name) {
     return c;
 }
 
+// One call of the library takes sizes that fit in 32 bits (and a target of at most 2^30 units),
+// so a long text is converted a piece at a time; the converter carries a character split
+// between two pieces over to the next.
+constexpr qsizetype kPieceSize = 1 << 20;
+
 QString toText(UConverter* c, const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
-    // A GBK byte never yields more than one UTF-16 unit; UTF-8 and the rest stay below 2.
-    QString out(bytes.size() * 2 + 1, Qt::Uninitialized);
-    UErrorCode err = U_ZERO_ERROR;
-    const int32_t n = ucnv_toUChars(c, reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
-                                    bytes.constData(), int32_t(bytes.size()), &err);
-    if (err == U_BUFFER_OVERFLOW_ERROR) {
-        out.resize(n);
-        err = U_ZERO_ERROR;
-        ucnv_toUChars(c, reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
-                      bytes.constData(), int32_t(bytes.size()), &err);
+    QString out;
+    out.reserve(bytes.size() + 16);
+    qsizetype used = 0;
+    const char* source = bytes.constData();
+    const char* const end = source + bytes.size();
+    for (;;) {
+        const char* const pieceEnd = source + std::min(kPieceSize, qsizetype(end - source));
+        const bool last = pieceEnd == end;
+        UErrorCode err = U_ZERO_ERROR;
+        do {
+            // GBK and UTF-8 give at most one UTF-16 unit per byte; a charset that gives more
+            // fills the room, and the rest of the piece gets more.
+            const qsizetype room = (pieceEnd - source) + 16;
+            if (out.size() - used < room)
+                out.resize(used + room);
+            auto* target = reinterpret_cast<UChar*>(out.data() + used);
+            err = U_ZERO_ERROR;
+            ucnv_toUnicode(c, &target, target + room, &source, pieceEnd, nullptr, last, &err);
+            used = reinterpret_cast<QChar*>(target) - out.data();
+        } while (err == U_BUFFER_OVERFLOW_ERROR);
+        if (U_FAILURE(err) || last)
+            break;
     }
-    out.resize(U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING ? 0 : n);
+    out.truncate(used);
     return out;
+}
+
+// GBK has no code for them, so they become "?" like every other such character. ICU's own
+// substitution skips the default-ignorable ones (zero-width space, soft hyphen, byte-order
+// mark, variation selectors), which would make them count nothing and vanish from addresses.
+void substituteEveryUnencodable(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
+                                UChar32, UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason > UCNV_IRREGULAR)
+        return; // reset, close and clone calls
+    *err = U_ZERO_ERROR;
+    ucnv_cbFromUWriteSub(args, 0, err);
 }
 
 QByteArray charsetOf(const QByteArray& contentType) {
@@ -79,12 +109,20 @@ QByteArray encodeGbk(const QString& text) {
     const Converter c = open("GBK");
     UErrorCode err = U_ZERO_ERROR;
     ucnv_setSubstChars(c.get(), "?", 1, &err);
-    QByteArray out(text.size() * 2 + 1, Qt::Uninitialized);
-    err = U_ZERO_ERROR;
-    const int32_t n = ucnv_fromUChars(c.get(), out.data(), int32_t(out.size()),
-                                      reinterpret_cast<const UChar*>(text.constData()),
-                                      int32_t(text.size()), &err);
-    out.resize(n);
+    ucnv_setFromUCallBack(c.get(), substituteEveryUnencodable, nullptr, nullptr, nullptr, &err);
+    // At most two bytes for each UTF-16 unit: a double-byte character or a "?" per unit.
+    QByteArray out(text.size() * 2 + 16, Qt::Uninitialized);
+    char* target = out.data();
+    const auto* source = reinterpret_cast<const UChar*>(text.constData());
+    const auto* const end = source + text.size();
+    while (U_SUCCESS(err)) {
+        const UChar* const pieceEnd = source + std::min(kPieceSize, qsizetype(end - source));
+        ucnv_fromUnicode(c.get(), &target, target + 2 * (pieceEnd - source) + 16, &source, pieceEnd,
+                         nullptr, pieceEnd == end, &err);
+        if (pieceEnd == end)
+            break;
+    }
+    out.truncate(U_SUCCESS(err) ? target - out.constData() : 0);
     return out;
 }
 

@@ -5,12 +5,27 @@
 #include <QJsonDocument>
 #include <cstdio>
 
+CliEndpoints::operator const EndpointTable&() const {
+    if (!table_) {
+        EndpointTable table = EndpointTable::forProgram();
+        if (!extraFile_.isEmpty())
+            table.load(extraFile_);
+        table_ = table;
+    }
+    return *table_;
+}
+
 void CliContext::print(const QString& text) const {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
     // Results that come one by one reach a pipe as they come, not when the buffer fills.
     std::fflush(stdout);
+}
+
+void CliContext::warn(const QString& text) const {
+    const QByteArray bytes = QStringLiteral("tessivo-cli：%1\n").arg(text).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
 void CliContext::printJson(const QJsonObject& object) const {
@@ -31,7 +46,7 @@ const std::vector<Command>& commands() {
 QString requireSite(const QString& typed) {
     const QString d = cleanSite(typed);
     if (d.isEmpty())
-        throw UsageError{
-            QStringLiteral("域名清理后为空（去掉空格、撇号、http:// 和 /），未发出任何请求")};
+        throw UsageError{QStringLiteral(
+            "域名清理后为空（去掉空格、撇号、http://、https:// 和 /），未发出任何请求")};
     return d;
 }

@@ -8,16 +8,32 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
+
+// The endpoints, read the first time a command asks for them (config/endpoints.ini beside the
+// program, then the --endpoints file): a command that makes no request never reads them, so a
+// wrong file cannot stop it.
+class CliEndpoints {
+public:
+    explicit CliEndpoints(QString extraFile) : extraFile_(std::move(extraFile)) {}
+    // Raises ToolError when a file is wrong.
+    operator const EndpointTable&() const;
+
+private:
+    QString extraFile_;
+    mutable std::optional<EndpointTable> table_;
+};
 
 // What every command gets: the fetcher, the endpoints, its own options and how to print.
 struct CliContext {
     Fetcher& fetcher;
-    EndpointTable endpoints;
+    CliEndpoints endpoints;
     bool json = false;
     QMap<QString, QString> options; // the command's options that were given, by name
 
     void print(const QString& text) const; // text and a newline, UTF-8
+    void warn(const QString& text) const;  // the same on standard error, after the program's name
     void printJson(const QJsonObject& object) const;
 };
 

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "base/tool_error.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
@@ -26,13 +28,14 @@ QString fromStd(const std::string& text) {
 // the command's name; after the command every plain word is one of the command's arguments.
 UsageError unknown(const QString& word) {
     const bool option = word.size() > 1 && word[0] == u'-' && !word[1].isDigit();
-    return UsageError{(option ? QStringLiteral("未知选项 ") : QStringLiteral("未知命令 ")) + word};
+    return UsageError{(option ? QStringLiteral("未知选项 ") : QStringLiteral("未知命令 ")) +
+                      echoed(word)};
 }
 
 // The parser stopped at an option: either nothing followed an option that takes a value,
 // or a flag was given one ("--json=1").
 UsageError optionError(const QString& typed, const Command* command) {
-    const QString name = typed.section(u'=', 0, 0);
+    const QString name = echoed(typed.section(u'=', 0, 0));
     if (command)
         for (const CommandOption& o : command->options)
             if (name == QLatin1String(o.name))

@@ -44,7 +44,7 @@ void keywordRank(CliContext& ctx, const QString& typedSite, const QString& typed
     const QString keyword = cleanKeyword(typedKeyword);
     if (site.isEmpty() || keyword.isEmpty())
         throw UsageError{QStringLiteral("网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
-                                        "http:// 和 /），未发出任何请求")};
+                                        "http://、https:// 和 /），未发出任何请求")};
     RankChoice choice;
     if (ctx.options.contains(QStringLiteral("--engines")))
         choice.asked = askedEngines(ctx.options.value(QStringLiteral("--engines")));

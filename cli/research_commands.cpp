@@ -21,19 +21,25 @@ void related(CliContext& ctx, const QString& typed) {
     const QString keyword = requireCleaned(typed, "关键词");
     QJsonArray rows;
     auto printJson = [&] { ctx.printJson({{QStringLiteral("rows"), rows}}); };
+    qsizetype listed = 0;
     try {
-        runRelatedSearch(ctx.fetcher, ctx.endpoints, keyword, 0, [&](const KeywordRow& row) {
-            if (ctx.json)
-                rows.append(QJsonArray::fromStringList(row.columns()));
-            else
-                ctx.print(row.columns().join(u'\t'));
-        });
+        listed =
+            runRelatedSearch(ctx.fetcher, ctx.endpoints, keyword, 0, [&](const KeywordRow& row) {
+                if (ctx.json)
+                    rows.append(QJsonArray::fromStringList(row.columns()));
+                else
+                    ctx.print(row.columns().join(u'\t'));
+            });
     } catch (const ToolError&) {
         // The rows made before the failure stay, as they do in the window's list.
         if (ctx.json)
             printJson();
         throw;
     }
+    if (listed > kMaxRelatedSearches)
+        ctx.warn(QStringLiteral("结果页列出 %1 个相关搜索，只查询了前 %2 个")
+                     .arg(listed)
+                     .arg(kMaxRelatedSearches));
     if (ctx.json)
         printJson();
 }
@@ -65,7 +71,9 @@ std::vector<Command> researchCommands() {
         {"related", "KEYWORD",
          "相关搜索和百度指数：先查 KEYWORD 的百度指数（当日、一周、一月、一季关注），再查百度"
          "结果页“相关搜索”中每个相关关键词的指数。每个关键词打印一行：编号、关键词和四个关注度，"
-         "以制表符分隔。出错时先打印已查到的行，再报告错误。--json：{\"rows\": [[编号, 关键词, "
+         "以制表符分隔。相关搜索最多查询前 100 个，多出的在标准错误输出中说明。"
+         "出错时先打印已查到的行，再报告错误。--json：{\"rows\": "
+         "[[编号, 关键词, "
          "当日, 一周, 一月, 一季], …]}，全为字符串。",
          1, 1, [](CliContext& ctx, const QStringList& args) { related(ctx, args[0]); }},
         {"density", "URL KEYWORD",

@@ -3,10 +3,23 @@
 #include "script/script_conversion.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
 namespace {
+
+// How many bytes at the end of data begin a UTF-8 sequence that more bytes could complete.
+qsizetype incompleteTail(QByteArrayView data) {
+    for (qsizetype back = 1; back <= std::min<qsizetype>(3, data.size()); ++back) {
+        const auto b = static_cast<unsigned char>(data[data.size() - back]);
+        if ((b & 0xC0) == 0x80)
+            continue; // a continuation byte
+        const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
 
 bool isBlankEnd(QChar c) {
     return c == u' ' || c == u'\r' || c == u'\n';
@@ -19,7 +32,20 @@ bool isBlankEnd(QChar c) {
 // text was converted.
 bool convertStream(std::FILE* in, const ScriptConverter& converter,
                    const std::function<void(const QString&)>& write) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Each piece is decoded as an argument is, whole, up to a sequence cut at its end, which
+    // goes with the next piece; at the end of the input what is left is decoded all the same,
+    // so an incomplete last sequence becomes U+FFFD as it would in an argument. Only the
+    // input's first bytes may be a byte-order mark; later, U+FEFF is text.
+    using Flag = QStringDecoder::Flag;
+    QStringDecoder first(QStringDecoder::Utf8, Flag::Stateless);
+    QStringDecoder later(QStringDecoder::Utf8, Flag::Stateless | Flag::ConvertInitialBom);
+    bool decodedAny = false;
+    const auto decode = [&](QByteArrayView piece) {
+        const QString text = (decodedAny ? later : first)(piece);
+        decodedAny = decodedAny || !piece.isEmpty();
+        return text;
+    };
+    QByteArray carried;
     std::vector<char> bytes(1 << 16);
     QString pending;
     QString out;
@@ -33,9 +59,7 @@ bool convertStream(std::FILE* in, const ScriptConverter& converter,
             converted = true;
         }
     };
-    size_t n = 0;
-    while ((n = std::fread(bytes.data(), 1, bytes.size(), in)) > 0) {
-        const QString text = utf8(QByteArrayView(bytes.data(), qsizetype(n)));
+    const auto take = [&](const QString& text) {
         QStringView piece(text);
         if (!started) {
             while (!piece.isEmpty() && piece.front() == u' ')
@@ -51,7 +75,15 @@ bool convertStream(std::FILE* in, const ScriptConverter& converter,
             put(piece.left(end));
         }
         pending += piece.mid(end);
+    };
+    size_t n = 0;
+    while ((n = std::fread(bytes.data(), 1, bytes.size(), in)) > 0) {
+        carried.append(bytes.data(), qsizetype(n));
+        const qsizetype whole = carried.size() - incompleteTail(carried);
+        take(decode(QByteArrayView(carried).first(whole)));
+        carried.remove(0, whole);
     }
+    take(decode(carried));
     if (pending.endsWith(u'\n'))
         pending.chop(pending.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
     while (pending.endsWith(u' '))

@@ -44,13 +44,13 @@ BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoint
     if (p == 0)
         throw ToolError(QStringLiteral("无效的过程调用或参数：百度的页面中没有“找到相关网页”，"
                                        "无法读出收录数：%1")
-                            .arg(url));
+                            .arg(echoed(url)));
     const int q = text::inStr(p, page, QStringLiteral("篇"));
     if (q == 0)
         throw ToolError(
             QStringLiteral("无效的过程调用或参数：百度的页面中“找到相关网页”之后没有“篇”，"
                            "无法读出收录数：%1")
-                .arg(url));
+                .arg(echoed(url)));
     // Only the marker goes: "约" and the digit-group commas stay in the count.
     const QString count = text::removeAll(text::mid(page, p, q - p), marker);
     return {QStringLiteral("百度在最近 ") + shown + QStringLiteral(" 日内共收录了 ") + count +

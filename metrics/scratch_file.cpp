@@ -9,11 +9,14 @@
 
 QString writeScratchFile(const QString& name, const QString& document) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder))
+    // The document holds text cut from other people's pages: only its user may read it.
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (folder.isEmpty() || !QDir().mkpath(folder) ||
+        !QFile::setPermissions(folder, owner | QFileDevice::ExeOwner))
         throw ToolError(QStringLiteral("无法创建缓存文件夹 %1").arg(folder));
     const QString path = folder + u'/' + name;
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(owner))
         throw ToolError(QStringLiteral("无法写入 %1：%2").arg(path, f.errorString()));
     f.write(charset::encodeGbk(document) + "\r\n");
     if (!f.commit())

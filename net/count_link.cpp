@@ -15,7 +15,7 @@ QString cutCount(const QString& page, const QString& url, const QString& startMa
     const int p2 = text::inStr(p1, page, endMarker);
     if (p2 == 0)
         throw ToolError(QStringLiteral("无效的过程调用或参数：%1 的页面中有“%2”，其后却没有“%3”")
-                            .arg(url, startMarker, endMarker));
+                            .arg(echoed(url), startMarker, endMarker));
     QString cut = text::mid(page, p1, p2 - p1);
     if (cut.isEmpty())
         return cut;

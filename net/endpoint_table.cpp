@@ -1,11 +1,48 @@
 #include "net/endpoint_table.h"
 
+#include "base/data_file.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <optional>
+
+namespace {
+
+// A file with many wrong lines is described by its first few; the rest are counted.
+constexpr int kLinesDescribed = 5;
+
+// The port as written, or nothing: QUrl refuses a port over 65535 without saying so clearly.
+std::optional<qint64> writtenPort(const QString& value) {
+    const qsizetype schemeEnd = value.indexOf(QStringLiteral("://"));
+    if (schemeEnd < 0)
+        return std::nullopt;
+    QString authority = value.mid(schemeEnd + 3);
+    for (const QChar end : {u'/', u'?', u'#'})
+        if (const qsizetype at = authority.indexOf(end); at >= 0)
+            authority.truncate(at);
+    const qsizetype colon = authority.lastIndexOf(u':');
+    if (colon < 0 || colon < authority.lastIndexOf(u']'))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 port = authority.mid(colon + 1).toLongLong(&ok);
+    return ok ? std::optional(port) : std::nullopt;
+}
+
+// What makes the bytes of an endpoints file unreadable as lines of UTF-8 text, if anything.
+QString encodingProblem(const QByteArray& bytes) {
+    const bool utf16Bom = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    // Without a byte-order mark, UTF-16 shows itself by a zero byte beside the first character.
+    const bool utf16Zero = bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
+    if (utf16Bom || utf16Zero)
+        return QStringLiteral("文件是 UTF-16 编码，请另存为 UTF-8");
+    if (bytes.contains('\r') && !bytes.contains('\n'))
+        return QStringLiteral("文件只用 CR 换行，请改用 LF 或 CR LF 换行");
+    return {};
+}
+
+} // namespace
 
 EndpointTable::EndpointTable() {
     for (const EndpointInfo& e : kEndpoints)
@@ -18,8 +55,17 @@ EndpointTable::EndpointTable() {
 EndpointTable EndpointTable::forProgram() {
     EndpointTable table;
     const QString ini = program_folder::file(QStringLiteral("/config/endpoints.ini"));
-    if (QFileInfo::exists(ini))
+    if (QFileInfo::exists(ini) || QFileInfo(ini).isSymLink())
         table.load(ini);
+    return table;
+}
+
+EndpointTable EndpointTable::forProgram(QString* problem) {
+    EndpointTable table;
+    const QString ini = program_folder::file(QStringLiteral("/config/endpoints.ini"));
+    problem->clear();
+    if (QFileInfo::exists(ini) || QFileInfo(ini).isSymLink())
+        *problem = table.apply(ini);
     return table;
 }
 
@@ -30,43 +76,93 @@ void EndpointTable::set(Endpoint e, const QString& base) {
     bases_[size_t(e)] = b;
 }
 
-void EndpointTable::load(const QString& iniPath) {
-    QFile f(iniPath);
-    if (!f.open(QIODevice::ReadOnly))
-        throw ToolError(
-            QStringLiteral("无法读取端点配置文件 %1：%2").arg(iniPath, f.errorString()));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
-    QString section;
-    for (int i = 0; i < lines.size(); ++i) {
+QString EndpointTable::refusal(Endpoint e, const QString& value) {
+    const std::optional<qint64> port = writtenPort(value);
+    if (port && (*port < 1 || *port > 65535))
+        return QStringLiteral("端口须在 1 到 65535 之间");
+    const QUrl url(value, QUrl::StrictMode);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https" && scheme != u"file"))
+        return QStringLiteral("“%1”不是 http 或 https 地址").arg(echoed(value));
+    if (scheme == u"file" && e != Endpoint::MakerHost)
+        return QStringLiteral("只有 MakerHost 可以是 file 地址");
+    if (scheme != u"file" && url.host().isEmpty())
+        return QStringLiteral("“%1”中没有主机名").arg(echoed(value));
+    if (!url.userInfo().isEmpty())
+        return QStringLiteral("地址中不能有用户名或密码");
+    if (url.hasQuery())
+        return QStringLiteral("地址中不能有查询（“?”及其后的部分）");
+    if (url.hasFragment())
+        return QStringLiteral("地址中不能有片段（“#”及其后的部分）");
+    return {};
+}
+
+QString EndpointTable::apply(const QString& iniPath) {
+    const auto fileProblem = [&](const QString& why) {
+        return QStringLiteral("端点配置文件 %1：%2").arg(iniPath, why);
+    };
+    QByteArray bytes;
+    try {
+        bytes = readDataFile(iniPath);
+    } catch (const ToolError& e) {
+        return e.description(); // it names the file
+    }
+    if (const QString why = encodingProblem(bytes); !why.isEmpty())
+        return fileProblem(why);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+
+    QStringList wrong;
+    qsizetype wrongLines = 0;
+    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
+    enum { None, Endpoints, Unknown } section = None;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
-        const auto fail = [&](const QString& why) {
-            throw ToolError(
-                QStringLiteral("端点配置文件 %1 第 %2 行：%3").arg(iniPath).arg(i + 1).arg(why));
-        };
+        QString why;
         if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
             continue;
         if (line.startsWith(u'[')) {
+            section = Unknown;
             if (!line.endsWith(u']'))
-                fail(QStringLiteral("节名缺少“]”"));
-            section = line.mid(1, line.size() - 2).trimmed();
-            continue;
+                why = QStringLiteral("节名缺少“]”");
+            else if (line == u"[endpoints]")
+                section = Endpoints;
+            else
+                why = QStringLiteral("未知的节“%1”，端点只写在 [endpoints] 节中（区分大小写）")
+                          .arg(echoed(line));
+        } else if (section == Unknown) {
+            continue; // its section is reported already
+        } else {
+            const qsizetype eq = line.indexOf(u'=');
+            const QString key = line.left(eq).trimmed();
+            Endpoint e;
+            if (eq < 0)
+                why = QStringLiteral("应为“名称=地址”");
+            else if (section == None)
+                why = QStringLiteral("“%1”不在 [endpoints] 节中").arg(echoed(key));
+            else if (!fromName(key, &e))
+                why = QStringLiteral("未知的端点名“%1”").arg(echoed(key));
+            else
+                why = refusal(e, line.mid(eq + 1).trimmed());
+            if (why.isEmpty())
+                set(e, line.mid(eq + 1).trimmed());
         }
-        if (section != u"endpoints")
+        if (why.isEmpty())
             continue;
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq < 0)
-            fail(QStringLiteral("应为“名称=地址”"));
-        Endpoint e;
-        const QString key = line.left(eq).trimmed();
-        if (!fromName(key, &e))
-            fail(QStringLiteral("未知的端点名“%1”").arg(key));
-        const QString value = line.mid(eq + 1).trimmed();
-        const QUrl url(value);
-        const QString scheme = url.scheme();
-        if (!url.isValid() || (scheme != u"http" && scheme != u"https" && scheme != u"file"))
-            fail(QStringLiteral("“%1”不是 http、https 或 file 地址").arg(value));
-        set(e, value);
+        if (++wrongLines <= kLinesDescribed)
+            wrong << QStringLiteral("第 %1 行：%2").arg(i + 1).arg(why);
     }
+    if (wrong.isEmpty())
+        return {};
+    if (wrongLines > kLinesDescribed)
+        wrong << QStringLiteral("另有 %1 行有误").arg(wrongLines - kLinesDescribed);
+    return QStringLiteral("端点配置文件 %1 %2").arg(iniPath, wrong.join(QStringLiteral("；")));
+}
+
+void EndpointTable::load(const QString& iniPath) {
+    const QString problem = apply(iniPath);
+    if (!problem.isEmpty())
+        throw ToolError(problem);
 }
 
 QString EndpointTable::hostName(Endpoint e) const {

@@ -47,18 +47,28 @@ inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));
 
 // The compiled-in public hosts, overridden by config/endpoints.ini beside the executable
-// (section [endpoints], keys = endpoint names) and by any further file a caller loads.
+// (section [endpoints], keys = endpoint names, UTF-8) and by any further file a caller loads.
 class EndpointTable {
 public:
     // The defaults; MakerHost is the program folder as a file address, since the logos and the
     // version pages ship with the program.
     EndpointTable();
 
-    // Loads config/endpoints.ini from the program folder when it exists.
+    // The defaults with config/endpoints.ini from the program folder applied when it exists.
+    // Raises ToolError when that file is wrong (see load).
     static EndpointTable forProgram();
 
-    // Overrides the endpoints the file names; raises ToolError for an unreadable file, an
-    // unknown key or a value that is not an http(s) or file address.
+    // The same for a caller that goes on with a wrong file: *problem receives what is wrong
+    // with it (see apply), empty when nothing is, so that it can be reported once.
+    static EndpointTable forProgram(QString* problem);
+
+    // Applies every right line of an endpoints file and returns one description of what is
+    // wrong with it, naming the file and each wrong line; empty when nothing is. A wrong line
+    // changes nothing, so its endpoint keeps the value it had. A file that cannot be read, or
+    // is UTF-16 or ends its lines with CR alone, changes nothing at all.
+    QString apply(const QString& iniPath);
+
+    // apply, raising ToolError with the description when there is one.
     void load(const QString& iniPath);
 
     QString base(Endpoint e) const { return bases_[size_t(e)]; }
@@ -68,6 +78,11 @@ public:
     QString hostName(Endpoint e) const;
 
     static bool fromName(const QString& name, Endpoint* e);
+
+    // Why value cannot be e's base: an http or https address with a host, and for MakerHost
+    // also a file address, without user name, password, port 0, query or fragment. Empty when
+    // it can.
+    static QString refusal(Endpoint e, const QString& value);
 
 private:
     std::array<QString, kEndpointCount> bases_;

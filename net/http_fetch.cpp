@@ -53,7 +53,7 @@ constexpr int kStopPollMs = 50;
 CURLcode perform(CURL* c, const QString& url) {
     std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), c) != CURLM_OK)
-        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
+        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
     struct Detach {
         CURLM* multi;
         CURL* easy;
@@ -63,7 +63,7 @@ CURLcode perform(CURL* c, const QString& url) {
         const CURLMcode mc = curl_multi_perform(multi.get(), &running);
         if (mc != CURLM_OK)
             throw ToolError(QStringLiteral("请求失败：%1（%2）")
-                                .arg(url, QString::fromUtf8(curl_multi_strerror(mc))));
+                                .arg(echoed(url), QString::fromUtf8(curl_multi_strerror(mc))));
         if (running == 0)
             break;
         if (stopRequested())
@@ -77,12 +77,16 @@ CURLcode perform(CURL* c, const QString& url) {
     return CURLE_GOT_NOTHING;
 }
 
+QString seconds(std::chrono::milliseconds limit) {
+    return QString::number(double(limit.count()) / 1000.0);
+}
+
 const QByteArray kUserAgent = "Mozilla/5.0 (X11; Linux x86_64) Tessivo/" TESSIVO_VERSION;
 
 } // namespace
 
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
-                             const char* detail, const QString& url) {
+                             const char* detail, const QString& url, bool connected) {
     const auto code = CURLcode(curlCode);
     QString what;
     switch (code) {
@@ -94,9 +98,10 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         what = QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）");
         break;
     case CURLE_OPERATION_TIMEDOUT:
-        what =
-            QStringLiteral("请求超时（%1 秒内未完成）")
-                .arg(std::chrono::duration_cast<std::chrono::seconds>(limits.totalTimeout).count());
+        what = connected
+                   ? QStringLiteral("请求超时（%1 秒内未完成）").arg(seconds(limits.totalTimeout))
+                   : QStringLiteral("连接超时（%1 秒内未连上服务器）")
+                         .arg(seconds(std::min(limits.connectTimeout, limits.totalTimeout)));
         break;
     case CURLE_TOO_MANY_REDIRECTS:
         what = QStringLiteral("重定向次数过多（超过 %1 次，可能是重定向循环）")
@@ -130,7 +135,7 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
     }
     const QString why =
         detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
-    return QStringLiteral("%1：%2（%3）").arg(what, url, why.trimmed());
+    return QStringLiteral("%1：%2（%3）").arg(what, echoed(url), why.trimmed());
 }
 
 CurlGlobal::CurlGlobal() {
@@ -149,7 +154,7 @@ HttpResponse CurlFetcher::get(const QString& url) {
         throw ToolStopped{};
     std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     if (!easy)
-        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(url));
+        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
     CURL* c = easy.get();
     Transfer t;
     t.cap = limits_.maxBodyBytes;
@@ -174,8 +179,12 @@ HttpResponse CurlFetcher::get(const QString& url) {
 #undef TESSIVO_SET
 
     const CURLcode rc = perform(c, url);
-    if (rc != CURLE_OK)
-        throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url));
+    if (rc != CURLE_OK) {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
+        throw ToolError(
+            describeFetchFailure(rc, t.tooLarge, limits_, detail, url, connectTime > 0));
+    }
 
     HttpResponse r;
     r.body = std::move(t.body);

@@ -58,8 +58,9 @@ private:
 QString decodeResponse(const HttpResponse& response, Decode mode);
 
 // The error text for a failed transfer: what happened, the address, and libcurl's detail.
+// connected tells a time-out while connecting from one after.
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
-                             const char* detail, const QString& url);
+                             const char* detail, const QString& url, bool connected);
 
 // One request, one decoding.
 QString HttpFetch(Fetcher& fetcher, const QString& url, Decode mode);

@@ -7,7 +7,7 @@
 namespace {
 
 [[noreturn]] void tableLacks(const QString& url, const QString& what) {
-    throw ToolError(QStringLiteral("百度指数页面 %1 的指数表格中%2").arg(url, what));
+    throw ToolError(QStringLiteral("百度指数页面 %1 的指数表格中%2").arg(echoed(url), what));
 }
 
 // The week, month and quarter cuts. The working text moves to the value's "<td>" and then past

@@ -37,9 +37,15 @@ QStringList relatedSearchPieces(const QString& page, const QString& url);
 // piece when the "<a" has no ">" after it. A piece without "<a" raises ToolError naming url.
 QString relatedKeyword(const QString& piece, const QString& url);
 
-// The typed keyword's row, then one row per related search, each handed to addRow as soon as it
-// is made and numbered on from rowsBefore. keyword is already cleaned (cleanKeyword) and not
-// empty. Any error ends the run and propagates; the rows handed over before it stand.
-void runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
-                      int rowsBefore, const std::function<void(const KeywordRow&)>& addRow,
-                      const Progress& progress = {});
+// The engine shows about ten related searches. Each costs an index request of up to half a
+// minute, so a page that lists thousands is asked about no further than this.
+inline constexpr qsizetype kMaxRelatedSearches = 100;
+
+// The typed keyword's row, then one row per related search up to kMaxRelatedSearches, each
+// handed to addRow as soon as it is made and numbered on from rowsBefore; progress is told
+// before each request. keyword is already cleaned (cleanKeyword) and not empty. Returns how many
+// related searches the page listed (the rows made are fewer when that exceeds the cap). Any
+// error (or a stop) ends the run and propagates; the rows handed over before it stand.
+qsizetype runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, const QString& keyword,
+                           int rowsBefore, const std::function<void(const KeywordRow&)>& addRow,
+                           const Progress& progress = {});

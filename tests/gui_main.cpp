@@ -3,6 +3,7 @@
 #include "net/http_fetch.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     const CurlGlobal curl;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessivo-tests"));
+    // The user's own cache and settings folders stay out of the tests' way.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

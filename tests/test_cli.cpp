@@ -292,3 +292,86 @@ TEST(Cli, DirectoryAndConvert) {
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("fanti.txt")));
 }
+
+TEST(Cli, CommandsThatMakeNoRequestNeverReadTheEndpointsFile) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing.ini"));
+    const struct {
+        QStringList args;
+        QByteArray input;
+        int status;
+    } cases[] = {
+        {{"urlencode", "a"}, {}, 0},      {{"page-text"}, "<p>a</p>", 0},
+        {{"directory", "cn_bbs"}, {}, 0}, {{"convert", "s2t", "国"}, {}, 0},
+        {{"convert", "s2t"}, "国", 0},    {{"baidu-period", "x.cn"}, {}, 1},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli(QStringList{"--endpoints", missing} + c.args, c.input);
+        EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString() << r.err.toStdString();
+        EXPECT_EQ(r.err.contains(missing), c.status == 1) << c.args.join(u' ').toStdString();
+    }
+}
+
+// Errors quote addresses and file lines as they came: a control character among them is shown
+// escaped instead of reaching the terminal, a U+0000 does not end the message, and a huge value
+// is cut.
+TEST(Cli, ErrorsNameTheAddressWithControlCharactersEscapedAndLongValuesCut) {
+    QString refused;
+    {
+        RawServer gone(QByteArray(), false);
+        refused = gone.base();
+    }
+    const QString longPath = QStringLiteral("/") + QString(1000, u'p');
+    const struct {
+        QString address;
+        QString shown;
+    } cases[] = {
+        {refused + "/page", refused + "/page"},
+        {refused + "/\x1b[2Jx\ty", refused + "/\\x1B[2Jx\\ty"},
+        {refused + longPath, (refused + longPath).left(200) + QStringLiteral("…")},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli({QStringLiteral("density"), c.address, QStringLiteral("kw")});
+        EXPECT_EQ(r.status, 1) << c.address.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误：无法连接到服务器")))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.shown)) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(QChar(0x1b)) || r.err.contains(u'\t'));
+        EXPECT_LT(r.err.size(), 500);
+    }
+
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("endpoints.ini"));
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("[endpoints]\nGoogleHost=ht\0tp://x\n", 33));
+    f.close();
+    const CliRun r = cli(
+        {QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral("x.cn")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("“ht\\x00tp://x”"))) << r.err.toStdString();
+}
+
+// Standard input is decoded the way an argument is: an incomplete UTF-8 sequence at its end
+// becomes U+FFFD as well, and input made only of such bytes is something to convert.
+TEST(Cli, ConvertReadsTheLastIncompleteSequenceOfStandardInput) {
+    const struct {
+        QByteArray in;
+        QString out;
+    } cases[] = {
+        {"国\xE4\xB8", QStringLiteral("國\uFFFD\uFFFD\n")},
+        {"国\xE4\xB8\n", QStringLiteral("國\uFFFD\uFFFD\n")},
+        {"\xE4", QStringLiteral("\uFFFD\n")},
+        {QByteArray(65535, 'x') + "国\xF0\x9F", QString(65535, u'x') + "國\uFFFD\uFFFD\n"},
+        {QByteArray(65536, 'x') + "\xEF\xBB\xBF国",
+         QString(65536, u'x') + QStringLiteral("\uFEFF國\n")},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli({QStringLiteral("convert"), QStringLiteral("s2t")}, c.in);
+        EXPECT_EQ(r.status, 0) << c.in.right(8).toHex().toStdString();
+        EXPECT_EQ(r.out, c.out) << c.in.right(8).toHex().toStdString();
+        EXPECT_EQ(QString::fromUtf8(c.in).trimmed(), c.out.trimmed().replace(u'國', u'国'))
+            << "as an argument is decoded";
+    }
+}

@@ -3,9 +3,9 @@
 #include "base/text_file.h"
 #include "base/tool_error.h"
 #include "directories/directory_lists.h"
+#include "program_folder_guard.h"
 #include "script/script_conversion.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -17,12 +17,7 @@ namespace {
 // A program folder of the test's own, with config/ files written as GBK.
 class DataFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous = program_folder::path();
-        QDir(dir.path()).mkpath(QStringLiteral("config"));
-        program_folder::setPath(dir.path());
-    }
-    void TearDown() override { program_folder::setPath(previous); }
+    void SetUp() override { ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("config"))); }
 
     void write(const char* name, const QString& text) {
         QFile f(dir.path() + QStringLiteral("/config/") + QLatin1String(name));
@@ -40,7 +35,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString previous;
+    const ProgramFolderGuard folder{dir.path()};
 };
 
 } // namespace
@@ -147,8 +142,7 @@ TEST_F(DataFolder, MissingTraditionalTableFailsEvenForEmptyInput) {
 // The files that ship beside the program.
 class ShippedData : public ::testing::Test {
 protected:
-    void SetUp() override { program_folder::setPath(QStringLiteral(TESSIVO_SOURCE_DIR)); }
-    void TearDown() override { program_folder::setPath(QCoreApplication::applicationDirPath()); }
+    const ProgramFolderGuard folder{QStringLiteral(TESSIVO_SOURCE_DIR)};
 };
 
 TEST_F(ShippedData, EveryListParsesWithWebAddresses) {

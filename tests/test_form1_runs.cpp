@@ -101,9 +101,14 @@ TEST_F(HeldAnswers, EachToolLeavesTheWindowTurningAndStopsAtOnce) {
     for (const char* tool : {"cmdQuery", "cmdLink", "cmdBaidu", "cmdPr", "cmdKeyWord",
                              "cmdRelateAndIndex", "cmdFrequency"}) {
         const QString caption = button(tool)->text();
+        const qsizetype before = server.requests().size();
         button(tool)->click();
         ASSERT_TRUE(form->toolsRunning()) << tool;
         EXPECT_EQ(button(tool)->text(), QStringLiteral("停止")) << tool;
+        QElapsedTimer out; // until the first request waits at the server
+        out.start();
+        while (server.requests().size() == before && out.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const qint64 gap = worstGapMs(500);
         EXPECT_LT(gap, 50) << tool;
         button(tool)->click(); // 停止
@@ -117,8 +122,9 @@ TEST_F(HeldAnswers, EachToolLeavesTheWindowTurningAndStopsAtOnce) {
     // The survey's view says where it stopped instead of showing the waiting page on.
     QFile shown(form->findChild<WebView*>(QStringLiteral("webBBS"))->address());
     ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(charset::decodeGbk(shown.readAll())
-                    .contains(QStringLiteral("收录数量在 Baidu（1/8）处查询已停止")));
+    const QString page = charset::decodeGbk(shown.readAll());
+    EXPECT_TRUE(page.contains(QStringLiteral("收录数量在 Baidu（1/8）处查询已停止")))
+        << page.toStdString();
 }
 
 TEST_F(HeldAnswers, ToolsRunSideBySideAndEscStopsOnlyItsPage) {

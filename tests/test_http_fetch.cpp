@@ -81,12 +81,16 @@ TEST(HttpFetch, ErrorStatusBodiesAreResultsAndRedirectsAreFollowed) {
     EXPECT_EQ(HttpFetch(f, server.base() + "/moved", Decode::Declared), QStringLiteral("arrived"));
 }
 
-TEST(HttpFetch, CompressedBodiesAreAccepted) {
-    // The fixture server gzips text responses when the client offers it.
+TEST(HttpFetch, CompressionIsOfferedAndDecoded) {
+    // The fixture server compresses text responses, with brotli or gzip, when the client offers
+    // either.
     FixtureServer server;
     server.add("/big", {200, "text/html", QByteArray(200000, 'x')});
     CurlFetcher f;
-    EXPECT_EQ(HttpFetch(f, server.base() + "/big", Decode::Declared).size(), 200000);
+    EXPECT_EQ(HttpFetch(f, server.base() + "/big", Decode::Declared), QString(200000, u'x'));
+    const QStringList encodings = server.responseEncodings();
+    ASSERT_EQ(encodings.size(), 1);
+    EXPECT_TRUE(encodings[0] == u"br" || encodings[0] == u"gzip") << encodings[0].toStdString();
 }
 
 TEST(HttpFetch, SpacesAndChineseAreEscapedOnTheWire) {
@@ -100,6 +104,7 @@ TEST(HttpFetch, SpacesAndChineseAreEscapedOnTheWire) {
 
 TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
     FetchLimits quick;
+    quick.connectTimeout = std::chrono::milliseconds(300);
     quick.totalTimeout = std::chrono::milliseconds(700);
     quick.maxBodyBytes = 64 * 1024;
     CurlFetcher f(quick);
@@ -107,6 +112,7 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
     server.add("/stall", {200, "text/html", "late", 3000});
     server.add("/huge", {200, "text/html", QByteArray(200 * 1024, 'x')});
     server.add("/loop", {302, "text/html", "", 0, "/loop"});
+    server.add("/to-file", {302, "text/html", "", 0, "file:///etc/hostname"});
 
     // A port nobody listens on: bind one, then close it.
     QString refused;
@@ -117,6 +123,7 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
     RawServer reset(QByteArray(), true);
     RawServer cut("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly a little", false);
     RawServer nothing(QByteArray(), false);
+    UnansweringServer silent;
 
     const struct {
         QString url;
@@ -126,10 +133,12 @@ TEST(HttpFetch, EveryFailureNamesWhatHappenedAndTheAddress) {
         {reset.base() + "/r", "连接被重置"},
         {cut.base() + "/c", "响应不完整"},
         {nothing.base() + "/n", "没有返回任何数据"},
-        {server.base() + "/stall", "请求超时"},
+        {server.base() + "/stall", "请求超时（0.7 秒内未完成）"},
+        {silent.base() + "/s", "连接超时（0.3 秒内未连上服务器）"},
         {server.base() + "/huge", "响应超过"},
         {server.base() + "/loop", "重定向次数过多"},
         {QStringLiteral("ftp://127.0.0.1/x"), "网址无效"},
+        {server.base() + "/to-file", "网址无效"},
     };
     for (const auto& c : cases) {
         const QString message = failureOf(f, c.url);
@@ -142,7 +151,7 @@ TEST(HttpFetch, UnknownHostIsDescribedAsSuch) {
     // Resolving a made-up name would ask a DNS server off this machine, so check the text only.
     const QString m = describeFetchFailure(CURLE_COULDNT_RESOLVE_HOST, false, {},
                                            "Could not resolve host: nowhere.invalid",
-                                           QStringLiteral("http://nowhere.invalid/s"));
+                                           QStringLiteral("http://nowhere.invalid/s"), false);
     EXPECT_TRUE(m.contains(QStringLiteral("找不到服务器")));
     EXPECT_TRUE(m.contains(QStringLiteral("http://nowhere.invalid/s")));
 }

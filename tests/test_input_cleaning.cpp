@@ -25,6 +25,14 @@ TEST(InputCleaning, SiteCases) {
         {"http://", ""},
         {"http:///", ""},
         {"\u3000x.cn", "\u3000x.cn"}, // only U+0020 is trimmed
+        // An address pasted from a browser: https:// goes wherever http:// would.
+        {"https://www.example.com/", "www.example.com"},
+        {"https://example.cn/news/", "example.cnnews"},
+        {"https://example.cn", "example.cn"},
+        {" 'https://example.cn' ", "example.cn"},
+        {"https://", ""},
+        {"HTTPS://example.cn", "HTTPS://example.cn"},
+        {"x.cn https://y", "x.cn https://y"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(cleanSite(QString::fromUtf8(c.typed)), QString::fromUtf8(c.clean)) << c.typed;

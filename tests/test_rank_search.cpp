@@ -133,3 +133,16 @@ TEST(KeywordRank, OnlyTheChosenEnginesAreAskedWithinThePageCap) {
         EXPECT_EQ(server.requests().size(), c.requests) << c.what;
     }
 }
+
+// A box is written as soon as its engine has answered, before the next engine is asked: the
+// server's request count at each report says how far the search had got.
+TEST(KeywordRank, EachBoxIsReportedBeforeTheNextEngineIsAsked) {
+    FixtureServer server;
+    serveRankPages(server);
+    CurlFetcher f;
+    std::vector<qsizetype> asked;
+    searchKeywordRank(f, endpointsAt(server.base()), "example.cn", "seo 工具",
+                      [&](RankBox, const QString&) { asked.push_back(server.requests().size()); });
+    // Yahoo needs two pages; Soso's box copies Google's without asking.
+    EXPECT_EQ(asked, (std::vector<qsizetype>{1, 2, 4, 5, 5, 6}));
+}

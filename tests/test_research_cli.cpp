@@ -100,3 +100,14 @@ TEST_F(CliResearch, EmptyInputsRequestNothing) {
     }
     EXPECT_TRUE(server.requests().isEmpty());
 }
+
+TEST_F(CliResearch, RelatedSaysOnStandardErrorThatTheListWasCut) {
+    QString result = QStringLiteral("相关搜索<table><tr>");
+    for (int i = 1; i <= 130; ++i)
+        result += QStringLiteral("<td><a href=x>k%1</a></td>").arg(i);
+    server.add("/s", {200, "text/html", charset::encodeGbk(result + "</tr></table>")});
+    const CliRun r = run({"related", "seo"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(u'\n'), 101);
+    EXPECT_EQ(r.err, QStringLiteral("tessivo-cli：结果页列出 130 个相关搜索，只查询了前 100 个\n"));
+}

@@ -26,9 +26,11 @@ TEST(Density, ByteLengthsAreGbkBytes) {
         const char* text;
         qsizetype bytes;
     } cases[] = {
-        {"", 0},          {"seo", 3},          {"关键", 4},
-        {"关键词seo", 9}, {"網站", 4},         {"ＳＥＯ，。", 10},
-        {"한국", 2},      {"a\U0001F600b", 4}, // each surrogate counts as one
+        {"", 0},         {"seo", 3},
+        {"关键", 4},     {"关键词seo", 9},
+        {"網站", 4},     {"ＳＥＯ，。", 10},
+        {"한국", 2},     {"a\U0001F600b", 4},             // each surrogate counts as one
+        {"a\u200Bb", 3}, {"\u00AD\uFEFF\uFE0F\u2060", 4}, // invisible ones count too
     };
     for (const auto& c : cases)
         EXPECT_EQ(getByteLength(QString::fromUtf8(c.text)), c.bytes) << c.text;

@@ -42,10 +42,13 @@ protected:
         server.add("/s", {200, "text/html", charset::encodeGbk(page)});
     }
 
-    // One run appended to list, as the window appends to its list view.
+    // One run appended to list, as the window appends to its list view; asked holds the
+    // server's request count as each row came.
     void run(const QString& keyword) {
-        runRelatedSearch(fetcher, endpoints, keyword, int(list.size()),
-                         [&](const KeywordRow& r) { list.push_back(r.columns()); });
+        runRelatedSearch(fetcher, endpoints, keyword, int(list.size()), [&](const KeywordRow& r) {
+            list.push_back(r.columns());
+            asked.push_back(server.requests().size());
+        });
     }
 
     FixtureServer server;
@@ -53,6 +56,7 @@ protected:
     EndpointTable endpoints;
     QStringList broken;
     std::vector<QStringList> list;
+    std::vector<qsizetype> asked;
 };
 
 } // namespace
@@ -118,6 +122,9 @@ TEST_F(RelatedRun, TenRelatedSearchesMakeElevenRowsInRequestOrder) {
         expected << QStringLiteral("/main/word.php?word=") + anchors[i - 1];
     }
     EXPECT_EQ(server.requests(), expected);
+    // Each row comes before the next request: the typed keyword's after its index page, each
+    // related keyword's after the result page and the index pages so far.
+    EXPECT_EQ(asked, (std::vector<qsizetype>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 TEST_F(RelatedRun, KeywordsGoOutInGbkAndPagesAreReadAsGbk) {
@@ -179,4 +186,27 @@ TEST_F(RelatedRun, APageWithoutRelatedSearchesEndsWithAnErrorAfterTheFirstRow) {
     }
     EXPECT_TRUE(error.contains(QStringLiteral("没有“相关搜索”"))) << error.toStdString();
     EXPECT_EQ(list, (std::vector<QStringList>{row(1, "seo", "seo")}));
+}
+
+// Each related search costs an index request; a page listing thousands of them is not a real
+// result page, and only the first hundred are asked about.
+TEST_F(RelatedRun, RelatedSearchesStopAtAHundred) {
+    const struct {
+        int links;
+        int rows;
+    } cases[] = {{100, 101}, {150, 101}};
+    for (const auto& c : cases) {
+        QStringList anchors;
+        for (int i = 1; i <= c.links; ++i)
+            anchors << QStringLiteral("k%1").arg(i);
+        serveResult(resultPage(anchors));
+        server.clearRequests();
+        list.clear();
+        EXPECT_EQ(runRelatedSearch(fetcher, endpoints, QStringLiteral("seo"), 0,
+                                   [&](const KeywordRow& r) { list.push_back(r.columns()); }),
+                  c.links);
+        ASSERT_EQ(int(list.size()), c.rows) << c.links;
+        EXPECT_EQ(list.back(), row(101, "k100", "k100")) << c.links;
+        EXPECT_EQ(server.requests().size(), c.rows + 1) << c.links;
+    }
 }

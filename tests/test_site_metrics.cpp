@@ -163,9 +163,13 @@ TEST(RankBadges, FourRequestsInOrderAndAFailureGivesADash) {
     }
     CurlFetcher f;
     QStringList captions;
-    runRankBadges(f, endpoints, QStringLiteral("example.cn"),
-                  [&](Badge, const QString& caption) { captions << caption; });
+    QList<qsizetype> asked; // by the time each caption came: it comes before the next request
+    runRankBadges(f, endpoints, QStringLiteral("example.cn"), [&](Badge, const QString& caption) {
+        captions << caption;
+        asked << server.requests().size();
+    });
     EXPECT_EQ(captions, (QStringList{"6", "-", "42/100", "7"}));
+    EXPECT_EQ(asked, (QList<qsizetype>{1, 1, 2, 3}));
     EXPECT_EQ(
         server.requests(),
         (QStringList{

@@ -5,8 +5,11 @@
 #include "metrics/indexed_survey.h"
 #include "metrics/scratch_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,4 +123,22 @@ TEST(ScratchFile, IsOneGbkLineEndingInCrLf) {
     EXPECT_EQ(f.readAll(), charset::encodeGbk(doc) + "\r\n");
     EXPECT_TRUE(path.endsWith(QStringLiteral("/result.html")));
     EXPECT_EQ(scratchFileText(QStringLiteral("a\U0001F600")), QStringLiteral("a?"));
+}
+
+// The document holds text cut from other people's pages; no other user of the machine reads
+// it, even where an earlier run left the folder and the file open to everyone.
+TEST(ScratchFile, OnlyItsUserCanReadItAndItsFolder) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder), 0755), 0);
+    const QString path =
+        writeScratchFile(QStringLiteral("result.html"), QStringLiteral("<td>1</td>"));
+    ASSERT_EQ(::chmod(QFile::encodeName(path), 0644), 0);
+    writeScratchFile(QStringLiteral("result.html"), QStringLiteral("<td>2</td>"));
+    const auto mode = [](const QString& p) {
+        struct stat s {};
+        return ::stat(QFile::encodeName(p), &s) == 0 ? s.st_mode & 0777 : 0;
+    };
+    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(mode(path), 0600u);
 }

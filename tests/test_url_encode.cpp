@@ -21,7 +21,9 @@ TEST(URLEncode, Cases) {
         {"AbZz09", "AbZz09"},
         {"€", "%80"},          // GBK's one single byte above 0x7F besides 0xFF
         {"\U0001F600", "%3F"}, // no GBK code: encoded as "?"
-        {"丂", "%81@"},        // trail byte 0x40 appended as it is
+        {"a\u200Bb", "a%3Fb"}, // invisible, but not nothing
+        {"\u00AD\uFEFF\uFE0F", "%3F%3F%3F"},
+        {"丂", "%81@"}, // trail byte 0x40 appended as it is
     };
     for (const auto& c : cases)
         EXPECT_EQ(URLEncode(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The largest data file the program reads. The shipped lists and tables are tens of kilobytes
+// and an endpoints file a few hundred bytes; anything this large is a mistake or a device.
+inline constexpr qint64 kDataFileMaxBytes = 4 * 1024 * 1024;
+
+// The bytes of a data file: an endpoints file, a directory list, a character table. Raises
+// ToolError naming the file when it cannot be opened or read, is not a regular file (a folder,
+// a device or a FIFO, directly or through a link) or is larger than kDataFileMaxBytes, so that
+// a wrong path can neither hang the program nor fill its memory.
+QByteArray readDataFile(const QString& path);
