@@ -138,6 +138,9 @@ void Form1::startUp(const QString& endpointsFile) {
         endpoints_ = EndpointTable::forProgram();
         if (!endpointsFile.isEmpty())
             endpoints_.load(endpointsFile);
+        const QString logos = endpoints_.base(Endpoint::MakerHost) + QStringLiteral("/images/");
+        ui->webBBS->setRemoteContent(true, logos);
+        ui->webLink->setRemoteContent(true, logos);
         ui->webBBS->navigate(QStringLiteral("about:blank"));
         ui->webLink->navigate(QStringLiteral("about:blank"));
         ui->WebBrowser1->navigate(endpoints_.base(Endpoint::MakerHost) +
