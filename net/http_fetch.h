@@ -30,6 +30,9 @@ struct FetchLimits {
     // Result pages are a few hundred kilobytes; anything this large is not one.
     qint64 maxBodyBytes = 32LL * 1024 * 1024;
     long maxRedirects = 10;
+    // The proxy every request goes through ("http://host:port", "socks5://host:port"). Empty:
+    // libcurl follows http_proxy, https_proxy and no_proxy from the environment by itself.
+    QString proxy = {};
 };
 
 // libcurl's process-wide set-up and tear-down; each main() holds one for its whole run, before
@@ -57,7 +60,8 @@ private:
 // The body as text, read the way mode says.
 QString decodeResponse(const HttpResponse& response, Decode mode);
 
-// The error text for a failed transfer: what happened, the address, and libcurl's detail.
+// The error text for a failed transfer: what happened and the address, then libcurl's detail
+// where it tells more than the description does (why a connection failed, how much was missing).
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
                              const char* detail, const QString& url);
 
