@@ -14,7 +14,10 @@ void CliContext::print(const QString& text) const {
 }
 
 void CliContext::printJson(const QJsonObject& object) const {
-    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    QJsonObject marked = object;
+    if (demo)
+        marked.insert(QStringLiteral("demo"), true);
+    print(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
 }
 
 const std::vector<Command>& commands() {

@@ -20,6 +20,10 @@ public:
     // A blocking GET of a complete address; raises ToolError naming the address on failure.
     // Any HTTP status is a response: an error page is searched like any other page.
     virtual HttpResponse get(const QString& url) = 0;
+    // Told by a run that looks for a site among the results it fetches (the keyword rank search)
+    // which site that is, before its requests, on the thread that makes them. A real fetcher has
+    // no use for it; the demo's puts the site among its made-up results.
+    virtual void lookingFor(const QString& site) { (void)site; }
 };
 
 struct FetchLimits {
