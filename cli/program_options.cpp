@@ -5,9 +5,12 @@ namespace {
 const ProgramOption kOptions[] = {
     {"--endpoints", "文件",
      "INI 文件，[endpoints] 节中的“端点名=地址”覆盖默认主机\n"
-     "（先读程序旁的 config/endpoints.ini，再读此文件）",
+     "（在数据文件夹的 config/endpoints.ini 和\n"
+     "~/.config/tessivo/endpoints.ini 之后读）",
      &Settings::endpointsFile},
-    {"--config-dir", "文件夹", "从 文件夹/config 和 文件夹/images 读数据文件，而不是程序旁的文件夹",
+    {"--config-dir", "文件夹",
+     "从 文件夹/config、文件夹/images 和 文件夹/download 读数据文件，\n"
+     "而不是程序的数据文件夹（安装后为 share/tessivo）",
      &Settings::configDir},
     {"--json", nullptr, "以 JSON 打印结果", &Settings::json},
     {"--demo", nullptr,

@@ -2,9 +2,11 @@
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "net/endpoint_names.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 EndpointTable::EndpointTable() {
@@ -17,9 +19,11 @@ EndpointTable::EndpointTable() {
 
 EndpointTable EndpointTable::forProgram() {
     EndpointTable table;
-    const QString ini = program_folder::file(QStringLiteral("/config/endpoints.ini"));
-    if (QFileInfo::exists(ini))
-        table.load(ini);
+    for (const QString& ini : {program_folder::file(QStringLiteral("/config/endpoints.ini")),
+                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                                   QStringLiteral("/endpoints.ini")})
+        if (QFileInfo::exists(ini))
+            table.load(ini);
     return table;
 }
 
@@ -59,7 +63,7 @@ void EndpointTable::load(const QString& iniPath) {
         Endpoint e;
         const QString key = line.left(eq).trimmed();
         if (!fromName(key, &e))
-            fail(QStringLiteral("未知的端点名“%1”").arg(key));
+            fail(QStringLiteral("未知的端点名“%1”，端点名应为 %2 之一").arg(key, endpointNames()));
         const QString value = line.mid(eq + 1).trimmed();
         const QUrl url(value);
         const QString scheme = url.scheme();

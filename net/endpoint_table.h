@@ -46,15 +46,16 @@ inline constexpr struct EndpointInfo {
 inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));
 
-// The compiled-in public hosts, overridden by config/endpoints.ini beside the executable
-// (section [endpoints], keys = endpoint names) and by any further file a caller loads.
+// The compiled-in public hosts, overridden by config/endpoints.ini in the data folder, then by
+// endpoints.ini in the user's configuration folder (~/.config/tessivo), each with a section
+// [endpoints] whose keys are endpoint names, and by any further file a caller loads.
 class EndpointTable {
 public:
     // The defaults; MakerHost is the program folder as a file address, since the logos and the
     // version pages ship with the program.
     EndpointTable();
 
-    // Loads config/endpoints.ini from the program folder when it exists.
+    // Loads the data folder's and the user's endpoints.ini, those that exist.
     static EndpointTable forProgram();
 
     // Overrides the endpoints the file names; raises ToolError for an unreadable file, an
