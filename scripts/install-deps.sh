@@ -10,6 +10,7 @@ packages=(
   libcurl4-openssl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
+  qt6-translations-l10n
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "environment_guard.h"
 #include "net/endpoint_names.h"
 #include "net/endpoint_table.h"
 
@@ -20,26 +21,6 @@ void write(const QString& path, const QByteArray& text) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(text);
 }
-
-// Sets an environment variable for as long as it lives.
-class EnvironmentGuard {
-public:
-    EnvironmentGuard(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~EnvironmentGuard() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
 
 // Points the data folder elsewhere for as long as it lives.
 class DataFolderGuard {
