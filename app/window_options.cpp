@@ -52,8 +52,8 @@ WindowOptions parseWindowOptions(const QStringList& words) {
 
 QString windowUsage() {
     return QStringLiteral(
-               "用法：tessivo [--demo] [--endpoints 文件] [--config-dir 文件夹] [--proxy URL]\n"
-               "              [--screenshots 文件夹]\n"
+               "用法：tessivo [--demo] [--endpoints 文件] [--config-dir 文件夹] [--proxy URL] "
+               "[--screenshots 文件夹]\n"
                "打开 Tessivo 站长工具箱的窗口。\n"
                "\n"
                "选项：\n"
