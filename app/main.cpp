@@ -55,7 +55,6 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessivo"));
-    QApplication::setApplicationVersion(QStringLiteral(TESSIVO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("invalid.tessivo.Tessivo"));
     const QtTranslations translations(QLocale::system());
     substituteFonts();
