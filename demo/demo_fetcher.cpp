@@ -96,11 +96,10 @@ const struct {
 } kPeriodShares[] = {{"0", 1000}, {"1", 4}, {"7", 25}, {"30", 90}, {"360", 700}};
 
 struct Request {
-    QString url;
     QString path;
     QString query;
 
-    explicit Request(const QString& address) : url(address) {
+    explicit Request(const QString& address) {
         const qsizetype scheme = address.indexOf(QStringLiteral("://"));
         const qsizetype slash = address.indexOf(u'/', scheme < 0 ? 0 : scheme + 3);
         const QString rest = slash < 0 ? QStringLiteral("/") : address.mid(slash);
