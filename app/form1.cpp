@@ -129,6 +129,18 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     ui->lblUrl->installEventFilter(this);
 
     startUp(endpointsFile);
+    focusFirstInput();
+}
+
+void Form1::focusFirstInput() {
+    // The first box of the page shown, in tab order, takes the keyboard when the window opens.
+    QWidget* page = ui->SSTab1->currentWidget();
+    for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain())
+        if (page->isAncestorOf(w) && w->isEnabled() &&
+            (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))) {
+            w->setFocus();
+            return;
+        }
 }
 
 Form1::~Form1() = default;
@@ -138,6 +150,9 @@ void Form1::startUp(const QString& endpointsFile) {
         endpoints_ = EndpointTable::forProgram();
         if (!endpointsFile.isEmpty())
             endpoints_.load(endpointsFile);
+        const QString logos = endpoints_.base(Endpoint::MakerHost) + QStringLiteral("/images/");
+        ui->webBBS->setRemoteContent(true, logos);
+        ui->webLink->setRemoteContent(true, logos);
         ui->webBBS->navigate(QStringLiteral("about:blank"));
         ui->webLink->navigate(QStringLiteral("about:blank"));
         ui->WebBrowser1->navigate(endpoints_.base(Endpoint::MakerHost) +

@@ -65,6 +65,7 @@ protected:
 private:
     void setLinkColour(const QColor& colour);
     void startUp(const QString& endpointsFile);
+    void focusFirstInput();
     void loadArtwork();
     void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
     void wireRankChoices();

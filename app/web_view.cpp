@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace {
@@ -50,12 +51,33 @@ private:
     bool popup_;
 };
 
+// Every request a results page makes of its own is refused but a picture under the logos
+// address. The page itself is the navigation's business (ResultsPage).
+class LogosOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    LogosOnly(QObject* parent, QString logos)
+        : QWebEngineUrlRequestInterceptor(parent), logos_(std::move(logos)) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        using Info = QWebEngineUrlRequestInfo;
+        if (info.resourceType() == Info::ResourceTypeMainFrame)
+            return;
+        const bool logo = info.resourceType() == Info::ResourceTypeImage && !logos_.isEmpty() &&
+                          info.requestUrl().toString(QUrl::FullyEncoded).startsWith(logos_);
+        info.block(!logo);
+    }
+
+private:
+    QString logos_;
+};
+
 } // namespace
 
 WebView::WebView(QWidget* parent) : QWidget(parent) {}
 
-void WebView::setRemoteContent(bool remote) {
+void WebView::setRemoteContent(bool remote, const QString& logos) {
     remote_ = remote;
+    logos_ = logos;
 }
 
 void WebView::navigate(const QString& address) {
@@ -82,8 +104,11 @@ void WebView::createEngine() {
         auto* page = new ResultsPage(view_, [this] { return toUrl(address_); });
         QWebEngineSettings* s = page->settings();
         s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-        s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-        s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        // The logos may lie in the data folder or on a web host; the interceptor lets through
+        // those and nothing else.
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        page->setUrlRequestInterceptor(new LogosOnly(page, logos_));
         s->setDefaultTextEncoding(QStringLiteral("GBK"));
         view_->setPage(page);
     }

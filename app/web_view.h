@@ -19,8 +19,9 @@ public:
     // For views that show text cut from remote pages: no JavaScript runs, links open in the
     // user's default browser, nothing but the address navigated to loads in place (no meta
     // refresh, form or frame), the document reaches no other file and no remote address by
-    // itself, and a document that names no charset is read as GBK.
-    void setRemoteContent(bool remote);
+    // itself but the pictures under logos (the engine logos of a survey's table), and a document
+    // that names no charset is read as GBK.
+    void setRemoteContent(bool remote, const QString& logos = {});
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -32,5 +33,6 @@ private:
 
     QString address_;
     bool remote_ = false;
+    QString logos_;
     QWebEngineView* view_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace program_folder {
 namespace {
@@ -11,10 +12,19 @@ QString& overridden() {
     return folder;
 }
 
+// The build folder holds the programs beside their data; an installation keeps the data in its
+// own folder, TESSIVO_DATA_FROM_BIN away from the programs' (../share/tessivo).
+QString dataFolder() {
+    const QString programs = QCoreApplication::applicationDirPath();
+    if (QFileInfo(programs + QStringLiteral("/config")).isDir())
+        return programs;
+    return QDir::cleanPath(programs + QStringLiteral("/" TESSIVO_DATA_FROM_BIN));
+}
+
 } // namespace
 
 QString path() {
-    QString p = overridden().isEmpty() ? QCoreApplication::applicationDirPath() : overridden();
+    QString p = overridden().isEmpty() ? dataFolder() : overridden();
     while (p.size() > 1 && p.endsWith(u'/'))
         p.chop(1);
     return p;

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The folder that holds config/, images/ and download/: beside the executable, unless a
-// caller (the CLI's --config-dir, a test) points it elsewhere. Never ends in a separator.
+// The folder that holds config/, images/ and download/: share/tessivo of the installation the
+// programs belong to, or the build folder that holds them beside their data, unless a caller
+// (--config-dir, a test) points it elsewhere. Never ends in a separator.
 namespace program_folder {
 
 QString path();

@@ -29,7 +29,10 @@ void CliContext::warn(const QString& text) const {
 }
 
 void CliContext::printJson(const QJsonObject& object) const {
-    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    QJsonObject marked = object;
+    if (demo)
+        marked.insert(QStringLiteral("demo"), true);
+    print(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
 }
 
 const std::vector<Command>& commands() {

@@ -31,10 +31,11 @@ struct CliContext {
     CliEndpoints endpoints;
     bool json = false;
     QMap<QString, QString> options; // the command's options that were given, by name
+    bool demo = false;              // the fetcher serves demo pages; JSON says so
 
     void print(const QString& text) const; // text and a newline, UTF-8
     void warn(const QString& text) const;  // the same on standard error, after the program's name
-    void printJson(const QJsonObject& object) const;
+    void printJson(const QJsonObject& object) const; // with "demo": true in demo mode
 };
 
 // A usage error or an input the tool ignores: exit status 2, one line on stderr.

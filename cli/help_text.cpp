@@ -2,6 +2,7 @@
 
 #include "base/tool_error.h"
 #include "cli/program_options.h"
+#include "net/endpoint_names.h"
 
 namespace {
 
@@ -54,8 +55,13 @@ QString programHelp() {
                  .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis),
                       QString::fromUtf8(c.help).section(QStringLiteral("。"), 0, 0) +
                           QStringLiteral("。"));
+    h += QStringLiteral(
+             "\n端点（请求发往的主机；在 --endpoints 文件、数据文件夹的 config/endpoints.ini 或 "
+             "~/.config/tessivo/endpoints.ini 的 [endpoints] 节中以“端点名=地址”改写，"
+             "示例见 config/endpoints.example.ini）：\n") +
+         endpointDefaults();
     h += QStringLiteral("\n退出状态：0 完成；1 工具出错（标准错误输出“%1…”）；"
-                        "2 用法错误或输入被忽略（未发出请求）。\n")
+                        "2 用法错误或输入被忽略（未发出请求）；130 被 Ctrl-C 中止。\n")
              .arg(kErrorPrefix);
     return h;
 }

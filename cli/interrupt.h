@@ -9,6 +9,7 @@
 // conversion reading standard input, say) is ended by it as any program is.
 class InterruptibleFetcher : public Fetcher {
 public:
+    explicit InterruptibleFetcher(FetchLimits limits = {}) : curl_(limits) {}
     HttpResponse get(const QString& url) override;
 
 private:

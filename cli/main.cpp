@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 #include "cli/help_text.h"
 #include "cli/interrupt.h"
+#include "cli/program_fetcher.h"
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
@@ -80,10 +81,12 @@ int main(int argc, char** argv) {
 
     try {
         const CurlGlobal curl;
-        InterruptibleFetcher fetcher;
+        const std::unique_ptr<Fetcher> fetcher = programFetcher(line.settings);
+        if (line.settings.demo)
+            err(demoNote());
         const StopScope interruptible(interruptFlag());
-        CliContext ctx{fetcher, CliEndpoints(line.settings.endpointsFile), line.settings.json,
-                       line.options};
+        CliContext ctx{*fetcher, CliEndpoints(line.settings.endpointsFile), line.settings.json,
+                       line.options, line.settings.demo};
         line.command->run(ctx, line.args);
     } catch (const ToolStopped&) {
         return kInterruptedStatus;

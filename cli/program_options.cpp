@@ -5,11 +5,22 @@ namespace {
 const ProgramOption kOptions[] = {
     {"--endpoints", "文件",
      "INI 文件，[endpoints] 节中的“端点名=地址”覆盖默认主机\n"
-     "（先读程序旁的 config/endpoints.ini，再读此文件）",
+     "（在数据文件夹的 config/endpoints.ini 和\n"
+     "~/.config/tessivo/endpoints.ini 之后读）",
      &Settings::endpointsFile},
-    {"--config-dir", "文件夹", "从 文件夹/config 和 文件夹/images 读数据文件，而不是程序旁的文件夹",
+    {"--config-dir", "文件夹",
+     "从 文件夹/config、文件夹/images 和 文件夹/download 读数据文件，\n"
+     "而不是程序的数据文件夹（安装后为 share/tessivo）",
      &Settings::configDir},
     {"--json", nullptr, "以 JSON 打印结果", &Settings::json},
+    {"--demo", nullptr,
+     "演示模式：不连网络，用程序自带的示例页面回答每个请求；\n"
+     "结果是编造的演示数据（标准错误输出会注明，JSON 中有 \"demo\": true）",
+     &Settings::demo},
+    {"--proxy", "URL",
+     "经代理发送请求（如 http://127.0.0.1:8080、socks5://host:1080）；\n"
+     "不给出时按环境变量 http_proxy、https_proxy、no_proxy",
+     &Settings::proxy},
     {"-h,--help", nullptr, "显示本说明；“命令 --help”显示该命令的说明", Answer::Help},
     {"--version", nullptr, "显示版本号", Answer::Version},
 };

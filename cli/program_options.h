@@ -9,6 +9,8 @@ struct Settings {
     QString endpointsFile;
     QString configDir;
     bool json = false;
+    bool demo = false;
+    QString proxy;
 };
 
 // Options that answer by themselves instead of running a command.

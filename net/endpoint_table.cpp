@@ -3,8 +3,10 @@
 #include "base/data_file.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "net/endpoint_names.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 #include <optional>
 
@@ -42,6 +44,18 @@ QString encodingProblem(const QByteArray& bytes) {
     return {};
 }
 
+// The endpoints files every program reads, in order: the one in the data folder, then the
+// user's own.
+QStringList configuredFiles() {
+    return {program_folder::file(QStringLiteral("/config/endpoints.ini")),
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                QStringLiteral("/endpoints.ini")};
+}
+
+bool present(const QString& file) {
+    return QFileInfo::exists(file) || QFileInfo(file).isSymLink();
+}
+
 } // namespace
 
 EndpointTable::EndpointTable() {
@@ -54,18 +68,20 @@ EndpointTable::EndpointTable() {
 
 EndpointTable EndpointTable::forProgram() {
     EndpointTable table;
-    const QString ini = program_folder::file(QStringLiteral("/config/endpoints.ini"));
-    if (QFileInfo::exists(ini) || QFileInfo(ini).isSymLink())
-        table.load(ini);
+    for (const QString& ini : configuredFiles())
+        if (present(ini))
+            table.load(ini);
     return table;
 }
 
 EndpointTable EndpointTable::forProgram(QString* problem) {
     EndpointTable table;
-    const QString ini = program_folder::file(QStringLiteral("/config/endpoints.ini"));
-    problem->clear();
-    if (QFileInfo::exists(ini) || QFileInfo(ini).isSymLink())
-        *problem = table.apply(ini);
+    QStringList problems;
+    for (const QString& ini : configuredFiles())
+        if (present(ini))
+            if (const QString wrong = table.apply(ini); !wrong.isEmpty())
+                problems << wrong;
+    *problem = problems.join(u'\n');
     return table;
 }
 
@@ -141,7 +157,8 @@ QString EndpointTable::apply(const QString& iniPath) {
             else if (section == None)
                 why = QStringLiteral("“%1”不在 [endpoints] 节中").arg(echoed(key));
             else if (!fromName(key, &e))
-                why = QStringLiteral("未知的端点名“%1”").arg(echoed(key));
+                why = QStringLiteral("未知的端点名“%1”，端点名应为 %2 之一")
+                          .arg(echoed(key), endpointNames());
             else
                 why = refusal(e, line.mid(eq + 1).trimmed());
             if (why.isEmpty())

@@ -46,16 +46,17 @@ inline constexpr struct EndpointInfo {
 inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));
 
-// The compiled-in public hosts, overridden by config/endpoints.ini beside the executable
-// (section [endpoints], keys = endpoint names, UTF-8) and by any further file a caller loads.
+// The compiled-in public hosts, overridden by config/endpoints.ini in the data folder, then by
+// endpoints.ini in the user's configuration folder (~/.config/tessivo), each with a section
+// [endpoints] whose keys are endpoint names (UTF-8), and by any further file a caller loads.
 class EndpointTable {
 public:
     // The defaults; MakerHost is the program folder as a file address, since the logos and the
     // version pages ship with the program.
     EndpointTable();
 
-    // The defaults with config/endpoints.ini from the program folder applied when it exists.
-    // Raises ToolError when that file is wrong (see load).
+    // The defaults with the data folder's and the user's endpoints.ini applied, those that
+    // exist. Raises ToolError when one of them is wrong (see load).
     static EndpointTable forProgram();
 
     // The same for a caller that goes on with a wrong file: *problem receives what is wrong

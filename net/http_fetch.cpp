@@ -89,13 +89,22 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
                              const char* detail, const QString& url, bool connected) {
     const auto code = CURLcode(curlCode);
     QString what;
+    // Whether what says all that libcurl's detail would, in the user's language.
+    bool saysAll = true;
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
         what = QStringLiteral("找不到服务器（主机名无法解析）");
         break;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        what = limits.proxy.isEmpty()
+                   ? QStringLiteral("找不到代理服务器（代理主机名无法解析）")
+                   : QStringLiteral("找不到代理服务器 %1（代理主机名无法解析）").arg(limits.proxy);
+        break;
     case CURLE_COULDNT_CONNECT:
-        what = QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）");
+        what = limits.proxy.isEmpty()
+                   ? QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）")
+                   : QStringLiteral("无法连接到代理服务器 %1 或经它连接到服务器").arg(limits.proxy);
+        saysAll = false;
         break;
     case CURLE_OPERATION_TIMEDOUT:
         what = connected
@@ -117,10 +126,12 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         break;
     case CURLE_PARTIAL_FILE:
         what = QStringLiteral("响应不完整（连接在传输中途断开）");
+        saysAll = false;
         break;
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
         what = QStringLiteral("连接被重置（传输中断）");
+        saysAll = false;
         break;
     case CURLE_GOT_NOTHING:
         what = QStringLiteral("服务器没有返回任何数据");
@@ -131,8 +142,11 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
         break;
     default:
         what = QStringLiteral("请求失败");
+        saysAll = false;
         break;
     }
+    if (saysAll)
+        return QStringLiteral("%1：%2").arg(what, echoed(url));
     const QString why =
         detail && *detail ? QString::fromUtf8(detail) : QString::fromUtf8(curl_easy_strerror(code));
     return QStringLiteral("%1：%2（%3）").arg(what, echoed(url), why.trimmed());
@@ -176,6 +190,9 @@ HttpResponse CurlFetcher::get(const QString& url) {
     TESSIVO_SET(CURLOPT_WRITEFUNCTION, onBody);
     TESSIVO_SET(CURLOPT_WRITEDATA, &t);
     TESSIVO_SET(CURLOPT_ERRORBUFFER, detail);
+    const QByteArray proxy = limits_.proxy.toUtf8();
+    if (!proxy.isEmpty())
+        TESSIVO_SET(CURLOPT_PROXY, proxy.constData());
 #undef TESSIVO_SET
 
     const CURLcode rc = perform(c, url);

@@ -20,6 +20,10 @@ public:
     // A blocking GET of a complete address; raises ToolError naming the address on failure.
     // Any HTTP status is a response: an error page is searched like any other page.
     virtual HttpResponse get(const QString& url) = 0;
+    // Told by a run that looks for a site among the results it fetches (the keyword rank search)
+    // which site that is, before its requests, on the thread that makes them. A real fetcher has
+    // no use for it; the demo's puts the site among its made-up results.
+    virtual void lookingFor(const QString& site) { (void)site; }
 };
 
 struct FetchLimits {
@@ -30,6 +34,9 @@ struct FetchLimits {
     // Result pages are a few hundred kilobytes; anything this large is not one.
     qint64 maxBodyBytes = 32LL * 1024 * 1024;
     long maxRedirects = 10;
+    // The proxy every request goes through ("http://host:port", "socks5://host:port"). Empty:
+    // libcurl follows http_proxy, https_proxy and no_proxy from the environment by itself.
+    QString proxy = {};
 };
 
 // libcurl's process-wide set-up and tear-down; each main() holds one for its whole run, before
@@ -57,7 +64,8 @@ private:
 // The body as text, read the way mode says.
 QString decodeResponse(const HttpResponse& response, Decode mode);
 
-// The error text for a failed transfer: what happened, the address, and libcurl's detail.
+// The error text for a failed transfer: what happened and the address, then libcurl's detail
+// where it tells more than the description does (why a connection failed, how much was missing).
 // connected tells a time-out while connecting from one after.
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
                              const char* detail, const QString& url, bool connected);

@@ -28,6 +28,7 @@ QString scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoin
              const QString& typedSite, const QString& keyword, int maxPages) {
     try {
         const QString site = normaliseSite(typedSite);
+        fetcher.lookingFor(site);
         for (int p = 1; p <= std::min(e.pages, maxPages); ++p) {
             const RequestValues values{.k = keyword, .p = p};
             QString url = requestAddress(e.request, endpoints, values);

@@ -11,6 +11,8 @@ packages=(
   libcurl4-openssl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
+  qt6-translations-l10n
+  help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
 )
 
 missing=()

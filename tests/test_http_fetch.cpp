@@ -163,3 +163,50 @@ TEST(HttpFetch, WireUrlEscapesOnlyWhatAUrlCannotCarry) {
     EXPECT_EQ(wireUrl(QStringLiteral("\U0001F600")), QByteArray("%F0%9F%98%80"));
     EXPECT_EQ(wireUrl(QStringLiteral("%BE\u0080")), QByteArray("%BE%80"));
 }
+
+TEST(HttpFetch, RequestsGoThroughTheProxyGiven) {
+    // The proxy answers for a host that does not exist, so the answer can only have come from it.
+    RawServer proxy("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\nproxied!", false);
+    CurlFetcher f(FetchLimits{.proxy = proxy.base()});
+    EXPECT_EQ(f.get(QStringLiteral("http://nowhere.invalid/s")).body, QByteArray("proxied!"));
+
+    QString refused;
+    {
+        RawServer gone(QByteArray(), false);
+        refused = gone.base();
+    }
+    CurlFetcher viaNothing(FetchLimits{.proxy = refused});
+    const QString m = failureOf(viaNothing, QStringLiteral("http://nowhere.invalid/s"));
+    EXPECT_TRUE(m.startsWith(QStringLiteral("无法连接到代理服务器 ") + refused)) << m.toStdString();
+}
+
+TEST(HttpFetch, LibcurlsEnglishOnlyWhereItTellsMoreThanTheDescription) {
+    const QString url = QStringLiteral("http://h/s");
+    const struct {
+        int code;
+        const char* detail;
+        const char* proxy;
+        const char* expected;
+    } cases[] = {
+        {CURLE_COULDNT_RESOLVE_HOST, "Could not resolve host: h", "",
+         "找不到服务器（主机名无法解析）：http://h/s"},
+        {CURLE_OPERATION_TIMEDOUT, "Operation timed out after 30000 milliseconds", "",
+         "请求超时（30 秒内未完成）：http://h/s"},
+        {CURLE_COULDNT_RESOLVE_PROXY, "Could not resolve proxy: p", "http://p:3128",
+         "找不到代理服务器 http://p:3128（代理主机名无法解析）：http://h/s"},
+        {CURLE_COULDNT_CONNECT, "Failed to connect to h port 80: Connection refused", "",
+         "无法连接到服务器（连接被拒绝或无法到达）：http://h/s（Failed to connect to h port 80: "
+         "Connection refused）"},
+        {CURLE_PARTIAL_FILE, "transfer closed with 987 bytes remaining to read", "",
+         "响应不完整（连接在传输中途断开）：http://h/s（transfer closed with 987 bytes remaining "
+         "to read）"},
+        {CURLE_PEER_FAILED_VERIFICATION, "SSL certificate problem: certificate has expired", "",
+         "请求失败：http://h/s（SSL certificate problem: certificate has expired）"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describeFetchFailure(c.code, false,
+                                       FetchLimits{.proxy = QString::fromUtf8(c.proxy)}, c.detail,
+                                       url, true),
+                  QString::fromUtf8(c.expected))
+            << c.code;
+}

@@ -2,8 +2,10 @@
 #include "fixture_server.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QImage>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -171,6 +173,42 @@ TEST(ResultsView, HostileTextLoadsNothingOfItsOwn) {
     wait.exec();
     QStringList fetched = server.requests();
     fetched.removeAll(QStringLiteral("/favicon.ico"));
-    fetched.removeAll(QStringLiteral("/img"));
     EXPECT_EQ(fetched, QStringList{QStringLiteral("/result.html")});
+}
+
+TEST(ResultsView, ShowsTheLogosAndNoOtherPictureOfItsOwn) {
+    // A red logo where the logos lie, a green picture beside them, and a document in the cache
+    // folder (like a survey's table) that shows both side by side.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("images"));
+    const auto picture = [](Qt::GlobalColor colour, const QString& path) {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(colour);
+        return image.save(path);
+    };
+    ASSERT_TRUE(picture(Qt::red, dir.filePath(QStringLiteral("images/logo.png"))));
+    ASSERT_TRUE(picture(Qt::green, dir.filePath(QStringLiteral("other.png"))));
+    const QString logos =
+        QUrl::fromLocalFile(dir.filePath(QStringLiteral("images"))).toString() + u'/';
+    const QString other = QUrl::fromLocalFile(dir.filePath(QStringLiteral("other.png"))).toString();
+    QFile document(dir.filePath(QStringLiteral("result.html")));
+    ASSERT_TRUE(document.open(QIODevice::WriteOnly));
+    document.write(QStringLiteral("<body style='margin:0;background:#fff'><img src='%1logo.png' "
+                                  "width=40 height=40><img src='%2' width=40 height=40></body>")
+                       .arg(logos, other)
+                       .toUtf8());
+    document.close();
+
+    WebView view;
+    view.setRemoteContent(true, logos);
+    view.resize(200, 100);
+    view.navigate(document.fileName());
+    view.show();
+    QEventLoop wait;
+    QTimer::singleShot(2500, &wait, &QEventLoop::quit);
+    wait.exec();
+    const QImage shown = view.grab().toImage();
+    EXPECT_EQ(QColor(shown.pixel(20, 20)), QColor(Qt::red));
+    for (int x = 40; x < 100; ++x)
+        ASSERT_NE(QColor(shown.pixel(x, 20)), QColor(Qt::green)) << x;
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What tessivo's command line asks for.
+struct WindowOptions {
+    QString screenshots = {};
+    QString endpointsFile = {};
+    QString configDir = {};
+    QString proxy = {};
+    bool demo = false;
+    bool help = false;
+    bool version = false;
+    QString unknown = {}; // the first word that is none of the window's options
+};
+
+// Reads the words after the program's name. An option that takes a value takes the word after
+// it, or what follows its "=".
+WindowOptions parseWindowOptions(const QStringList& words);
+
+// What tessivo --help prints.
+QString windowUsage();

@@ -1,0 +1,16 @@
+#include "cli/program_fetcher.h"
+
+#include "cli/interrupt.h"
+#include "demo/demo_fetcher.h"
+
+QString demoNote() {
+    return QStringLiteral("tessivo-cli：演示模式，结果是程序自带示例页面上编造的%1，"
+                          "不是真实的查询结果，也没有连接网络")
+        .arg(kDemoMark);
+}
+
+std::unique_ptr<Fetcher> programFetcher(const Settings& settings) {
+    if (settings.demo)
+        return std::make_unique<DemoFetcher>();
+    return std::make_unique<InterruptibleFetcher>(FetchLimits{.proxy = settings.proxy});
+}

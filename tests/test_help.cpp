@@ -1,0 +1,86 @@
+#include "net/endpoint_table.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+// What a new user reads first: the help of both programs, and the README that agrees with it.
+namespace {
+
+struct Answer {
+    int status;
+    QString out;
+};
+
+Answer run(const QString& program, const QStringList& args,
+           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+}
+
+void expectNamesEveryEndpoint(const QString& help) {
+    for (const EndpointInfo& e : kEndpoints)
+        EXPECT_TRUE(help.contains(QLatin1String(e.name))) << e.name;
+}
+
+} // namespace
+
+TEST(Help, TheCliTellsItsOptionsEndpointsAndExitStatuses) {
+    const Answer help = run(QStringLiteral(TESSIVO_CLI), {QStringLiteral("-h")});
+    EXPECT_EQ(help.status, 0);
+    for (const char* told : {"--demo", "--proxy", "--endpoints", "http_proxy", "no_proxy", "130"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(told))) << told;
+    expectNamesEveryEndpoint(help.out);
+    const Answer version = run(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^tessivo-cli [0-9]+\\.[0-9]+\\n$"))
+                    .match(version.out)
+                    .hasMatch())
+        << version.out.toStdString();
+}
+
+TEST(Help, BothReadmesListEveryCommandTheCliHas) {
+    const QString help = run(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--help")}).out;
+    const QString commands = help.section(QStringLiteral("命令：\n"), 1).section(u'\n', 0, -1);
+    QStringList names;
+    static const QRegularExpression line(QStringLiteral("^  ([a-z][a-z-]*) "),
+                                         QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& m : line.globalMatch(commands))
+        names << m.captured(1);
+    ASSERT_GE(names.size(), 11);
+    for (const char* readme : {"README.md", "README.en.md"}) {
+        QFile f(QStringLiteral(TESSIVO_SOURCE_DIR "/") + QLatin1String(readme));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << readme;
+        const QString text = QString::fromUtf8(f.readAll());
+        for (const QString& name : names)
+            EXPECT_TRUE(text.contains(QStringLiteral("| `") + name))
+                << readme << ' ' << name.toStdString();
+        for (const char* option : {"--demo", "--proxy", "http_proxy", "no_proxy"})
+            EXPECT_TRUE(text.contains(QLatin1String(option))) << readme << ' ' << option;
+        expectNamesEveryEndpoint(text);
+    }
+}
+
+#ifdef TESSIVO_WINDOW
+TEST(Help, TheWindowAnswersHelpAndVersionWithoutADisplay) {
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(QLatin1String(name));
+    const Answer help = run(QStringLiteral(TESSIVO_WINDOW), {QStringLiteral("--help")}, headless);
+    EXPECT_EQ(help.status, 0);
+    for (const char* told : {"--demo", "--proxy", "--screenshots", "--version", "http_proxy"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(told))) << told;
+    expectNamesEveryEndpoint(help.out);
+    const Answer version =
+        run(QStringLiteral(TESSIVO_WINDOW), {QStringLiteral("--version")}, headless);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^tessivo [0-9]+\\.[0-9]+\\n$"))
+                    .match(version.out)
+                    .hasMatch())
+        << version.out.toStdString();
+}
+#endif
