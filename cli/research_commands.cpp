@@ -21,15 +21,16 @@ void related(CliContext& ctx, const QString& typed) {
     const QString keyword = requireCleaned(typed, "关键词");
     QJsonArray rows;
     auto printJson = [&] { ctx.printJson({{QStringLiteral("rows"), rows}}); };
+    // Read before the run: a wrong endpoints file is no failure of the run, with rows to print.
+    const EndpointTable& endpoints = ctx.endpoints;
     qsizetype listed = 0;
     try {
-        listed =
-            runRelatedSearch(ctx.fetcher, ctx.endpoints, keyword, 0, [&](const KeywordRow& row) {
-                if (ctx.json)
-                    rows.append(QJsonArray::fromStringList(row.columns()));
-                else
-                    ctx.print(row.columns().join(u'\t'));
-            });
+        listed = runRelatedSearch(ctx.fetcher, endpoints, keyword, 0, [&](const KeywordRow& row) {
+            if (ctx.json)
+                rows.append(QJsonArray::fromStringList(row.columns()));
+            else
+                ctx.print(row.columns().join(u'\t'));
+        });
     } catch (const ToolError&) {
         // The rows made before the failure stay, as they do in the window's list.
         if (ctx.json)
