@@ -146,10 +146,23 @@ void Form1::focusFirstInput() {
 Form1::~Form1() = default;
 
 void Form1::startUp(const QString& endpointsFile) {
+    const auto startUpError = [this](const QString& description) {
+        showError(this, description, ErrorBox::Prefixed,
+                  QStringLiteral("请到：") + endpoints_.base(Endpoint::MakerHost) +
+                      QStringLiteral("/download/vek.html查看新版本！"));
+    };
+    // A wrong endpoints file is told once; its right lines are taken, its wrong keys keep their
+    // defaults, and start-up goes on.
+    QString problem;
+    endpoints_ = EndpointTable::forProgram(&problem);
+    if (!endpointsFile.isEmpty()) {
+        const QString given = endpoints_.apply(endpointsFile);
+        problem +=
+            (problem.isEmpty() || given.isEmpty() ? QString() : QStringLiteral("\n")) + given;
+    }
+    if (!problem.isEmpty())
+        startUpError(problem);
     try {
-        endpoints_ = EndpointTable::forProgram();
-        if (!endpointsFile.isEmpty())
-            endpoints_.load(endpointsFile);
         const QString logos = endpoints_.base(Endpoint::MakerHost) + QStringLiteral("/images/");
         ui->webBBS->setRemoteContent(true, logos);
         ui->webLink->setRemoteContent(true, logos);
@@ -180,9 +193,7 @@ void Form1::startUp(const QString& endpointsFile) {
         for (int i = 0; i < int(std::size(columns)); ++i)
             ui->LvKeyword->setColumnWidth(i, columns[i].twips / kTwipsPerPixel);
     } catch (const std::exception& e) {
-        showError(this, describe(e), ErrorBox::Prefixed,
-                  QStringLiteral("请到：") + endpoints_.base(Endpoint::MakerHost) +
-                      QStringLiteral("/download/vek.html查看新版本！"));
+        startUpError(describe(e));
     }
 }
 

@@ -38,7 +38,7 @@ void setOption(CURL* c, CURLoption option, const char* name, Value value, const 
     if (rc != CURLE_OK)
         throw ToolError(
             QStringLiteral("HTTP 库 libcurl 不接受选项 %1（%2），请升级 libcurl：%3")
-                .arg(QLatin1String(name), QString::fromUtf8(curl_easy_strerror(rc)), url));
+                .arg(QLatin1String(name), QString::fromUtf8(curl_easy_strerror(rc)), echoed(url)));
 }
 
 struct MultiCleanup {

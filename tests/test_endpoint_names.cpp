@@ -3,6 +3,7 @@
 #include "environment_guard.h"
 #include "net/endpoint_names.h"
 #include "net/endpoint_table.h"
+#include "program_folder_guard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,18 +23,6 @@ void write(const QString& path, const QByteArray& text) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(text);
 }
-
-// Points the data folder elsewhere for as long as it lives.
-class DataFolderGuard {
-public:
-    explicit DataFolderGuard(const QString& folder) : old_(program_folder::path()) {
-        program_folder::setPath(folder);
-    }
-    ~DataFolderGuard() { program_folder::setPath(old_); }
-
-private:
-    QString old_;
-};
 
 } // namespace
 
@@ -105,7 +94,7 @@ TEST(EndpointNames, TheUsersFileComesAfterTheDataFolders) {
         QString file;
         ~Remove() { QFile::remove(file); }
     } remove{users};
-    const DataFolderGuard folder(data.path());
+    const ProgramFolderGuard folder(data.path());
     const EndpointTable t = EndpointTable::forProgram();
     EXPECT_EQ(t.base(Endpoint::BaiduSearchHost), QStringLiteral("http://127.0.0.1:1"));
     EXPECT_EQ(t.base(Endpoint::GoogleHost), QStringLiteral("http://127.0.0.1:2"));

@@ -6,6 +6,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "metrics/scratch_file.h"
+#include "program_folder_guard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -384,14 +386,15 @@ TEST_F(Form1Test, ConversionButtons) {
 class Form1WithoutData : public Form1Test {
 protected:
     void SetUp() override {
-        program_folder::setPath(empty.path());
+        folder.emplace(empty.path());
         Form1Test::SetUp();
     }
     void TearDown() override {
-        Form1Test::TearDown();
-        program_folder::setPath(QCoreApplication::applicationDirPath());
+        form.reset();
+        folder.reset();
     }
     QTemporaryDir empty;
+    std::optional<ProgramFolderGuard> folder;
 };
 
 TEST_F(Form1WithoutData, MissingFilesShowTheBox) {
@@ -483,27 +486,35 @@ TEST_F(Form1Test, KeywordRankFillsSixBoxesAndLeavesTheOtherTwo) {
     EXPECT_EQ(fetcher.asked.size(), asked);
 }
 
-TEST(Form1StartUp, ABadEndpointsFileShowsTheStartUpBoxAndTheWindowStillComes) {
+TEST(Form1StartUp, ABadEndpointsFileIsReportedOnceAndStartUpGoesOn) {
     QTemporaryDir folder;
     QDir(folder.path()).mkpath(QStringLiteral("config"));
     QFile ini(folder.path() + QStringLiteral("/config/endpoints.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[endpoints]\nNoSuchHost=http://127.0.0.1:1\n");
+    ini.write("[endpoints]\nNoSuchHost=http://127.0.0.1:1\nGoogleHost=ftp://x\n"
+              "SogouHost=http://127.0.0.1:9\n");
     ini.close();
-    program_folder::setPath(folder.path());
+    const ProgramFolderGuard guard(folder.path());
     QStringList boxes;
     const auto recording =
         message_box::seam().replace([&](QWidget*, const QString& t) { boxes << t; });
     FakeFetcher fetcher;
     Form1 form(fetcher);
-    program_folder::setPath(QCoreApplication::applicationDirPath());
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("发生错误：")));
     EXPECT_TRUE(boxes[0].contains(QStringLiteral("NoSuchHost")));
     EXPECT_TRUE(boxes[0].endsWith(QStringLiteral("/download/vek.html查看新版本！")));
     EXPECT_TRUE(boxes[0].contains(QStringLiteral("请到：file://")));
-    // The remaining steps were skipped: the period list stays empty.
-    EXPECT_EQ(form.findChild<QComboBox*>(QStringLiteral("cmbBaiDu"))->count(), 0);
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("GoogleHost")));
+    // The rest of start-up ran, and the right line of the file was taken.
+    EXPECT_EQ(form.findChild<QComboBox*>(QStringLiteral("cmbBaiDu"))->count(), 5);
+    EXPECT_EQ(form.findChild<QTreeWidget*>(QStringLiteral("LvKeyword"))->columnCount(), 6);
+    form.findChild<QLineEdit*>(QStringLiteral("txtDomain1"))->setText(QStringLiteral("a.cn"));
+    form.findChild<QPushButton*>(QStringLiteral("cmdBaidu"))->click();
+    while (form.toolsRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(fetcher.asked.size(), 1);
+    EXPECT_TRUE(fetcher.asked[0].startsWith(QStringLiteral("http://www.baidu.com/s?")));
 }
 
 TEST_F(Form1Test, RankSearchAsksTheCheckedEnginesForThePagesChosen) {

@@ -9,10 +9,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +111,14 @@ TEST_F(HeldAnswers, EachToolLeavesTheWindowTurningAndStopsAtOnce) {
         out.start();
         while (server.requests().size() == before && out.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // The busy pointer is on the tool's own page while its request waits.
+        QWidget* page = button(tool);
+        while (page->parentWidget() && !qobject_cast<QStackedWidget*>(page->parentWidget()))
+            page = page->parentWidget();
+        EXPECT_TRUE(page->testAttribute(Qt::WA_SetCursor) &&
+                    page->cursor().shape() == Qt::WaitCursor)
+            << tool;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << tool;
         const qint64 gap = worstGapMs(500);
         EXPECT_LT(gap, 50) << tool;
         button(tool)->click(); // 停止
@@ -117,6 +127,7 @@ TEST_F(HeldAnswers, EachToolLeavesTheWindowTurningAndStopsAtOnce) {
         std::cout << tool << ": worst event-loop gap " << gap << " ms, stopped after " << stopped
                   << " ms\n";
         EXPECT_EQ(button(tool)->text(), caption) << tool;
+        EXPECT_FALSE(page->testAttribute(Qt::WA_SetCursor)) << tool;
         EXPECT_TRUE(boxes.isEmpty()) << tool << ": " << boxes.join(u'\n').toStdString();
     }
     // The survey's view says where it stopped instead of showing the waiting page on.
