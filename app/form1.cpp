@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <algorithm>
 
 namespace {
 
@@ -529,17 +530,18 @@ RankChoice Form1::rankChoice() const {
     return choice;
 }
 
+std::array<ToolRun*, 7> Form1::runs() const {
+    return {indexedRun_.get(), backlinkRun_.get(), periodRun_.get(), badgesRun_.get(),
+            rankRun_.get(),    relatedRun_.get(),  densityRun_.get()};
+}
+
 bool Form1::toolsRunning() const {
-    for (const auto* run : {&indexedRun_, &backlinkRun_, &periodRun_, &badgesRun_, &rankRun_,
-                            &relatedRun_, &densityRun_})
-        if ((*run)->running())
-            return true;
-    return false;
+    const auto all = runs();
+    return std::any_of(all.begin(), all.end(), [](const ToolRun* run) { return run->running(); });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    for (auto* run : {&indexedRun_, &backlinkRun_, &periodRun_, &badgesRun_, &rankRun_,
-                      &relatedRun_, &densityRun_})
-        (*run)->stopAndWait(1000);
+    for (ToolRun* run : runs())
+        run->stopAndWait(1000);
     QWidget::closeEvent(event);
 }

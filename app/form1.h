@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 namespace Ui {
@@ -72,6 +73,8 @@ private:
     RankChoice rankChoice() const;
     QLineEdit* rankBox(RankBox box) const;
     QCheckBox* rankCheckBox(RankBox box) const;
+    // Every network tool's run, for what concerns them all.
+    std::array<ToolRun*, 7> runs() const;
     void loadDirectory(const char* name);
     void convertScript(bool toTraditional);
 

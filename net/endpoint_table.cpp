@@ -67,10 +67,10 @@ EndpointTable::EndpointTable() {
 }
 
 EndpointTable EndpointTable::forProgram() {
-    EndpointTable table;
-    for (const QString& ini : configuredFiles())
-        if (present(ini))
-            table.load(ini);
+    QString problem;
+    EndpointTable table = forProgram(&problem);
+    if (!problem.isEmpty())
+        throw ToolError(problem);
     return table;
 }
 
