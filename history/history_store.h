@@ -1,0 +1,58 @@
+#pragma once
+
+#include "history/run_record.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// Which runs a view or a command asks for. Empty fields do not filter.
+struct HistoryQuery {
+    QString tool;
+    QString input;
+    std::optional<QString> keyword; // set: only runs with exactly this keyword
+    QDateTime since;                // UTC; invalid: all
+    bool doneOnly = false;          // only runs that ended Done
+    int limit = 0;                  // 0: all
+};
+
+// The history database: one SQLite file (WAL), opened by one thread. Every call that fails
+// raises ToolError naming the file.
+class HistoryStore {
+public:
+    // history.sqlite in QStandardPaths::AppDataLocation.
+    static QString defaultPath();
+
+    // Opens path, creating it (and its folder) when missing and migrating an older schema.
+    // A file that is not a database of ours, or is corrupt, raises ToolError with its path and
+    // is left as it is.
+    explicit HistoryStore(const QString& path = defaultPath());
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    QString path() const { return path_; }
+
+    // Writes the run and its figures in one transaction, waiting out another process's lock;
+    // returns the run's id.
+    qint64 record(const RunRecord& run);
+
+    // The runs asked for, newest first, with their figures.
+    QList<RunRecord> runs(const HistoryQuery& query) const;
+
+    // The inputs recorded for tool (with their keywords), most recent first, for the history
+    // window's pickers.
+    struct Subject {
+        QString input;
+        QString keyword;
+    };
+    QList<Subject> subjects(const QString& tool) const;
+
+    void remove(const QList<qint64>& ids);
+    void clear();
+
+private:
+    QString path_;
+    QString connection_;
+};
