@@ -9,6 +9,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "directories/directory_lists.h"
+#include "history/run_log.h"
 #include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
 #include "metrics/indexed_survey.h"
@@ -17,10 +18,12 @@
 #include "rank/keyword_rank.h"
 #include "research/keyword_density.h"
 #include "research/related_search.h"
+#include "research/research_figures.h"
 #include "script/script_conversion.h"
 #include "ui_form1.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
@@ -55,6 +58,18 @@ ToolRun::Finished boxOnFailure(QWidget* parent, ErrorBox kind) {
         if (o.end == ToolRun::End::Failed)
             showError(parent, o.error, kind);
     };
+}
+
+RunEnd runEndOf(ToolRun::End end) {
+    switch (end) {
+    case ToolRun::End::Done:
+        return RunEnd::Done;
+    case ToolRun::End::Failed:
+        return RunEnd::Failed;
+    case ToolRun::End::Stopped:
+        break;
+    }
+    return RunEnd::Stopped;
 }
 
 // A text box's text as typed: toPlainText() would turn no-break spaces into spaces and a line
@@ -230,25 +245,59 @@ void Form1::runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input
         return;
     view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
     const QString scratch = QString::fromLatin1(kind.scratchName);
+    const Recording record = beginRecording(
+        &kind == &kIndexedSurvey ? QStringLiteral("indexed") : QStringLiteral("backlinks"), d);
     run.start(
-        [&kind, d, scratch, view, fetcher = &fetcher_, endpoints = endpoints_](ToolRun& r) {
-            const QString document = runSurvey(kind, d, *fetcher, endpoints, r.progress());
+        [&kind, d, scratch, view, record, fetcher = &fetcher_, endpoints = endpoints_](ToolRun& r) {
+            const QString document =
+                runSurvey(kind, d, *fetcher, endpoints, r.progress(),
+                          [record](const Figure& figure) { record->figures << figure; });
             const QString path = writeScratchFile(scratch, document);
             r.post([view, path] { view->navigate(path); });
         },
-        [this, &kind, scratch, view](const ToolRun::Outcome& o) {
-            if (o.end == ToolRun::End::Done)
-                return;
-            // The waiting page would otherwise go on saying the survey is at work.
-            try {
-                view->navigate(writeScratchFile(scratch, surveyEndedPage(kind, o)));
-            } catch (const ToolError&) {
-                view->navigate(QStringLiteral("about:blank"));
-            }
-            if (o.end == ToolRun::End::Failed)
-                showError(this, o.error, ErrorBox::Prefixed);
-        },
+        recorded(record,
+                 [this, &kind, scratch, view](const ToolRun::Outcome& o) {
+                     if (o.end == ToolRun::End::Done)
+                         return;
+                     // The waiting page would otherwise go on saying the survey is at work.
+                     try {
+                         view->navigate(writeScratchFile(scratch, surveyEndedPage(kind, o)));
+                     } catch (const ToolError&) {
+                         view->navigate(QStringLiteral("about:blank"));
+                     }
+                     if (o.end == ToolRun::End::Failed)
+                         showError(this, o.error, ErrorBox::Prefixed);
+                 }),
         ToolRun::Pointer::AfterBox);
+}
+
+Form1::Recording Form1::beginRecording(const QString& tool, const QString& input,
+                                       const QString& keyword, const QJsonObject& asked) const {
+    auto record = std::make_shared<RunRecord>(beginRun(tool, input, keyword, asked));
+    record->demo = demoRuns;
+    return record;
+}
+
+ToolRun::Finished Form1::recorded(Recording record, ToolRun::Finished finished) {
+    return [this, record, finished](const ToolRun::Outcome& o) {
+        endRun(*record, runEndOf(o.end), o.error);
+        saveRun(*record);
+        finished(o);
+    };
+}
+
+void Form1::saveRun(const RunRecord& run) {
+    HistoryStore* store = history();
+    if (!store || historyFailed_)
+        return;
+    try {
+        store->record(run);
+    } catch (const ToolError& e) {
+        // Told once: the tools go on working without their history.
+        historyFailed_ = true;
+        showError(this, QStringLiteral("结果未能记入历史记录：") + e.description(),
+                  ErrorBox::DescriptionOnly);
+    }
 }
 
 void Form1::cmdLink_Click() {
@@ -261,16 +310,20 @@ void Form1::cmdBaidu_Click() {
     const QString d = cleanSite(ui->txtDomain1->text());
     if (d.isEmpty())
         return;
+    const QString period = ui->cmbBaiDu->currentText();
+    const Recording record =
+        beginRecording(QStringLiteral("baidu-period"), d, {}, {{QStringLiteral("period"), period}});
     periodRun_->start(
-        [this, d, period = ui->cmbBaiDu->currentText(), endpoints = endpoints_](ToolRun& r) {
+        [this, d, period, record, endpoints = endpoints_](ToolRun& r) {
             const BaiduPeriodResult result = runBaiduPeriod(fetcher_, endpoints, d, period);
+            record->figures << result.count;
             r.post([this, result] {
                 ui->Label7->setText(result.sentence);
                 ui->Label7->adjustSize(); // the sentence is far wider than the label's design
                 strBaiduUrl = result.url;
             });
         },
-        boxOnFailure(this, ErrorBox::Prefixed));
+        recorded(record, boxOnFailure(this, ErrorBox::Prefixed)));
 }
 
 void Form1::cmdPr_Click() {
@@ -293,16 +346,18 @@ void Form1::cmdPr_Click() {
         }
         labels[size_t(badge)]->setText(caption);
     };
+    const Recording record = beginRecording(QStringLiteral("badges"), d);
     badgesRun_->start(
-        [this, d, show, endpoints = endpoints_](ToolRun& r) {
+        [this, d, show, record, endpoints = endpoints_](ToolRun& r) {
             runRankBadges(
                 fetcher_, endpoints, d,
-                [&r, show](Badge badge, const QString& caption) {
-                    r.post([show, badge, caption] { show(badge, caption); });
+                [&r, show, record](Badge badge, const Figure& figure) {
+                    record->figures << figure;
+                    r.post([show, badge, caption = figure.text] { show(badge, caption); });
                 },
                 r.progress());
         },
-        boxOnFailure(this, ErrorBox::Prefixed));
+        recorded(record, boxOnFailure(this, ErrorBox::Prefixed)));
 }
 
 void Form1::setLinkColour(const QColor& colour) {
@@ -420,17 +475,20 @@ void Form1::cmdRelateAndIndex_Click() {
     const QString keyword = cleanKeyword(ui->txtRelateKeyWord->text());
     if (keyword.isEmpty())
         return;
+    const Recording record = beginRecording(QStringLiteral("related"), keyword);
     relatedRun_->start(
-        [this, keyword, rows = ui->LvKeyword->topLevelItemCount(),
+        [this, keyword, record, rows = ui->LvKeyword->topLevelItemCount(),
          endpoints = endpoints_](ToolRun& r) {
             runRelatedSearch(
                 fetcher_, endpoints, keyword, rows,
-                [this, &r](const KeywordRow& row) {
+                [this, &r, record](const KeywordRow& row) {
+                    record->figures << keywordRowFigures(row);
                     r.post([this, row] { new QTreeWidgetItem(ui->LvKeyword, row.columns()); });
                 },
                 r.progress());
         },
-        boxOnFailure(this, ErrorBox::DescriptionOnly), ToolRun::Pointer::BeforeBox);
+        recorded(record, boxOnFailure(this, ErrorBox::DescriptionOnly)),
+        ToolRun::Pointer::BeforeBox);
 }
 
 void Form1::cmdFrequency_Click() {
@@ -440,9 +498,11 @@ void Form1::cmdFrequency_Click() {
     const QString keyword = cleanKeyword(ui->txtSearchKeyWord->text());
     if (address.isEmpty() || keyword.isEmpty())
         return;
+    const Recording record = beginRecording(QStringLiteral("density"), address, keyword);
     densityRun_->start(
-        [this, address, keyword](ToolRun& r) {
+        [this, address, keyword, record](ToolRun& r) {
             const KeywordDensity d = runKeywordDensity(fetcher_, address, keyword);
+            record->figures << densityFigures(d);
             r.post([this, d] {
                 ui->txtPageContent->setPlainText(d.pageText);
                 ui->lblLenTotal->setText(d.captions.lenTotal);
@@ -456,7 +516,7 @@ void Form1::cmdFrequency_Click() {
                     l->adjustSize();
             });
         },
-        boxOnFailure(this, ErrorBox::Prefixed), ToolRun::Pointer::BeforeBox);
+        recorded(record, boxOnFailure(this, ErrorBox::Prefixed)), ToolRun::Pointer::BeforeBox);
 }
 
 void Form1::cmdKeyWord_Click() {
@@ -470,16 +530,44 @@ void Form1::cmdKeyWord_Click() {
     for (const RankBoxName& b : kRankBoxes)
         if (!choice.asked[size_t(b.box)])
             rankBox(b.box)->clear(); // an engine not asked shows no old answer
+    QJsonArray engines;
+    for (const RankBoxName& b : kRankBoxes)
+        if (choice.asked[size_t(b.box)])
+            engines << QLatin1String(b.name);
+    const QString tool = QStringLiteral("keyword-rank");
+    const Recording record = beginRecording(
+        tool, site, keyword,
+        {{QStringLiteral("pages"), choice.pages}, {QStringLiteral("engines"), engines}});
+    // Each box's tooltip tells how its answer moved since the last run recorded for the same
+    // site and keyword; the page itself shows what it always showed.
+    QHash<QString, Figure> before;
+    if (HistoryStore* store = history()) {
+        try {
+            before = lastFigures(*store, tool, site, keyword);
+        } catch (const ToolError&) {
+            before.clear(); // the run goes on without comparisons
+        }
+    }
     rankRun_->start(
-        [this, site, keyword, choice, endpoints = endpoints_](ToolRun& r) {
+        [this, site, keyword, choice, record, before, endpoints = endpoints_](ToolRun& r) {
             searchKeywordRank(
                 fetcher_, endpoints, site, keyword,
-                [this, &r](RankBox box, const QString& answer) {
-                    r.post([this, box, answer] { rankBox(box)->setText(answer); });
+                [this, &r, record, &before](RankBox box, const Figure& answer) {
+                    record->figures << answer;
+                    const auto last = before.constFind(answer.label);
+                    const QString change =
+                        positionChange(answer, last == before.cend() ? nullptr : &*last);
+                    r.post([this, box, text = answer.text, change] {
+                        rankBox(box)->setText(text);
+                        rankBox(box)->setToolTip(
+                            change.isEmpty() ? QString()
+                                             : QStringLiteral("与上次查询相比：%1").arg(change));
+                    });
                 },
                 choice, r.progress());
         },
-        boxOnFailure(this, ErrorBox::DescriptionOnly), ToolRun::Pointer::AfterBox);
+        recorded(record, boxOnFailure(this, ErrorBox::DescriptionOnly)),
+        ToolRun::Pointer::AfterBox);
 }
 
 QLineEdit* Form1::rankBox(RankBox box) const {

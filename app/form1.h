@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/tool_run.h"
+#include "history/run_record.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 #include "rank/keyword_rank.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -14,7 +17,6 @@ class Form1;
 }
 class QCheckBox;
 class QLineEdit;
-class ToolRun;
 class WebView;
 struct SurveyKind;
 
@@ -33,6 +35,9 @@ public:
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
+
+    // The runs are recorded as made-up demo data (the window was started with --demo).
+    bool demoRuns = false;
 
 public slots:
     void cmdQuery_Click();
@@ -75,6 +80,13 @@ private:
     QCheckBox* rankCheckBox(RankBox box) const;
     // Every network tool's run, for what concerns them all.
     std::array<ToolRun*, 7> runs() const;
+    // A run's record: begun when the run starts, filled by its work, written when it finishes.
+    using Recording = std::shared_ptr<RunRecord>;
+    Recording beginRecording(const QString& tool, const QString& input, const QString& keyword = {},
+                             const QJsonObject& asked = {}) const;
+    // finished, after the record is written to the history.
+    ToolRun::Finished recorded(Recording record, ToolRun::Finished finished);
+    void saveRun(const RunRecord& run);
     void loadDirectory(const char* name);
     void convertScript(bool toTraditional);
 
@@ -85,4 +97,5 @@ private:
     // controls its run writes to go.
     std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
         relatedRun_, densityRun_;
+    bool historyFailed_ = false;
 };

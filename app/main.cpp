@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     else
         fetcher = std::make_unique<CurlFetcher>(FetchLimits{.proxy = options.proxy});
     Form1 form(*fetcher, options.endpointsFile);
+    form.demoRuns = options.demo;
     if (options.demo)
         form.setWindowTitle(form.windowTitle() + QStringLiteral("（%1）").arg(kDemoMark));
 

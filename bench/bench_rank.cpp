@@ -156,7 +156,7 @@ void scanBench(benchmark::State& state, const Layout& l, bool paged, RankBox box
     QString answer;
     for (auto _ : state) {
         fetcher.rewind();
-        answer = rankOn(box, fetcher, endpoints, kSite, kKeyword);
+        answer = rankOn(box, fetcher, endpoints, kSite, kKeyword).text;
         benchmark::DoNotOptimize(answer);
     }
     if (found && !answer.startsWith(expected))
@@ -215,7 +215,7 @@ void BM_SearchLoopback(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         int boxes = 0;
         searchKeywordRank(fetcher, endpoints, kSite, kKeyword,
-                          [&](RankBox, const QString&) { ++boxes; });
+                          [&](RankBox, const Figure&) { ++boxes; });
         spent += std::chrono::steady_clock::now() - start;
         benchmark::DoNotOptimize(boxes);
     }

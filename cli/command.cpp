@@ -1,6 +1,7 @@
 #include "cli/command.h"
 
 #include "base/input_cleaning.h"
+#include "cli/tool_call.h"
 
 #include <QJsonDocument>
 #include <cstdio>
@@ -33,6 +34,14 @@ void CliContext::printJson(const QJsonObject& object) const {
     if (demo)
         marked.insert(QStringLiteral("demo"), true);
     print(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
+}
+
+std::vector<CommandOption> commandOptions(const Command& command) {
+    std::vector<CommandOption> all = command.options;
+    if (command.batchLine)
+        for (CommandOption& o : batchOptions())
+            all.push_back(std::move(o));
+    return all;
 }
 
 const std::vector<Command>& commands() {

@@ -25,6 +25,8 @@ private:
     mutable std::optional<EndpointTable> table_;
 };
 
+class CliHistory;
+
 // What every command gets: the fetcher, the endpoints, its own options and how to print.
 struct CliContext {
     Fetcher& fetcher;
@@ -32,6 +34,7 @@ struct CliContext {
     bool json = false;
     QMap<QString, QString> options; // the command's options that were given, by name
     bool demo = false;              // the fetcher serves demo pages; JSON says so
+    CliHistory* history = nullptr;  // where runs are recorded
 
     void print(const QString& text) const; // text and a newline, UTF-8
     void warn(const QString& text) const;  // the same on standard error, after the program's name
@@ -45,8 +48,8 @@ struct UsageError {
 
 // An option that only one command takes. It may come anywhere after the command's name.
 struct CommandOption {
-    const char* name;  // "--period"
-    const char* value; // what the value is called, as in "--period 后缺少时间段"
+    const char* name; // "--period"
+    const char* value; // what the value is called, as in "--period 后缺少时间段"; nullptr: a flag
     std::function<void(const QString&)> check = {}; // raises UsageError for a refused value
 };
 
@@ -58,7 +61,12 @@ struct Command {
     int maxArgs;
     std::function<void(CliContext&, const QStringList&)> run; // raises ToolError or UsageError
     std::vector<CommandOption> options = {};
+    // Set for a command that also runs once per line of a file (--batch): what a line holds.
+    const char* batchLine = nullptr;
 };
+
+// A command's own options, and the batch options when it takes --batch.
+std::vector<CommandOption> commandOptions(const Command& command);
 
 // Every command, in the order --help lists them. Each subsystem's file adds its own.
 const std::vector<Command>& commands();

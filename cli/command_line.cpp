@@ -37,9 +37,11 @@ UsageError unknown(const QString& word) {
 UsageError optionError(const QString& typed, const Command* command) {
     const QString name = echoed(typed.section(u'=', 0, 0));
     if (command)
-        for (const CommandOption& o : command->options)
+        for (const CommandOption& o : commandOptions(*command))
             if (name == QLatin1String(o.name))
-                return UsageError{name + QStringLiteral(" 后缺少") + QString::fromUtf8(o.value)};
+                return o.value ? UsageError{name + QStringLiteral(" 后缺少") +
+                                            QString::fromUtf8(o.value)}
+                               : UsageError{name + QStringLiteral(" 不接受参数")};
     for (const ProgramOption& o : programOptions())
         if (!o.value && QString::fromUtf8(o.names).split(u',').contains(name))
             return UsageError{name + QStringLiteral(" 不接受参数")};
@@ -61,6 +63,15 @@ void addProgramOption(CLI::App& app, const ProgramOption& option, Settings& sett
 }
 
 void addCommandOption(CLI::App& sub, const CommandOption& option, QMap<QString, QString>& options) {
+    if (!option.value) {
+        sub.add_flag_callback(option.name,
+                              [&options, option] {
+                                  options.insert(QString::fromUtf8(option.name),
+                                                 QStringLiteral("1"));
+                              })
+            ->disable_flag_override();
+        return;
+    }
     sub.add_option(option.name)->each([&options, option](const std::string& v) {
         const QString value = fromStd(v);
         if (option.check)
@@ -93,7 +104,7 @@ CommandLine parseCommandLine(const QStringList& words) {
         sub->add_option(kArgs)
             ->expected(CLI::detail::expected_max_vector_size)
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        for (const CommandOption& o : c.options)
+        for (const CommandOption& o : commandOptions(c))
             addCommandOption(*sub, o, line.options);
         subs.emplace_back(sub, &c);
     }
@@ -140,7 +151,9 @@ CommandLine parseCommandLine(const QStringList& words) {
     for (const std::string& w : sub->get_option(kArgs)->results())
         line.args += fromStd(w);
     const Command& c = *line.command;
-    if (line.args.size() < c.minArgs || line.args.size() > c.maxArgs)
+    // With --batch the inputs come from the file, and the command says so if more are typed.
+    const bool batch = c.batchLine && line.options.contains(QStringLiteral("--batch"));
+    if (!batch && (line.args.size() < c.minArgs || line.args.size() > c.maxArgs))
         throw UsageError{QStringLiteral("%1 的参数个数不对：%1 %2")
                              .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis))};
     return line;

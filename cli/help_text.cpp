@@ -2,6 +2,7 @@
 
 #include "base/tool_error.h"
 #include "cli/program_options.h"
+#include "cli/tool_call.h"
 #include "net/endpoint_names.h"
 
 namespace {
@@ -67,6 +68,9 @@ QString programHelp() {
 }
 
 QString commandHelp(const Command& c) {
+    QString help = QString::fromUtf8(c.help);
+    if (c.batchLine)
+        help += u'\n' + batchHelp(c);
     return QStringLiteral("用法：tessivo-cli [选项] %1 %2\n\n%3\n")
-        .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis), QString::fromUtf8(c.help));
+        .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis), help);
 }

@@ -1,8 +1,12 @@
 #include "cli/command.h"
+#include "cli/run_history.h"
+#include "cli/tool_call.h"
 
 #include "base/input_cleaning.h"
+#include "history/run_log.h"
 #include "rank/keyword_rank.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <array>
 
@@ -39,38 +43,82 @@ int rankPages(const QString& text) {
     return pages;
 }
 
-void keywordRank(CliContext& ctx, const QString& typedSite, const QString& typedKeyword) {
-    const QString site = cleanSite(typedSite);
-    const QString keyword = cleanKeyword(typedKeyword);
-    if (site.isEmpty() || keyword.isEmpty())
-        throw UsageError{QStringLiteral("网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
-                                        "http://、https:// 和 /），未发出任何请求")};
+RankChoice rankChoice(const CliContext& ctx) {
     RankChoice choice;
     if (ctx.options.contains(QStringLiteral("--engines")))
         choice.asked = askedEngines(ctx.options.value(QStringLiteral("--engines")));
     if (ctx.options.contains(QStringLiteral("--pages")))
         choice.pages = rankPages(ctx.options.value(QStringLiteral("--pages")));
-    QJsonObject object;
+    return choice;
+}
+
+QStringList cleanSiteAndKeyword(const QStringList& typed) {
+    const QString site = cleanSite(typed.value(0));
+    const QString keyword = cleanKeyword(typed.value(1));
+    if (site.isEmpty() || keyword.isEmpty())
+        throw UsageError{QStringLiteral("网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
+                                        "http://、https:// 和 /），未发出任何请求")};
+    return {site, keyword};
+}
+
+// The boxes asked, by the names the output gives them.
+QStringList askedBoxes(const RankChoice& choice) {
+    QStringList names;
+    for (const RankBoxName& b : kRankBoxes)
+        if (choice.asked[size_t(b.box)])
+            names << QLatin1String(b.name);
+    return names;
+}
+
+void keywordRank(CliContext& ctx, const QStringList& in, RunRecord& run, QJsonObject& json) {
+    const RankChoice choice = rankChoice(ctx);
+    // The last recorded answers, read before this run is recorded.
+    QHash<QString, Figure> before;
+    bool compared = false;
+    if (HistoryStore* store = ctx.history ? ctx.history->store(ctx) : nullptr) {
+        before = lastFigures(*store, run.tool, in[0], in[1]);
+        compared = true;
+    }
+    QJsonObject engines;
     searchKeywordRank(
-        ctx.fetcher, ctx.endpoints, site, keyword,
-        [&](RankBox box, const QString& answer) {
-            const QString name = QLatin1String(kRankBoxes[size_t(box)].name);
-            if (ctx.json)
-                object.insert(name.toLower(), answer);
-            else
-                ctx.print(name + u'\t' + answer);
+        ctx.fetcher, ctx.endpoints, in[0], in[1],
+        [&](RankBox, const Figure& answer) {
+            run.figures << answer;
+            json.insert(answer.label.toLower(), answer.text);
+            QJsonObject engine = figureJson(answer, QStringLiteral("position"));
+            if (compared) {
+                const auto last = before.constFind(answer.label);
+                engine.insert(QStringLiteral("change"),
+                              positionChange(answer, last == before.cend() ? nullptr : &*last));
+            }
+            engines.insert(answer.label.toLower(), engine);
+            if (printsText(ctx))
+                ctx.print(answer.label + u'\t' + answer.text);
         },
         choice);
-    if (ctx.json)
-        ctx.printJson(object);
+    json.insert(QStringLiteral("engines"), engines);
 }
+
+const ToolCall kKeywordRank{
+    .tool = "keyword-rank",
+    .inputs = {"site", "keyword"},
+    .clean = cleanSiteAndKeyword,
+    .labels = [](const CliContext& ctx) { return askedBoxes(rankChoice(ctx)); },
+    .asked =
+        [](const CliContext& ctx) {
+            const RankChoice choice = rankChoice(ctx);
+            return QJsonObject{
+                {QStringLiteral("pages"), choice.pages},
+                {QStringLiteral("engines"), QJsonArray::fromStringList(askedBoxes(choice))}};
+        },
+    .run = keywordRank};
 
 } // namespace
 
 std::vector<Command> rankCommands() {
     return {
         {"keyword-rank",
-         "SITE KEYWORD [--engines 引擎,…] [--pages N]",
+         "SITE KEYWORD | --batch 文件 [批处理选项] [--engines 引擎,…] [--pages N]",
          "关键词排名：在百度、谷歌、雅虎、搜狗、有道搜索 KEYWORD 的前 100 个结果中查找 SITE "
          "的排名（与窗口“关键词排名”页相同，最多发出 23 个请求）。SITE 是网址，可带 http:// "
          "和结尾的 /；查找时转成小写并去掉开头的 www.，所以带不带 www. 的结果都算。KEYWORD "
@@ -81,15 +129,20 @@ std::vector<Command> rankCommands() {
          "搜狗的“在100位（1--10页）中未查询到结果!!”（整页都没有该网址）、"
          "搜狗的空白（网址只在结果列表外）、谷歌的“--”（页面上没有加粗的关键词），"
          "或“-”（页面无法识别或请求失败）。\n"
-         "--json：{\"baidu\", \"google\", \"yahoo\", \"sogou\", \"soso\", \"youdao\"}，"
-         "每项即该结果框的文字。\n"
+         "--json：{\"baidu\", \"google\", \"yahoo\", \"sogou\", \"soso\", \"youdao\", "
+         "\"engines\"}，前六项即该结果框的文字；engines 给出每个引擎的 {\"text\", \"position\", "
+         "\"address\", \"change\"}：position 为名次（未查到时为 null，\"why\" 说明原因："
+         "\"not_found\" 前 100 位中没有，\"unrecognised\" 页面无法识别，\"failed\" 请求失败，"
+         "\"detail\" 为失败的原因），change 为与历史中上一次同网址同关键词查询相比的变化："
+         "“↑3”上升 3 位、“↓12”、“—”不变、“新”新上榜、“出榜”（不记历史时没有此项）。\n"
          "--engines 只问列出的引擎（baidu、google、yahoo、sogou、soso、youdao，以逗号分隔；"
          "soso 只在同时问 google 时才有结果），只打印它们的行。--pages N 让按页查询的雅虎和有道"
          "最多读 N 页（1–10，默认 10）。",
          2,
          2,
-         [](CliContext& ctx, const QStringList& args) { keywordRank(ctx, args[0], args[1]); },
+         [](CliContext& ctx, const QStringList& args) { runToolCommand(ctx, kKeywordRank, args); },
          {{"--engines", "引擎列表", [](const QString& v) { askedEngines(v); }},
-          {"--pages", "页数", [](const QString& v) { rankPages(v); }}}},
+          {"--pages", "页数", [](const QString& v) { rankPages(v); }}},
+         "每行“网址<制表符>关键词”，或一个首行为表头的 CSV 文件（两列：网址,关键词）"},
     };
 }

@@ -1,9 +1,12 @@
 #include "cli/command.h"
+#include "cli/run_history.h"
 
 #include "base/input_cleaning.h"
 #include "base/tool_error.h"
+#include "history/run_log.h"
 #include "research/keyword_density.h"
 #include "research/related_search.h"
+#include "research/research_figures.h"
 
 #include <QJsonArray>
 
@@ -24,12 +27,17 @@ void related(CliContext& ctx, const QString& typed) {
     // Read before the run: a wrong endpoints file is no failure of the run, with rows to print.
     const EndpointTable& endpoints = ctx.endpoints;
     qsizetype listed = 0;
+    RunRecord run = beginRun(QStringLiteral("related"), keyword);
     try {
-        listed = runRelatedSearch(ctx.fetcher, endpoints, keyword, 0, [&](const KeywordRow& row) {
-            if (ctx.json)
-                rows.append(QJsonArray::fromStringList(row.columns()));
-            else
-                ctx.print(row.columns().join(u'\t'));
+        recordedRun(ctx, run, [&] {
+            listed =
+                runRelatedSearch(ctx.fetcher, endpoints, keyword, 0, [&](const KeywordRow& row) {
+                    run.figures << keywordRowFigures(row);
+                    if (ctx.json)
+                        rows.append(QJsonArray::fromStringList(row.columns()));
+                    else
+                        ctx.print(row.columns().join(u'\t'));
+                });
         });
     } catch (const ToolError&) {
         // The rows made before the failure stay, as they do in the window's list.
@@ -49,7 +57,12 @@ void density(CliContext& ctx, const QString& typedAddress, const QString& typedK
     // The address is cleaned exactly like the keyword: spaces trimmed, apostrophes deleted.
     const QString address = requireCleaned(typedAddress, "网址");
     const QString keyword = requireCleaned(typedKeyword, "关键词");
-    const KeywordDensity d = runKeywordDensity(ctx.fetcher, address, keyword);
+    KeywordDensity d;
+    RunRecord run = beginRun(QStringLiteral("density"), address, keyword);
+    recordedRun(ctx, run, [&] {
+        d = runKeywordDensity(ctx.fetcher, address, keyword);
+        run.figures << densityFigures(d);
+    });
     if (ctx.json) {
         ctx.printJson({{QStringLiteral("text"), d.pageText},
                        {QStringLiteral("page_length"), qint64(d.pageLength)},

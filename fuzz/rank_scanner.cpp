@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SamePage fetcher;
     fetcher.page = f[2];
     static const EndpointTable endpoints;
-    const QString answer = rankOn(RankBox::TESSIVO_FUZZ_BOX, fetcher, endpoints, site, keyword);
+    const QString answer =
+        rankOn(RankBox::TESSIVO_FUZZ_BOX, fetcher, endpoints, site, keyword).text;
     static const QRegularExpression shown(
         QStringLiteral("^(排名为第-?\\d+位(（有\\d+ 个参与竞价推广）)?|在100位（1--10页）中未查询到"
                        "结果(!!)?|--|-|)$"));

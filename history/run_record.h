@@ -1,36 +1,11 @@
 #pragma once
 
+#include "base/figure.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
-#include <optional>
-
-// Why a figure has no number. The window shows the text either way; history and JSON keep
-// the reason so that a failed request is never read as "0" or as "not found".
-enum class Why {
-    None,         // the figure holds a number
-    NotFound,     // the engine answered and the site is not among the results scanned
-    Unrecognised, // the page lacks the markers the figure is cut by (changed or blocked page)
-    Failed,       // the request failed
-    NoNumber,     // the page's text holds no number ("-", "--", an empty box)
-};
-
-// Stable words for the reasons, as stored and printed in JSON: "", "not_found",
-// "unrecognised", "failed", "no_number".
-QString whyKey(Why why);
-Why whyFromKey(const QString& key);
-
-// One figure of a run as the user saw it: a survey's engine, a rank box, a badge, a density
-// measure or a related-search column.
-struct Figure {
-    QString label;                // "Baidu", "pagerank", "density", "关键词 3 一周关注" …
-    QString text;                 // as shown
-    std::optional<qint64> number; // the number the text holds, when it holds one
-    Why why = Why::None;          // why there is no number
-    QString detail;               // the failure's description, when why is Failed
-    QString address;              // the request address, where one was asked
-};
 
 enum class RunEnd { Done, Failed, Stopped };
 QString runEndKey(RunEnd end); // "done", "failed", "stopped"

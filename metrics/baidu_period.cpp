@@ -55,5 +55,5 @@ BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoint
     const QString count = text::removeAll(text::mid(page, p, q - p), marker);
     return {QStringLiteral("百度在最近 ") + shown + QStringLiteral(" 日内共收录了 ") + count +
                 QStringLiteral(" 个页面"),
-            url};
+            url, countFigure(QStringLiteral("count"), count, url)};
 }

@@ -102,7 +102,7 @@ const struct BadgeRequest {
 } // namespace
 
 void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
-                   const std::function<void(Badge, const QString& caption)>& report,
+                   const std::function<void(Badge, const Figure&)>& report,
                    const Progress& progress) {
     const QString site = QStringLiteral("www.") + domain;
     for (const BadgeRequest& r : kRequests) {
@@ -111,12 +111,17 @@ void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QStri
                      int(std::size(kRequests)));
         const QString url =
             requestAddress(r.requestTemplate, endpoints, {.d = r.asksSite ? site : domain});
-        QString caption;
+        const QString key = QLatin1String(kBadges[size_t(r.badge)].key);
+        Figure figure;
         try {
-            caption = r.cut(HttpFetch(fetcher, url, r.decode));
-        } catch (const ToolError&) {
-            caption = kMissing; // a failed rating does not keep the others from being asked
+            const QString cut = r.cut(HttpFetch(fetcher, url, r.decode));
+            figure = cut == kMissing ? missingFigure(key, cut, Why::Unrecognised, {}, url)
+                                     : countFigure(key, cut, url);
+        } catch (const ToolError& e) {
+            // A failed rating does not keep the others from being asked.
+            figure = missingFigure(key, kMissing, Why::Failed, e.description(), url);
         }
-        report(r.badge, caption + QLatin1String(r.suffix));
+        figure.text += QLatin1String(r.suffix);
+        report(r.badge, figure);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/enum_table.h"
+#include "base/figure.h"
 #include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
@@ -24,12 +25,12 @@ inline constexpr struct BadgeName {
 };
 static_assert(rowsInEnumOrder(kBadges, &BadgeName::badge));
 
-// The four ratings of domain (already cleaned), fetched in this order; each caption is
-// reported as soon as its page is cut, before the next request. A request that fails outright
-// gives "-" for its rating and the others are still fetched, so only a stop (ToolStopped) ends
-// it early.
+// The four ratings of domain (already cleaned), fetched in this order; each is reported as soon
+// as its page is cut, before the next request: the caption as the figure's text (labelled with
+// the rating's key), its number, or why there is none. A request that fails outright gives "-"
+// for its rating and the others are still fetched, so only a stop (ToolStopped) ends it early.
 void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
-                   const std::function<void(Badge, const QString& caption)>& report,
+                   const std::function<void(Badge, const Figure&)>& report,
                    const Progress& progress = {});
 
 // The cutters, one per rating page.

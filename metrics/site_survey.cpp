@@ -23,16 +23,22 @@ QString resultsTableHead(const SurveyKind& kind, const EndpointTable& endpoints)
 } // namespace
 
 QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
-                  const EndpointTable& endpoints, const Progress& progress) {
+                  const EndpointTable& endpoints, const Progress& progress,
+                  const FigureSink& figureSink) {
     QString doc = resultsTableHead(kind, endpoints);
     int step = 0;
     for (const EngineRow& row : kind.engines) {
         if (progress)
             progress(QString::fromLatin1(row.name), ++step, int(kind.engines.size()));
         const QString url = requestAddress(row.requestTemplate, endpoints, {.d = d});
+        Figure figure;
         const QString value = getCountLink(fetcher, url, QString::fromUtf8(row.startMarker),
                                            QString::fromUtf8(row.endMarker),
-                                           QString::fromUtf8(row.stripList), row.decode);
+                                           QString::fromUtf8(row.stripList), row.decode, &figure);
+        if (figureSink) {
+            figure.label = QString::fromLatin1(row.name);
+            figureSink(figure);
+        }
         doc += QStringLiteral("<td align='center'>") + value + QStringLiteral("</td>");
     }
     doc += QStringLiteral("</tr></table>");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/figure.h"
 #include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
@@ -27,7 +28,9 @@ struct SurveyKind {
     std::span<const EngineRow> engines;
 };
 
-// Queries every engine of kind in order, telling progress before each request, and returns the
-// whole table document. Any error (or a stop) ends the survey and propagates.
+// Queries every engine of kind in order, telling progress before each request and figureSink
+// after it (the figure labelled with the engine's name), and returns the whole table document. Any
+// error (or a stop) ends the survey and propagates.
 QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
-                  const EndpointTable& endpoints, const Progress& progress = {});
+                  const EndpointTable& endpoints, const Progress& progress = {},
+                  const FigureSink& figureSink = {});

@@ -5,11 +5,12 @@
 
 #include <QStringList>
 
-QString cutCount(const QString& page, const QString& url, const QString& startMarker,
-                 const QString& endMarker, const QString& stripList) {
+std::optional<QString> cutMarkedCount(const QString& page, const QString& url,
+                                      const QString& startMarker, const QString& endMarker,
+                                      const QString& stripList) {
     const int p1 = text::inStr(1, page, startMarker);
     if (p1 == 0)
-        return QStringLiteral("0");
+        return std::nullopt;
     // The end marker is searched from where the start marker begins, not after it, so the cut
     // starts with the marker itself and the strip lists carry the marker among their pieces.
     const int p2 = text::inStr(p1, page, endMarker);
@@ -26,10 +27,23 @@ QString cutCount(const QString& page, const QString& url, const QString& startMa
     return text::trimSpaces(cut);
 }
 
+QString cutCount(const QString& page, const QString& url, const QString& startMarker,
+                 const QString& endMarker, const QString& stripList) {
+    return cutMarkedCount(page, url, startMarker, endMarker, stripList)
+        .value_or(QStringLiteral("0"));
+}
+
 QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startMarker,
-                     const QString& endMarker, const QString& stripList, Decode mode) {
+                     const QString& endMarker, const QString& stripList, Decode mode,
+                     Figure* figure) {
     const QString page = HttpFetch(fetcher, url, mode);
-    const QString value = cutCount(page, url, startMarker, endMarker, stripList);
+    const std::optional<QString> cut = cutMarkedCount(page, url, startMarker, endMarker, stripList);
+    const QString value = cut.value_or(QStringLiteral("0"));
+    if (figure) {
+        // A page without the marker is a changed or blocked page, not a count of zero.
+        *figure = cut ? countFigure({}, value, url)
+                      : missingFigure({}, value, Why::Unrecognised, {}, url);
+    }
     return QStringLiteral("<a href='") + url + QStringLiteral("' target='_blank'>") + value +
            QStringLiteral("</a>");
 }

@@ -1,6 +1,7 @@
 #include "rank/keyword_rank.h"
 
 #include "base/text_ops.h"
+#include "base/tool_error.h"
 #include "net/request_address.h"
 #include "net/stop.h"
 #include "rank/rank_engines.h"
@@ -24,41 +25,61 @@ const RankEngine& engineFor(RankBox box) {
     Q_UNREACHABLE();
 }
 
-QString scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoints,
-             const QString& typedSite, const QString& keyword, int maxPages) {
+QString boxName(RankBox box) {
+    return QString::fromLatin1(kRankBoxes[size_t(box)].name);
+}
+
+Figure scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoints,
+            const QString& typedSite, const QString& keyword, int maxPages) {
+    const QString label = boxName(e.box);
+    QString url;
     try {
         const QString site = normaliseSite(typedSite);
         fetcher.lookingFor(site);
         for (int p = 1; p <= std::min(e.pages, maxPages); ++p) {
             const RequestValues values{.k = keyword, .p = p};
-            QString url = requestAddress(e.request, endpoints, values);
+            url = requestAddress(e.request, endpoints, values);
             if (p > 1)
                 url += requestAddress(e.laterPages, endpoints, values);
             const RankCut cut = e.cut(HttpFetch(fetcher, url, e.decode), site, keyword);
             if (cut.settled)
-                return cut.text;
+                return missingFigure(label, cut.text, cut.why, {}, url);
             const QList<QStringView> pieces =
                 QStringView(cut.text).split(e.separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
             for (qsizetype i = 0; i < pieces.size(); ++i)
-                if (pieces[i].contains(site, Qt::CaseSensitive))
-                    return e.answer(p, int(i), cut.text);
+                if (pieces[i].contains(site, Qt::CaseSensitive)) {
+                    const RankAt at = e.answer(p, int(i), cut.text);
+                    return {.label = label,
+                            .text = at.text,
+                            .number = at.position,
+                            .why = Why::None,
+                            .detail = {},
+                            .address = url};
+                }
         }
-        return e.notFound;
+        return missingFigure(label, e.notFound, Why::NotFound, {}, url);
     } catch (const ToolStopped&) {
         throw;
-    } catch (...) {
+    } catch (const ToolError& error) {
         // An engine reports trouble as "-" and lets the search go on with the next engine.
-        return QStringLiteral("-");
+        return missingFigure(label, QStringLiteral("-"), Why::Failed, error.description(), url);
+    } catch (const std::exception& error) {
+        return missingFigure(label, QStringLiteral("-"), Why::Failed,
+                             QString::fromLocal8Bit(error.what()), url);
+    } catch (...) {
+        return missingFigure(label, QStringLiteral("-"), Why::Failed, {}, url);
     }
 }
 
 } // namespace
 
-QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
-               const QString& keyword) {
+Figure rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
+              const QString& keyword) {
     const RankEngine& e = engineFor(box);
-    return scan(e.copies ? engineFor(*e.copies) : e, fetcher, endpoints, site, keyword,
-                kMaxRankPages);
+    Figure answer =
+        scan(e.copies ? engineFor(*e.copies) : e, fetcher, endpoints, site, keyword, kMaxRankPages);
+    answer.label = boxName(box);
+    return answer;
 }
 
 void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
@@ -69,16 +90,17 @@ void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const Q
     for (const RankEngine& e : rankEngines())
         steps += asked(e.box) && !e.copies;
     int step = 0;
-    std::array<QString, kRankBoxCount> boxes;
+    std::array<Figure, kRankBoxCount> boxes;
     for (const RankEngine& e : rankEngines()) {
         if (!asked(e.box) || (e.copies && !asked(*e.copies)))
             continue;
-        QString& answer = boxes[size_t(e.box)];
+        Figure& answer = boxes[size_t(e.box)];
         if (e.copies) {
             answer = boxes[size_t(*e.copies)];
+            answer.label = boxName(e.box);
         } else {
             if (progress)
-                progress(QString::fromLatin1(kRankBoxes[size_t(e.box)].name), ++step, steps);
+                progress(boxName(e.box), ++step, steps);
             answer = scan(e, fetcher, endpoints, site, keyword, choice.pages);
         }
         report(e.box, answer);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/enum_table.h"
+#include "base/figure.h"
 #include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
@@ -36,8 +37,9 @@ struct RankChoice {
     int pages = kMaxRankPages;
 };
 
-// Told each box's text as soon as its engine has answered.
-using RankSink = std::function<void(RankBox box, const QString& answer)>;
+// Told each box's answer as soon as its engine has answered: the box's text, the position as
+// its number, or why there is none (the label is the box's name).
+using RankSink = std::function<void(RankBox box, const Figure& answer)>;
 
 // Where site stands among an engine's first 100 results for keyword, as the engine's box shows
 // it:
@@ -48,11 +50,13 @@ using RankSink = std::function<void(RankBox box, const QString& answer)>;
 //   ""                                   Sogou: on the page, but outside the result list
 //   "--"                                 Google: the keyword is not shown in bold
 //   "-"                                  the page lacks its result markers, or anything failed
-// Never raises. site and keyword are already cleaned (cleanSite, cleanKeyword) and not empty;
-// the site is lower-cased and loses a leading "www." before the search, the pages are searched
-// as they are, case-sensitively. Soso's box asks Google.
-QString rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
-               const QString& keyword);
+// The figure's number is N; without one, why tells a site not found ("未查询到", Sogou's empty
+// box) from a page not recognised ("--", "-") and a failed request ("-", with the failure's
+// description). Never raises. site and keyword are already cleaned (cleanSite, cleanKeyword) and
+// not empty; the site is lower-cased and loses a leading "www." before the search, the pages are
+// searched as they are, case-sensitively. Soso's box asks Google.
+Figure rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
+              const QString& keyword);
 
 // The keyword rank search: asks Baidu, Google, Yahoo, Sogou and Youdao in that order (up to 23
 // requests), reporting each answer before the next engine is asked, and Soso's box, a copy of

@@ -12,16 +12,17 @@ const QString kNotFound = QStringLiteral("在100位（1--10页）中未查询到
 RankCut region(QString r) {
     return {false, std::move(r)};
 }
-RankCut settle(const QString& answer) {
-    return {true, answer};
+// A page that is not a result list the engine's cutter knows.
+RankCut unreadable(const QString& answer = kUnreadable) {
+    return {true, answer, Why::Unrecognised};
 }
 
-QString rankedAt(int n) {
-    return QStringLiteral("排名为第%1位").arg(n);
+RankAt rankedAt(int n) {
+    return {n, QStringLiteral("排名为第%1位").arg(n)};
 }
 
 // Piece i is result i + 1 of page p.
-QString resultAfterPiece(int p, int i, const QString&) {
+RankAt resultAfterPiece(int p, int i, const QString&) {
     return rankedAt((p - 1) * kResultsPerPage + i + 1);
 }
 
@@ -30,10 +31,10 @@ QString resultAfterPiece(int p, int i, const QString&) {
 RankCut framed(const QString& page, const QString& start, const QString& end) {
     const int s = text::inStr(1, page, start);
     if (s == 0)
-        return settle(kUnreadable);
+        return unreadable();
     const int e = text::inStr(s, page, end);
     if (e == 0)
-        return settle(kUnreadable);
+        return unreadable();
     return region(text::mid(page, s, e - s));
 }
 
@@ -49,22 +50,22 @@ const QString kBaiduPaidLink = QStringLiteral("class=m>推广</a>");
 RankCut baiduRegion(const QString& page, const QString&, const QString&) {
     const int a = text::inStr(1, page, kBaiduTiming);
     if (a == 0)
-        return settle(kUnreadable);
+        return unreadable();
     QString rest = text::midToEnd(page, a + 1);
     const int b = text::inStr(1, rest, kBaiduRelated);
     if (b > 0)
         rest = text::mid(rest, 1, b);
     const int d = text::inStr(1, rest, kBaiduScriptDiv);
     if (d == 0)
-        return settle(kUnreadable);
+        return unreadable();
     return region(text::midToEnd(rest, d + 1));
 }
 
-QString baiduAnswer(int, int i, const QString& region) {
+RankAt baiduAnswer(int, int i, const QString& region) {
     const int m = getCount(region, kBaiduPaidLink);
     const int n = m > 10 ? i - m + 10 : i;
-    return QStringLiteral("排名为第%1位（有%2 个参与竞价推广）")
-        .arg(QString::number(n), QString::number(m));
+    return {n, QStringLiteral("排名为第%1位（有%2 个参与竞价推广）")
+                   .arg(QString::number(n), QString::number(m))};
 }
 
 // Google: the keyword in bold opens the result list; a page without it is not an answer to
@@ -75,15 +76,15 @@ const QString kGoogleResult = QStringLiteral("<li class=g><h3 class=r>");
 RankCut googleRegion(const QString& page, const QString&, const QString& keyword) {
     const int a = text::inStr(1, page, QStringLiteral("<b>") + keyword + QStringLiteral("</b>"));
     if (a == 0)
-        return settle(QStringLiteral("--"));
+        return unreadable(QStringLiteral("--"));
     const QString rest = text::midToEnd(page, a + 1);
     const int d = text::inStr(1, rest, kGoogleResult);
     if (d == 0)
-        return settle(kUnreadable);
+        return unreadable();
     return region(text::midToEnd(rest, d));
 }
 
-QString googleAnswer(int, int i, const QString&) {
+RankAt googleAnswer(int, int i, const QString&) {
     return rankedAt(i);
 }
 
@@ -96,10 +97,10 @@ RankCut yahooRegion(const QString& page, const QString&, const QString&) {
 // page, even the part before the list, is split.
 RankCut sogouRegion(const QString& page, const QString& site, const QString&) {
     if (text::inStr(1, page, site) == 0)
-        return settle(kNotFound + QStringLiteral("!!"));
+        return {true, kNotFound + QStringLiteral("!!"), Why::NotFound};
     const int s = text::inStr(1, page, QStringLiteral("<div id=\"content\">"));
     if (s == 0)
-        return settle(kUnreadable);
+        return unreadable();
     const int e = text::inStr(s, page, QStringLiteral("<!--z-->"));
     return region(e > 0 ? text::mid(page, s, e - s) : page);
 }

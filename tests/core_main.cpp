@@ -1,4 +1,5 @@
 #include "net/http_fetch.h"
+#include "scratch_home.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("tessivo-tests"));
     // The user's own cache and settings folders stay out of the tests' way.
     QStandardPaths::setTestModeEnabled(true);
+    const ScratchHome home;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 // main() of the window and page tests: every one runs offscreen, with the browser engine's
 // sandbox off when run as root (CI runs as root, and Chromium refuses its sandbox there).
 #include "net/http_fetch.h"
+#include "scratch_home.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("tessivo-tests"));
     // The user's own cache and settings folders stay out of the tests' way.
     QStandardPaths::setTestModeEnabled(true);
+    const ScratchHome home;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -28,8 +28,9 @@ void runPageCases(const std::vector<PageCase>& cases, RankBox box, const std::st
     for (const PageCase& c : cases) {
         const QByteArray body = gbk ? charset::encodeGbk(c.page) : c.page.toUtf8();
         server.add(path, {200, "text/html; charset=utf-8", body});
-        EXPECT_EQ(rankOn(box, f, endpointsAt(server.base()), QString::fromUtf8(c.site), keyword),
-                  c.answer)
+        EXPECT_EQ(
+            rankOn(box, f, endpointsAt(server.base()), QString::fromUtf8(c.site), keyword).text,
+            c.answer)
             << c.what;
     }
 }
@@ -226,7 +227,7 @@ TEST(PagedRank, TenResultsAPageUntilTheSiteOrAMissingFrame) {
     for (const PagedEngine* e : {&kYahoo, &kYoudao})
         for (const Case& c : cases) {
             PagedServer s(*e, c.pages);
-            EXPECT_EQ(rankOn(e->box, f, endpointsAt(s.server.base()), "WWW.Example.cn", "x"),
+            EXPECT_EQ(rankOn(e->box, f, endpointsAt(s.server.base()), "WWW.Example.cn", "x").text,
                       c.answer)
                 << e->name << ": " << c.what;
             EXPECT_EQ(s.server.requests().size(), c.requests) << e->name << ": " << c.what;
@@ -259,8 +260,14 @@ TEST(RankScanners, AFailedFetchAnswersADash) {
         refused = gone.base();
     }
     CurlFetcher f;
-    for (const RankBoxName& b : kRankBoxes)
-        EXPECT_EQ(rankOn(b.box, f, endpointsAt(refused), "example.cn", "seo"), "-") << b.name;
+    for (const RankBoxName& b : kRankBoxes) {
+        const Figure answer = rankOn(b.box, f, endpointsAt(refused), "example.cn", "seo");
+        EXPECT_EQ(answer.text, "-") << b.name;
+        // Told apart from a page without markers, which also shows "-".
+        EXPECT_EQ(answer.why, Why::Failed) << b.name;
+        EXPECT_FALSE(answer.detail.isEmpty()) << b.name;
+        EXPECT_FALSE(answer.number) << b.name;
+    }
 }
 
 TEST(GetCount, CountsNonOverlappingPieces) {

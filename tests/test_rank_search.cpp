@@ -44,9 +44,12 @@ TEST(KeywordRank, SixBoxesInOrder) {
     serveRankPages(server);
     CurlFetcher f;
     Reports reports;
-    searchKeywordRank(
-        f, endpointsAt(server.base()), "www.Example.cn", "seo 工具",
-        [&](RankBox box, const QString& answer) { reports.emplace_back(box, answer); });
+    std::vector<int> positions;
+    searchKeywordRank(f, endpointsAt(server.base()), "www.Example.cn", "seo 工具",
+                      [&](RankBox box, const Figure& answer) {
+                          reports.emplace_back(box, answer.text);
+                          positions.push_back(answer.number ? int(*answer.number) : -1);
+                      });
     const Reports expected{
         {RankBox::Baidu, "排名为第2位（有0 个参与竞价推广）"},
         {RankBox::Google, "排名为第1位"},
@@ -56,6 +59,7 @@ TEST(KeywordRank, SixBoxesInOrder) {
         {RankBox::Youdao, "排名为第2位"},
     };
     EXPECT_EQ(reports, expected);
+    EXPECT_EQ(positions, (std::vector<int>{2, 1, 13, 4, 1, 2}));
 
     // Spaces and Chinese go on the wire percent-encoded as UTF-8, Youdao's GBK form as it is.
     const QString k = "seo%20%E5%B7%A5%E5%85%B7";
@@ -79,15 +83,21 @@ TEST(KeywordRank, UnreadablePagesStillFillEveryBox) {
     FixtureServer server; // every address is a 404 page without markers
     CurlFetcher f;
     Reports reports;
-    searchKeywordRank(
-        f, endpointsAt(server.base()), "example.cn", "優網s",
-        [&](RankBox box, const QString& answer) { reports.emplace_back(box, answer); });
+    std::vector<Why> whys;
+    searchKeywordRank(f, endpointsAt(server.base()), "example.cn", "優網s",
+                      [&](RankBox box, const Figure& answer) {
+                          reports.emplace_back(box, answer.text);
+                          whys.push_back(answer.why);
+                      });
     const Reports expected{
         {RankBox::Baidu, "-"}, {RankBox::Google, "--"},
         {RankBox::Yahoo, "-"}, {RankBox::Sogou, "在100位（1--10页）中未查询到结果!!"},
         {RankBox::Soso, "--"}, {RankBox::Youdao, "-"},
     };
     EXPECT_EQ(reports, expected);
+    // Pages without markers are not recognised; Sogou's page without the site is an answer.
+    EXPECT_EQ(whys, (std::vector<Why>{Why::Unrecognised, Why::Unrecognised, Why::Unrecognised,
+                                      Why::NotFound, Why::Unrecognised, Why::Unrecognised}));
     const QStringList requests = server.requests();
     ASSERT_EQ(requests.size(), 5);
     EXPECT_TRUE(requests[0].startsWith("/s?q1=%E5%84%AA%E7%B6%B2s&q2="))
@@ -128,7 +138,7 @@ TEST(KeywordRank, OnlyTheChosenEnginesAreAskedWithinThePageCap) {
         std::vector<RankBox> reported;
         searchKeywordRank(
             f, endpointsAt(server.base()), "nowhere.cn", "seo",
-            [&](RankBox box, const QString&) { reported.push_back(box); }, c.choice);
+            [&](RankBox box, const Figure&) { reported.push_back(box); }, c.choice);
         EXPECT_EQ(reported, c.reported) << c.what;
         EXPECT_EQ(server.requests().size(), c.requests) << c.what;
     }
@@ -142,7 +152,7 @@ TEST(KeywordRank, EachBoxIsReportedBeforeTheNextEngineIsAsked) {
     CurlFetcher f;
     std::vector<qsizetype> asked;
     searchKeywordRank(f, endpointsAt(server.base()), "example.cn", "seo 工具",
-                      [&](RankBox, const QString&) { asked.push_back(server.requests().size()); });
+                      [&](RankBox, const Figure&) { asked.push_back(server.requests().size()); });
     // Yahoo needs two pages; Soso's box copies Google's without asking.
     EXPECT_EQ(asked, (std::vector<qsizetype>{1, 2, 4, 5, 5, 6}));
 }

@@ -164,11 +164,17 @@ TEST(RankBadges, FourRequestsInOrderAndAFailureGivesADash) {
     CurlFetcher f;
     QStringList captions;
     QList<qsizetype> asked; // by the time each caption came: it comes before the next request
-    runRankBadges(f, endpoints, QStringLiteral("example.cn"), [&](Badge, const QString& caption) {
-        captions << caption;
+    QList<std::optional<double>> numbers;
+    QList<Why> whys;
+    runRankBadges(f, endpoints, QStringLiteral("example.cn"), [&](Badge, const Figure& figure) {
+        captions << figure.text;
+        numbers << figure.number;
+        whys << figure.why;
         asked << server.requests().size();
     });
     EXPECT_EQ(captions, (QStringList{"6", "-", "42/100", "7"}));
+    EXPECT_EQ(numbers, (QList<std::optional<double>>{6, std::nullopt, 42, 7}));
+    EXPECT_EQ(whys, (QList<Why>{Why::None, Why::Failed, Why::None, Why::None}));
     EXPECT_EQ(asked, (QList<qsizetype>{1, 1, 2, 3}));
     EXPECT_EQ(
         server.requests(),

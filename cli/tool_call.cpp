@@ -1,0 +1,319 @@
+#include "cli/tool_call.h"
+
+#include "base/data_file.h"
+#include "base/tool_error.h"
+#include "cli/run_history.h"
+#include "history/run_log.h"
+#include "net/spaced_fetcher.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+enum class Format { Text, Json, Csv };
+
+Format outputFormat(const CliContext& ctx) {
+    const QString f = ctx.options.value(QStringLiteral("--format"));
+    if (f == u"csv")
+        return Format::Csv;
+    return ctx.json || f == u"json" ? Format::Json : Format::Text;
+}
+
+void checkFormat(const QString& value) {
+    if (value != u"text" && value != u"json" && value != u"csv")
+        throw UsageError{QStringLiteral("--format 应为 text、json 或 csv")};
+}
+
+double delaySeconds(const QString& text) {
+    bool ok = false;
+    const double s = text.toDouble(&ok);
+    if (!ok || s < 0 || s > 3600)
+        throw UsageError{QStringLiteral("--delay 应为 0 到 3600 之间的秒数")};
+    return s;
+}
+
+QString csvField(const QString& value) {
+    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
+        !value.contains(u'\r'))
+        return value;
+    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString csvRow(const QStringList& fields) {
+    QStringList quoted;
+    for (const QString& f : fields)
+        quoted << csvField(f);
+    return quoted.join(u',');
+}
+
+// One field of a CSV line: quotes hold commas, and "" is a quote.
+QStringList splitCsvLine(const QString& line) {
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
+            field += c;
+            ++i;
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (c == u',' && !quoted) {
+            fields << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    return fields << field;
+}
+
+struct BatchLine {
+    int number; // in the file, from 1
+    QStringList fields;
+};
+
+// The lines of a batch file: blank lines and lines starting with "#" skipped. With more than one
+// input a line is "a<TAB>b", or the file is a CSV whose first line is a header.
+QList<BatchLine> batchLines(const QString& path, qsizetype inputs) {
+    QString text = QString::fromUtf8(readDataFile(path));
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    const QStringList raw = text.split(u'\n');
+    QList<BatchLine> lines;
+    bool csv = false;
+    bool header = true;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        QString line = raw[i];
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (header && inputs > 1) {
+            header = false;
+            if (!line.contains(u'\t') && line.contains(u',')) {
+                csv = true;
+                continue;
+            }
+        }
+        QStringList fields = inputs == 1 ? QStringList{line}
+                             : csv       ? splitCsvLine(line)
+                                         : line.split(u'\t');
+        if (fields.size() != inputs)
+            throw ToolError(
+                QStringLiteral("批处理文件 %1 第 %2 行应有 %3 项（%4），却有 %5 项：%6")
+                    .arg(echoed(path))
+                    .arg(i + 1)
+                    .arg(inputs)
+                    .arg(csv ? QStringLiteral("以逗号分隔") : QStringLiteral("以制表符分隔"))
+                    .arg(fields.size())
+                    .arg(echoed(line)));
+        lines.append({int(i + 1), fields});
+    }
+    return lines;
+}
+
+QString figureCell(const Figure& f) {
+    return f.number ? QString::number(*f.number, 'g', 15) : f.text;
+}
+
+// Where one line's results go: text as the tool prints it, one JSON object, or one CSV row.
+class LineOutput {
+public:
+    LineOutput(CliContext& ctx, const ToolCall& call, Format format, bool batch)
+        : ctx_(ctx), call_(call), format_(format), batch_(batch) {}
+
+    void begin() {
+        if (format_ == Format::Csv) {
+            QStringList head{QStringLiteral("line")};
+            for (const char* input : call_.inputs)
+                head << QLatin1String(input);
+            head << QStringLiteral("outcome") << QStringLiteral("error") << call_.labels(ctx_);
+            ctx_.print(csvRow(head));
+        }
+    }
+
+    void line(int number, const QStringList& inputs) {
+        if (batch_ && format_ == Format::Text)
+            ctx_.print(QStringLiteral("# %1\t%2").arg(number).arg(inputs.join(u'\t')));
+    }
+
+    void result(int number, const QStringList& inputs, const RunRecord& run, QJsonObject json,
+                const QString& error) {
+        if (format_ == Format::Json) {
+            if (batch_) {
+                json.insert(QStringLiteral("line"), number);
+                for (size_t i = 0; i < call_.inputs.size(); ++i)
+                    json.insert(QLatin1String(call_.inputs[i]), inputs.value(qsizetype(i)));
+                if (!error.isNull())
+                    json.insert(QStringLiteral("error"), error);
+            }
+            ctx_.printJson(json);
+        } else if (format_ == Format::Csv) {
+            QStringList row{QString::number(number)};
+            row << inputs << (error.isNull() ? QStringLiteral("done") : QStringLiteral("failed"))
+                << error;
+            for (const QString& label : call_.labels(ctx_)) {
+                QString cell;
+                for (const Figure& f : run.figures)
+                    if (f.label == label)
+                        cell = figureCell(f);
+                row << cell;
+            }
+            ctx_.print(csvRow(row));
+        }
+    }
+
+private:
+    CliContext& ctx_;
+    const ToolCall& call_;
+    Format format_;
+    bool batch_;
+};
+
+RunRecord startRecord(const CliContext& ctx, const ToolCall& call, const QStringList& inputs) {
+    return beginRun(QLatin1String(call.tool), inputs.value(0), inputs.value(1),
+                    call.asked ? call.asked(ctx) : QJsonObject{});
+}
+
+void runOnce(CliContext& ctx, const ToolCall& call, const QStringList& args) {
+    const QStringList inputs = call.clean(args);
+    LineOutput out(ctx, call, outputFormat(ctx), false);
+    RunRecord run = startRecord(ctx, call, inputs);
+    QJsonObject json;
+    out.begin();
+    recordedRun(ctx, run, [&] { call.run(ctx, inputs, run, json); });
+    out.result(1, inputs, run, json, QString());
+}
+
+bool doneLately(CliContext& ctx, const ToolCall& call, const QStringList& inputs) {
+    HistoryStore* store = ctx.history ? ctx.history->store(ctx) : nullptr;
+    if (!store)
+        return false;
+    return !store
+                ->runs({.tool = QLatin1String(call.tool),
+                        .input = inputs.value(0),
+                        .keyword = inputs.value(1),
+                        .since = QDateTime::currentDateTimeUtc().addDays(-1),
+                        .doneOnly = true,
+                        .limit = 1})
+                .isEmpty();
+}
+
+void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
+    const QList<BatchLine> lines = batchLines(path, qsizetype(call.inputs.size()));
+    const QString delay = ctx.options.value(QStringLiteral("--delay"), QStringLiteral("1"));
+    SpacedFetcher spaced(ctx.fetcher,
+                         std::chrono::milliseconds(qint64(delaySeconds(delay) * 1000)));
+    // Read once, before the first line: a wrong endpoints file stops the batch instead of
+    // failing every line, and the lines share the table read.
+    [[maybe_unused]] const EndpointTable& endpoints = ctx.endpoints;
+    CliContext lineCtx{spaced, ctx.endpoints, ctx.json, ctx.options, ctx.demo, ctx.history};
+    const bool resume = ctx.options.contains(QStringLiteral("--resume"));
+    const bool showProgress = isatty(STDERR_FILENO);
+    LineOutput out(lineCtx, call, outputFormat(ctx), true);
+    out.begin();
+    int failed = 0;
+    int skipped = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const BatchLine& line = lines[i];
+        if (showProgress)
+            std::fprintf(stderr, "\r\033[K[%lld/%lld] %s", qlonglong(i + 1),
+                         qlonglong(lines.size()), line.fields.join(u' ').toUtf8().constData());
+        QStringList inputs;
+        try {
+            inputs = call.clean(line.fields);
+        } catch (const UsageError& e) {
+            ++failed;
+            lineCtx.warn(QStringLiteral("第 %1 行：%2").arg(line.number).arg(e.message));
+            out.result(line.number, line.fields, RunRecord{}, {}, e.message);
+            continue;
+        }
+        if (resume && doneLately(lineCtx, call, inputs)) {
+            ++skipped;
+            continue;
+        }
+        out.line(line.number, inputs);
+        RunRecord run = startRecord(lineCtx, call, inputs);
+        QJsonObject json;
+        try {
+            recordedRun(lineCtx, run, [&] { call.run(lineCtx, inputs, run, json); });
+        } catch (const ToolError& e) {
+            ++failed;
+            if (showProgress)
+                std::fputs("\r\033[K", stderr);
+            lineCtx.warn(QStringLiteral("第 %1 行（%2）：%3")
+                             .arg(line.number)
+                             .arg(inputs.join(u' '), kErrorPrefix + e.description()));
+            out.result(line.number, inputs, run, json, e.description());
+            continue;
+        }
+        out.result(line.number, inputs, run, json, QString());
+    }
+    if (showProgress)
+        std::fputs("\r\033[K", stderr);
+    if (skipped > 0)
+        ctx.warn(QStringLiteral("--resume：跳过了 %1 行（24 小时内已成功查询）").arg(skipped));
+    if (failed > 0)
+        throw ToolError(QStringLiteral("批处理文件 %1 共 %2 行，其中 %3 行失败")
+                            .arg(echoed(path))
+                            .arg(lines.size())
+                            .arg(failed));
+}
+
+} // namespace
+
+bool printsText(const CliContext& ctx) {
+    return outputFormat(ctx) == Format::Text;
+}
+
+void runToolCommand(CliContext& ctx, const ToolCall& call, const QStringList& args) {
+    const QString batch = ctx.options.value(QStringLiteral("--batch"));
+    if (batch.isNull()) {
+        for (const char* batchOnly : {"--delay", "--resume"})
+            if (ctx.options.contains(QLatin1String(batchOnly)))
+                throw UsageError{QStringLiteral("%1 只与 --batch 一起使用").arg(batchOnly)};
+        runOnce(ctx, call, args);
+    } else {
+        if (!args.isEmpty())
+            throw UsageError{QStringLiteral("给出 --batch 时不再接受命令行上的参数")};
+        runBatch(ctx, call, batch);
+    }
+}
+
+std::vector<CommandOption> batchOptions() {
+    return {
+        {"--batch", "文件"},
+        {"--delay", "秒数", [](const QString& v) { delaySeconds(v); }},
+        {"--resume", nullptr},
+        {"--format", "格式", checkFormat},
+    };
+}
+
+QString batchHelp(const Command& command) {
+    return QStringLiteral(
+               "--batch 文件：对文件的每一行各查询一次（%1；空行和以 # 开头的行跳过），"
+               "每行的结果都记入历史；某行失败时在标准错误输出说明并接着查下一行，"
+               "最后若有失败的行则退出状态为 1。--delay 秒数：批处理时同一主机的两次请求"
+               "至少相隔这么久（默认 1 秒）。--resume：跳过 24 小时内已成功查询过的行。"
+               "--format text|json|csv：text 为默认（批处理时每行前有“# 行号”）；json 同 --json，"
+               "批处理时每行一个 JSON 对象，带 \"line\"、输入和失败时的 \"error\"；csv 先打印表头，"
+               "每行一条，数字列给数，读不出数时给所显示的文字。")
+        .arg(QString::fromUtf8(command.batchLine));
+}
+
+QJsonObject figureJson(const Figure& figure, const QString& numberKey) {
+    QJsonObject o{{QStringLiteral("text"), figure.text},
+                  {numberKey, figure.number ? QJsonValue(*figure.number) : QJsonValue()}};
+    if (!figure.number)
+        o.insert(QStringLiteral("why"), whyKey(figure.why));
+    if (!figure.detail.isEmpty())
+        o.insert(QStringLiteral("detail"), figure.detail);
+    if (!figure.address.isEmpty())
+        o.insert(QStringLiteral("address"), figure.address);
+    return o;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "net/http_fetch.h"
+
+#include <QHash>
+#include <QString>
+#include <chrono>
+
+// Keeps at least delay between the end of one request to a host and the start of the next, so
+// that a batch of searches does not hammer an engine. The wait is cut short by a stop of the run
+// (ToolStopped).
+class SpacedFetcher : public Fetcher {
+public:
+    SpacedFetcher(Fetcher& inner, std::chrono::milliseconds delay) : inner_(inner), delay_(delay) {}
+    HttpResponse get(const QString& url) override;
+    void lookingFor(const QString& site) override { inner_.lookingFor(site); }
+
+private:
+    Fetcher& inner_;
+    std::chrono::milliseconds delay_;
+    QHash<QString, std::chrono::steady_clock::time_point> lastEnd_; // by host and port
+};

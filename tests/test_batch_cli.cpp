@@ -1,0 +1,191 @@
+#include "fixture_server.h"
+#include "history/history_store.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+// In test_rank_search.cpp.
+void serveRankPages(FixtureServer& server);
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+QList<QJsonObject> jsonLines(const QString& out) {
+    QList<QJsonObject> objects;
+    for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts))
+        objects << QJsonDocument::fromJson(line.toUtf8()).object();
+    return objects;
+}
+
+class BatchCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        serveRankPages(server);
+        ini = dir.filePath("endpoints.ini");
+        write("endpoints.ini", "[endpoints]\n");
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        for (const char* name :
+             {"BaiduSearchHost", "GoogleHost", "YahooSearchHost", "SogouHost", "YoudaoHost"})
+            f.write(QByteArray(name) + "=" + server.base().toUtf8() + "\n");
+        history = dir.filePath("history.sqlite");
+    }
+
+    QString write(const QString& name, const QByteArray& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    }
+
+    CliRun run(const QStringList& args) {
+        QProcess p;
+        p.start(TESSIVO_CLI, QStringList{"--endpoints", ini, "--history", history} + args);
+        p.waitForFinished(60000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    FixtureServer server;
+    QTemporaryDir dir;
+    QString ini;
+    QString history;
+};
+
+TEST_F(BatchCli, EachLineIsOneJsonObjectAndAFailedLineDoesNotStopTheRest) {
+    const QString file = write("lines.tsv", "example.cn\tseo 工具\n"
+                                            "# a comment, then a blank line\n\n"
+                                            "'/'\tseo\n"
+                                            "www.example.cn\tseo 工具\n");
+    const CliRun r = run({"--json", "keyword-rank", "--batch", file, "--delay", "0"});
+    EXPECT_EQ(r.status, 1);
+    const QList<QJsonObject> lines = jsonLines(r.out);
+    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+    EXPECT_EQ(lines[0]["line"].toInt(), 1);
+    EXPECT_EQ(lines[0]["site"].toString(), "example.cn");
+    EXPECT_EQ(lines[0]["engines"]["google"]["position"].toInt(), 1);
+    EXPECT_FALSE(lines[0].contains("error"));
+    EXPECT_EQ(lines[1]["line"].toInt(), 4);
+    EXPECT_TRUE(lines[1].contains("error"));
+    EXPECT_EQ(lines[2]["line"].toInt(), 5);
+    EXPECT_TRUE(r.err.contains("第 4 行")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("3 行，其中 1 行失败")) << r.err.toStdString();
+
+    HistoryStore store(history);
+    EXPECT_EQ(store.runs({.tool = "keyword-rank"}).size(), 2);
+}
+
+TEST_F(BatchCli, CsvInCsvOut) {
+    const QString file = write("lines.csv", "site,keyword\n"
+                                            "example.cn,\"seo 工具\"\n");
+    const CliRun r = run({"keyword-rank", "--batch", file, "--delay", "0", "--format", "csv",
+                          "--engines", "baidu,google"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "line,site,keyword,outcome,error,Baidu,Google\n"
+                     "2,example.cn,seo 工具,done,,2,1\n");
+}
+
+TEST_F(BatchCli, ResumeSkipsLinesDoneWithinADay) {
+    ASSERT_EQ(
+        run({"keyword-rank", "--batch", write("l.tsv", "example.cn\tseo 工具\n"), "--delay", "0"})
+            .status,
+        0);
+    const qsizetype asked = server.requests().size();
+    const CliRun r = run({"keyword-rank", "--batch", dir.filePath("l.tsv"), "--resume"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(server.requests().size(), asked);
+    EXPECT_TRUE(r.err.contains("跳过了 1 行")) << r.err.toStdString();
+}
+
+TEST_F(BatchCli, BatchOptionsAreUsageErrorsWhereTheyDoNotBelong) {
+    const QString file = write("l.tsv", "example.cn\tseo\n");
+    const struct {
+        QStringList args;
+    } cases[] = {
+        {{"keyword-rank", "example.cn", "seo", "--delay", "1"}},
+        {{"keyword-rank", "example.cn", "seo", "--resume"}},
+        {{"keyword-rank", "--batch", file, "example.cn"}},
+        {{"keyword-rank", "--batch", file, "--delay", "-1"}},
+        {{"keyword-rank", "--batch", file, "--format", "xml"}},
+        {{"keyword-rank", "--batch", file, "--resume=1"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(c.args).status, 2) << c.args.join(' ').toStdString();
+}
+
+TEST_F(BatchCli, RankJsonTellsTheChangeSinceTheLastRun) {
+    const CliRun first = run({"--json", "keyword-rank", "example.cn", "seo 工具"});
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    const QJsonObject engines = QJsonDocument::fromJson(first.out.toUtf8())["engines"].toObject();
+    EXPECT_EQ(engines["baidu"]["change"].toString(), "新");
+    EXPECT_EQ(engines["baidu"]["position"].toInt(), 2);
+    EXPECT_EQ(QJsonDocument::fromJson(first.out.toUtf8())["baidu"].toString(),
+              "排名为第2位（有0 个参与竞价推广）");
+
+    const CliRun second = run({"--json", "keyword-rank", "example.cn", "seo 工具"});
+    EXPECT_EQ(QJsonDocument::fromJson(second.out.toUtf8())["engines"]["yahoo"]["change"].toString(),
+              "—");
+}
+
+TEST_F(BatchCli, NoHistoryLeavesNoFile) {
+    QProcess p;
+    p.start(TESSIVO_CLI, {"--endpoints", ini, "--history", history, "--no-history", "--json",
+                          "keyword-rank", "example.cn", "seo 工具"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(history));
+    EXPECT_FALSE(
+        QJsonDocument::fromJson(p.readAllStandardOutput())["engines"]["baidu"].toObject().contains(
+            "change"));
+}
+
+TEST_F(BatchCli, KilledMidBatchLeavesOnlyWholeRuns) {
+    FixtureServer slow; // Youdao answers each page after a while, so the kill lands mid-run
+    slow.add("/search", {200, "text/html", "<html>no results</html>", 150});
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("YoudaoHost=" + slow.base().toUtf8() + "\n");
+    f.close();
+    QByteArray lines;
+    for (int i = 0; i < 20; ++i)
+        lines += "example.cn\tseo 工具\n";
+    QProcess p;
+    p.start(TESSIVO_CLI, {"--endpoints", ini, "--history", history, "--json", "keyword-rank",
+                          "--batch", write("many.tsv", lines), "--delay", "0", "--engines",
+                          "baidu,youdao", "--pages", "2"});
+    // Two lines printed means two runs recorded; then kill in the middle of a request.
+    for (int i = 0; i < 500 && p.state() == QProcess::Running; ++i) {
+        p.waitForReadyRead(50);
+        if (jsonLines(QString::fromUtf8(p.peek(1 << 20))).size() >= 2 &&
+            slow.requests().size() % 2 == 1)
+            break;
+    }
+    ASSERT_EQ(p.state(), QProcess::Running);
+    ::kill(pid_t(p.processId()), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    const qsizetype printed = jsonLines(QString::fromUtf8(p.readAllStandardOutput())).size();
+
+    HistoryStore store(history);
+    const QList<RunRecord> runs = store.runs({.tool = "keyword-rank"});
+    EXPECT_GE(runs.size(), 2);
+    EXPECT_GE(runs.size(), printed);
+    EXPECT_LE(runs.size(), printed + 1); // the line being printed when the kill came
+    for (const RunRecord& run : runs) {
+        EXPECT_EQ(run.end, RunEnd::Done);
+        EXPECT_EQ(run.figures.size(), 2); // Baidu and Youdao: never half a run
+    }
+}
+
+} // namespace
