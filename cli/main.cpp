@@ -85,8 +85,13 @@ int main(int argc, char** argv) {
         if (line.settings.demo)
             err(demoNote());
         const StopScope interruptible(interruptFlag());
-        CliContext ctx{*fetcher, CliEndpoints(line.settings.endpointsFile), line.settings.json,
-                       line.options, line.settings.demo};
+        CliContext ctx{*fetcher,
+                       CliEndpoints(line.settings.endpointsFile),
+                       line.settings.json,
+                       line.options,
+                       line.settings.demo,
+                       line.settings.historyFile,
+                       line.settings.noHistory};
         line.command->run(ctx, line.args);
     } catch (const ToolStopped&) {
         return kInterruptedStatus;
