@@ -4,6 +4,7 @@
 #include "net/http_fetch.h"
 #include "rank/keyword_rank.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -12,6 +13,8 @@
 namespace Ui {
 class Form1;
 }
+class HistoryStore;
+class HistoryWindow;
 class QCheckBox;
 class QLineEdit;
 class ToolRun;
@@ -30,6 +33,9 @@ public:
 
     // Whether any network tool is running beside the window.
     bool toolsRunning() const;
+
+    // The history database, or nullptr when it could not be opened (the user was told why).
+    HistoryStore* history() const { return history_.get(); }
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
@@ -51,6 +57,8 @@ public slots:
     void lvHouse_DblClick();
     void cmdStoT_Click();
     void cmdTtoS_Click();
+    // Ctrl+H and the tray's menu: the history window, or why there is none.
+    void showHistory();
 
 public:
     // Appends one row to lvHouse: its number, the site name and the address.
@@ -66,6 +74,7 @@ protected:
 private:
     void setLinkColour(const QColor& colour);
     void startUp(const QString& endpointsFile);
+    void openHistory();
     void focusFirstInput();
     void loadArtwork();
     void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
@@ -85,4 +94,7 @@ private:
     // controls its run writes to go.
     std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
         relatedRun_, densityRun_;
+    std::unique_ptr<HistoryStore> history_;
+    QString historyProblem_; // why history_ is null
+    QPointer<HistoryWindow> historyWindow_;
 };
