@@ -21,6 +21,8 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QValueAxis>
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -45,6 +47,17 @@ QString outcomeText(const RunRecord& run) {
     if (run.demo)
         text += QStringLiteral("（演示）");
     return text;
+}
+
+// 1, 2 or 5 times a power of ten, at least 1: figures are whole numbers.
+double roundStep(double rough) {
+    if (rough <= 1)
+        return 1;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough)
+            return m * power;
+    return 10 * power;
 }
 
 template <typename Widget> Widget* named(Widget* widget, const char* name) {
@@ -130,9 +143,10 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
+    // The newest runs are what the columns are fitted to; measuring thousands costs a wait.
+    table_->horizontalHeader()->setResizeContentsPrecision(100);
 
     chartView_->setRenderHint(QPainter::Antialiasing);
-    chartView_->chart()->legend()->setAlignment(Qt::AlignBottom);
 
     auto* pickers = new QHBoxLayout;
     pickers->addWidget(new QLabel(QStringLiteral("工具：")));
@@ -158,7 +172,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
 
-    connect(toolPicker_, &QComboBox::currentIndexChanged, this, &HistoryWindow::listSubjects);
+    connect(toolPicker_, &QComboBox::currentIndexChanged, this, [this] { listSubjects(); });
     connect(subjectPicker_, &QComboBox::currentIndexChanged, this, &HistoryWindow::showRuns);
     connect(exportCsv_, &QPushButton::clicked, this, [this] { exportRuns(false); });
     connect(exportJson_, &QPushButton::clicked, this, [this] { exportRuns(true); });
@@ -174,10 +188,15 @@ QString HistoryWindow::tool() const {
     return toolPicker_->currentData().toString();
 }
 
-void HistoryWindow::selectTool(const QString& tool) {
+void HistoryWindow::selectTool(const QString& tool, const QString& input, const QString& keyword) {
     const int i = toolPicker_->findData(tool);
-    if (i >= 0)
+    if (i < 0)
+        return;
+    {
+        const QSignalBlocker quiet(toolPicker_);
         toolPicker_->setCurrentIndex(i);
+    }
+    listSubjects({input, keyword});
 }
 
 void HistoryWindow::selectSubject(const QString& input, const QString& keyword) {
@@ -195,14 +214,10 @@ QChart* HistoryWindow::chart() const {
 }
 
 void HistoryWindow::reload() {
-    const QVariant subject = subjectPicker_->currentData();
-    listSubjects();
-    const int i = subjectPicker_->findData(subject);
-    if (i >= 0)
-        subjectPicker_->setCurrentIndex(i);
+    listSubjects(subjectPicker_->currentData().toStringList());
 }
 
-void HistoryWindow::listSubjects() {
+void HistoryWindow::listSubjects(const QStringList& wanted) {
     QList<HistoryStore::Subject> subjects;
     try {
         subjects = store_.subjects(tool());
@@ -216,6 +231,7 @@ void HistoryWindow::listSubjects() {
             subjectPicker_->addItem(
                 s.keyword.isEmpty() ? s.input : s.input + QStringLiteral(" — ") + s.keyword,
                 QStringList{s.input, s.keyword});
+        subjectPicker_->setCurrentIndex(qMax(0, subjectPicker_->findData(wanted)));
     }
     showRuns();
 }
@@ -245,10 +261,11 @@ void HistoryWindow::showRuns() {
 // One line a figure label. A run without the label's number (not found, failed, no number)
 // breaks the line there: a gap, never a point at zero.
 void HistoryWindow::drawChart() {
-    QChart* chart = chartView_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
-        chart->removeAxis(axis);
+    // A new chart: taking a few hundred broken lines off the old one costs more than drawing.
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    const std::unique_ptr<QChart> old(chartView_->chart());
+    chartView_->setChart(chart);
 
     auto* time = new QDateTimeAxis;
     time->setFormat(QStringLiteral("MM-dd HH:mm"));
@@ -260,29 +277,44 @@ void HistoryWindow::drawChart() {
     chart->addAxis(value, Qt::AlignLeft);
 
     const QList<RunRecord>& runs = model_->runs();
+    const QStringList labels = model_->labels();
     qint64 low = std::numeric_limits<qint64>::max(), high = std::numeric_limits<qint64>::min();
     QDateTime first, last;
-    const QStringList labels = model_->labels();
-    for (qsizetype l = 0; l < labels.size(); ++l) {
-        QList<QList<QPointF>> segments{{}};
-        for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+    QList<QList<QList<QPointF>>> lines(labels.size(), {{}}); // a label's unbroken stretches
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run)
+        for (qsizetype l = 0; l < labels.size(); ++l) {
             const Figure* figure = findFigure(*run, labels[l]);
             if (!figure || !figure->number) {
-                if (!segments.last().isEmpty())
-                    segments.append(QList<QPointF>());
+                if (!lines[l].last().isEmpty())
+                    lines[l].append(QList<QPointF>());
                 continue;
             }
-            segments.last().append(
+            lines[l].last().append(
                 QPointF(double(run->started.toMSecsSinceEpoch()), double(*figure->number)));
             low = qMin(low, *figure->number);
             high = qMax(high, *figure->number);
-            if (!first.isValid() || run->started < first)
+            if (!first.isValid())
                 first = run->started;
-            if (!last.isValid() || run->started > last)
-                last = run->started;
+            last = run->started;
         }
+
+    // The axes get their ranges before any line is attached, which would otherwise be laid out
+    // again for every change.
+    if (first.isValid()) {
+        // A single moment still needs an axis with some length.
+        time->setRange(first.toLocalTime().addSecs(-1800), last.toLocalTime().addSecs(1800));
+        // Ticks on whole multiples of a round step, so that a label stands where its number is.
+        const double step = roundStep(double(high - low) / 5);
+        value->setTickType(QValueAxis::TicksDynamic);
+        value->setTickAnchor(0);
+        value->setTickInterval(step);
+        const double below = (std::floor(double(low) / step) - 1) * step;
+        value->setRange(rank ? qMax(0.0, below) : below,
+                        (std::ceil(double(high) / step) + 1) * step);
+    }
+    for (qsizetype l = 0; l < labels.size(); ++l) {
         QColor colour;
-        for (const QList<QPointF>& points : segments) {
+        for (const QList<QPointF>& points : lines[l]) {
             if (points.isEmpty())
                 continue;
             auto* series = new QLineSeries;
@@ -300,14 +332,6 @@ void HistoryWindow::drawChart() {
                 colour = series->color();
             }
         }
-    }
-
-    if (first.isValid()) {
-        // A single moment or a single value still needs an axis with some length.
-        time->setRange(first.toLocalTime().addSecs(-1800), last.toLocalTime().addSecs(1800));
-        const double margin = qMax(1.0, double(high - low) * 0.05);
-        value->setRange(rank ? qMax(0.0, double(low) - margin) : double(low) - margin,
-                        double(high) + margin);
     }
     chart->setTitle(subjectPicker_->currentText().toHtmlEscaped());
 }

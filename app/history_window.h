@@ -22,8 +22,9 @@ public:
     explicit HistoryWindow(HistoryStore& store, QWidget* parent = nullptr);
     ~HistoryWindow() override;
 
-    // Shows that tool ("keyword-rank", …) and its most recent subject.
-    void selectTool(const QString& tool);
+    // Shows that tool ("keyword-rank", …) and the runs about input and keyword, or its most
+    // recent subject when it has none such; the runs are read once.
+    void selectTool(const QString& tool, const QString& input = {}, const QString& keyword = {});
     // Shows the runs about input and keyword, when the tool has any.
     void selectSubject(const QString& input, const QString& keyword = {});
     const QList<RunRecord>& shownRuns() const;
@@ -34,7 +35,8 @@ public slots:
     void reload();
 
 private:
-    void listSubjects();
+    // Fills the subject picker, choosing wanted when it is there, and shows its runs.
+    void listSubjects(const QStringList& wanted = {});
     void showRuns();
     void drawChart();
     void exportRuns(bool json);

@@ -50,8 +50,8 @@ protected:
         RunRecord survey = sampleRun(QStringLiteral("indexed"), QStringLiteral("c.cn"), 0);
         survey.figures = {numberFigure(QStringLiteral("Baidu"), 1234, QStringLiteral("约1,234"))};
         store.record(survey);
-        window.selectTool(QStringLiteral("keyword-rank"));
-        window.selectSubject(QStringLiteral("a.cn"), QStringLiteral("站长"));
+        window.selectTool(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"),
+                          QStringLiteral("站长"));
     }
 
     template <class T> T* find(const char* name) {
@@ -86,6 +86,9 @@ TEST_F(HistoryWindowTest, PickersListTheRecordedSubjectsOfTheTool) {
     EXPECT_EQ(subjects->count(), 0);
     EXPECT_TRUE(window.shownRuns().isEmpty());
     EXPECT_FALSE(find<QPushButton>("exportCsv")->isEnabled());
+    window.selectTool(QStringLiteral("keyword-rank"));
+    ASSERT_FALSE(window.shownRuns().isEmpty());
+    EXPECT_EQ(window.shownRuns()[0].input, QStringLiteral("b.cn")) << "the most recent subject";
 }
 
 TEST_F(HistoryWindowTest, TheTableShowsTheSubjectsRunsNewestFirstAsText) {
