@@ -2,6 +2,7 @@
 
 #include "app/busy_pointer.h"
 #include "app/desktop_open.h"
+#include "app/history_window.h"
 #include "app/message_box.h"
 #include "app/tool_run.h"
 #include "app/web_view.h"
@@ -9,6 +10,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "directories/directory_lists.h"
+#include "history/history_store.h"
 #include "history/run_log.h"
 #include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
@@ -26,6 +28,7 @@
 #include <QJsonArray>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <algorithm>
@@ -145,7 +148,34 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     ui->lblUrl->installEventFilter(this);
 
     startUp(endpointsFile);
+    openHistory();
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this, this, &Form1::showHistory);
     focusFirstInput();
+}
+
+// Without its history the window still does everything else: the user is told once, and again
+// when asking for the history.
+void Form1::openHistory() {
+    try {
+        history_ = std::make_unique<HistoryStore>(HistoryStore::defaultPath());
+    } catch (const ToolError& e) {
+        historyProblem_ = e.description();
+        message_box::warn(this, QStringLiteral("历史记录不可用：") + historyProblem_);
+    }
+}
+
+void Form1::showHistory() {
+    if (!history_) {
+        message_box::warn(this, QStringLiteral("历史记录不可用：") + historyProblem_);
+        return;
+    }
+    if (!historyWindow_)
+        historyWindow_ = new HistoryWindow(*history_, this);
+    else
+        historyWindow_->reload();
+    historyWindow_->showNormal();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 void Form1::focusFirstInput() {
@@ -159,7 +189,10 @@ void Form1::focusFirstInput() {
         }
 }
 
-Form1::~Form1() = default;
+// The history window goes before the store it reads.
+Form1::~Form1() {
+    delete historyWindow_;
+}
 
 void Form1::startUp(const QString& endpointsFile) {
     const auto startUpError = [this](const QString& description) {

@@ -7,6 +7,7 @@
 #include "rank/keyword_rank.h"
 
 #include <QJsonObject>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -15,6 +16,8 @@
 namespace Ui {
 class Form1;
 }
+class HistoryStore;
+class HistoryWindow;
 class QCheckBox;
 class QLineEdit;
 class WebView;
@@ -32,6 +35,9 @@ public:
 
     // Whether any network tool is running beside the window.
     bool toolsRunning() const;
+
+    // The history database, or nullptr when it could not be opened (the user was told why).
+    HistoryStore* history() const { return history_.get(); }
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
@@ -56,6 +62,8 @@ public slots:
     void lvHouse_DblClick();
     void cmdStoT_Click();
     void cmdTtoS_Click();
+    // Ctrl+H and the tray's menu: the history window, or why there is none.
+    void showHistory();
 
 public:
     // Appends one row to lvHouse: its number, the site name and the address.
@@ -71,6 +79,7 @@ protected:
 private:
     void setLinkColour(const QColor& colour);
     void startUp(const QString& endpointsFile);
+    void openHistory();
     void focusFirstInput();
     void loadArtwork();
     void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
@@ -98,4 +107,7 @@ private:
     std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
         relatedRun_, densityRun_;
     bool historyFailed_ = false;
+    std::unique_ptr<HistoryStore> history_;
+    QString historyProblem_; // why history_ is null
+    QPointer<HistoryWindow> historyWindow_;
 };

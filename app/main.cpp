@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <memory>
@@ -81,11 +82,16 @@ int main(int argc, char** argv) {
 
     QSystemTrayIcon tray(form.windowIcon());
     tray.setToolTip(QStringLiteral("Tessivo_V2.2"));
-    QObject::connect(&tray, &QSystemTrayIcon::activated, &form, [&form] {
+    const auto showForm = [&form] {
         form.showNormal();
         form.raise();
         form.activateWindow();
-    });
+    };
+    QObject::connect(&tray, &QSystemTrayIcon::activated, &form, showForm);
+    QMenu trayMenu;
+    trayMenu.addAction(QStringLiteral("显示窗口"), &form, showForm);
+    trayMenu.addAction(QStringLiteral("历史记录"), &form, &Form1::showHistory);
+    tray.setContextMenu(&trayMenu);
     if (options.screenshots.isEmpty() && QSystemTrayIcon::isSystemTrayAvailable())
         tray.show();
 

@@ -14,4 +14,10 @@ Seam<void(QWidget* parent, const QString& text)>& seam();
 
 void warn(QWidget* parent, const QString& text);
 
+// A question before something that cannot be undone: Yes or No, No by default. Tests answer it
+// through confirmSeam().
+Seam<bool(QWidget* parent, const QString& text)>& confirmSeam();
+
+bool confirm(QWidget* parent, const QString& text);
+
 } // namespace message_box

@@ -34,6 +34,8 @@ struct CliContext {
     bool json = false;
     QMap<QString, QString> options; // the command's options that were given, by name
     bool demo = false;              // the fetcher serves demo pages; JSON says so
+    QString historyFile;            // --history: the database runs go to; empty: the default
+    bool noHistory = false;         // --no-history: runs are not recorded
     CliHistory* history = nullptr;  // where runs are recorded
 
     void print(const QString& text) const; // text and a newline, UTF-8
@@ -77,6 +79,7 @@ std::vector<Command> rankCommands();
 std::vector<Command> researchCommands();
 std::vector<Command> directoriesCommands();
 std::vector<Command> scriptCommands();
+std::vector<Command> historyCommands();
 
 // The cleaned domain, or a UsageError saying that nothing was requested.
 QString requireSite(const QString& typed);

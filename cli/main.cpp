@@ -2,6 +2,7 @@
 #include "cli/help_text.h"
 #include "cli/interrupt.h"
 #include "cli/program_fetcher.h"
+#include "cli/run_history.h"
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
@@ -85,8 +86,15 @@ int main(int argc, char** argv) {
         if (line.settings.demo)
             err(demoNote());
         const StopScope interruptible(interruptFlag());
-        CliContext ctx{*fetcher, CliEndpoints(line.settings.endpointsFile), line.settings.json,
-                       line.options, line.settings.demo};
+        CliContext ctx{*fetcher,
+                       CliEndpoints(line.settings.endpointsFile),
+                       line.settings.json,
+                       line.options,
+                       line.settings.demo,
+                       line.settings.historyFile,
+                       line.settings.noHistory};
+        CliHistory history(line.settings.historyFile, line.settings.noHistory);
+        ctx.history = &history;
         line.command->run(ctx, line.args);
     } catch (const ToolStopped&) {
         return kInterruptedStatus;

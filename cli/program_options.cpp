@@ -21,6 +21,11 @@ const ProgramOption kOptions[] = {
      "经代理发送请求（如 http://127.0.0.1:8080、socks5://host:1080）；\n"
      "不给出时按环境变量 http_proxy、https_proxy、no_proxy",
      &Settings::proxy},
+    {"--history", "文件",
+     "历史数据库文件，代替用户数据文件夹中的\n"
+     "~/.local/share/tessivo/history.sqlite",
+     &Settings::historyFile},
+    {"--no-history", nullptr, "不把这次查询记入历史", &Settings::noHistory},
     {"-h,--help", nullptr, "显示本说明；“命令 --help”显示该命令的说明", Answer::Help},
     {"--version", nullptr, "显示版本号", Answer::Version},
 };

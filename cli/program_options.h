@@ -11,6 +11,8 @@ struct Settings {
     bool json = false;
     bool demo = false;
     QString proxy;
+    QString historyFile; // empty: HistoryStore::defaultPath()
+    bool noHistory = false;
 };
 
 // Options that answer by themselves instead of running a command.

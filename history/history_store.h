@@ -5,7 +5,12 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariant>
+#include <functional>
 #include <optional>
+
+class QSqlError;
+class QSqlQuery;
 
 // Which runs a view or a command asks for. Empty fields do not filter.
 struct HistoryQuery {
@@ -53,6 +58,17 @@ public:
     void clear();
 
 private:
+    void closeConnection();
+    QString notOurs() const;
+    QVariant scalar(const QString& sql) const;
+    void checkOwnership() const;
+    void setUp();
+    void exec(const QString& sql) const;
+    void exec(QSqlQuery& query) const;
+    [[noreturn]] void fail(const QSqlError& error) const;
+    void withRetry(const std::function<void()>& work);
+    void writeTransaction(const std::function<void()>& body);
+
     QString path_;
     QString connection_;
 };

@@ -29,6 +29,12 @@ QList<QJsonObject> jsonLines(const QString& out) {
     return objects;
 }
 
+HistoryQuery rankRuns() {
+    HistoryQuery q;
+    q.tool = QStringLiteral("keyword-rank");
+    return q;
+}
+
 class BatchCli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,7 +90,7 @@ TEST_F(BatchCli, EachLineIsOneJsonObjectAndAFailedLineDoesNotStopTheRest) {
     EXPECT_TRUE(r.err.contains("3 行，其中 1 行失败")) << r.err.toStdString();
 
     HistoryStore store(history);
-    EXPECT_EQ(store.runs({.tool = "keyword-rank"}).size(), 2);
+    EXPECT_EQ(store.runs(rankRuns()).size(), 2);
 }
 
 TEST_F(BatchCli, CsvInCsvOut) {
@@ -165,6 +171,7 @@ TEST_F(BatchCli, KilledMidBatchLeavesOnlyWholeRuns) {
     p.start(TESSIVO_CLI, {"--endpoints", ini, "--history", history, "--json", "keyword-rank",
                           "--batch", write("many.tsv", lines), "--delay", "0", "--engines",
                           "baidu,youdao", "--pages", "2"});
+    ASSERT_TRUE(p.waitForStarted());
     // Two lines printed means two runs recorded; then kill in the middle of a request.
     for (int i = 0; i < 500 && p.state() == QProcess::Running; ++i) {
         p.waitForReadyRead(50);
@@ -178,7 +185,7 @@ TEST_F(BatchCli, KilledMidBatchLeavesOnlyWholeRuns) {
     const qsizetype printed = jsonLines(QString::fromUtf8(p.readAllStandardOutput())).size();
 
     HistoryStore store(history);
-    const QList<RunRecord> runs = store.runs({.tool = "keyword-rank"});
+    const QList<RunRecord> runs = store.runs(rankRuns());
     EXPECT_GE(runs.size(), 2);
     EXPECT_GE(runs.size(), printed);
     EXPECT_LE(runs.size(), printed + 1); // the line being printed when the kill came

@@ -73,6 +73,18 @@ TEST_F(CliSurvey, IndexedJson) {
     EXPECT_EQ(o.value(QStringLiteral("domain")).toString(), QStringLiteral("example.cn"));
     EXPECT_TRUE(
         o.value(QStringLiteral("document")).toString().endsWith(QStringLiteral("</tr></table>")));
+    const QJsonArray engines = o.value(QStringLiteral("engines")).toArray();
+    ASSERT_EQ(engines.size(), 8);
+    const QJsonObject baidu = engines[0].toObject();
+    EXPECT_EQ(baidu[QStringLiteral("name")].toString(), QStringLiteral("Baidu"));
+    EXPECT_EQ(baidu[QStringLiteral("text")].toString(), QStringLiteral("1,230"));
+    EXPECT_EQ(baidu[QStringLiteral("number")].toInt(), 1230);
+    EXPECT_EQ(baidu[QStringLiteral("address")].toString(),
+              server.base() + QStringLiteral("/s?wd=site%3Aexample.cn"));
+    for (const QJsonValue& e : engines) // a figure without a number says why
+        EXPECT_EQ(e[QStringLiteral("number")].isNull(),
+                  e.toObject().contains(QStringLiteral("why")))
+            << e[QStringLiteral("name")].toString().toStdString();
 }
 
 TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
@@ -237,7 +249,12 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     const QJsonObject badges = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(badges.value(QStringLiteral("sogou")).toString(), QStringLiteral("5/100"));
     EXPECT_EQ(badges.value(QStringLiteral("alexa")).toString(), QStringLiteral("-"));
-    EXPECT_EQ(badges.size(), 4);
+    // Beside the captions, the numbers a script can use, and why one is missing.
+    const QJsonObject figures = badges.value(QStringLiteral("figures")).toObject();
+    EXPECT_EQ(figures[QStringLiteral("sogou")][QStringLiteral("number")].toInt(), 5);
+    EXPECT_TRUE(figures[QStringLiteral("alexa")][QStringLiteral("number")].isNull());
+    EXPECT_FALSE(figures[QStringLiteral("alexa")][QStringLiteral("why")].toString().isEmpty());
+    EXPECT_EQ(badges.size(), 5);
     r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
              QStringLiteral("example.cn")});
     EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 4);

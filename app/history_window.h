@@ -1,0 +1,57 @@
+#pragma once
+
+#include "history/run_record.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class HistoryStore;
+class QChart;
+class QChartView;
+class QComboBox;
+class QPushButton;
+class QTableView;
+class RunTableModel;
+
+// The runs of one tool about one subject (a site and keyword, a domain, an address), newest
+// first, and each figure's number over time. Opened from the main window (Ctrl+H) and the tray.
+class HistoryWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HistoryWindow(HistoryStore& store, QWidget* parent = nullptr);
+    ~HistoryWindow() override;
+
+    // Shows that tool ("keyword-rank", …) and the runs about input and keyword, or its most
+    // recent subject when it has none such; the runs are read once.
+    void selectTool(const QString& tool, const QString& input = {}, const QString& keyword = {});
+    // Shows the runs about input and keyword, when the tool has any.
+    void selectSubject(const QString& input, const QString& keyword = {});
+    const QList<RunRecord>& shownRuns() const;
+    QChart* chart() const;
+
+public slots:
+    // Reads the subjects and runs again, keeping the selection where it still exists.
+    void reload();
+
+private:
+    // Fills the subject picker, choosing wanted when it is there, and shows its runs.
+    void listSubjects(const QStringList& wanted = {});
+    void showRuns();
+    void drawChart();
+    void exportRuns(bool json);
+    void deleteSelected();
+    void clearAll();
+    QString tool() const;
+
+    HistoryStore& store_;
+    QComboBox* toolPicker_;
+    QComboBox* subjectPicker_;
+    QTableView* table_;
+    RunTableModel* model_;
+    QChartView* chartView_;
+    QPushButton* exportCsv_;
+    QPushButton* exportJson_;
+    QPushButton* delete_;
+    QPushButton* clear_;
+};

@@ -1,0 +1,96 @@
+#include "cli/command.h"
+
+#include "base/tool_error.h"
+#include "history/history_export.h"
+#include "history/history_store.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+const QStringList kTools = {QStringLiteral("indexed"),      QStringLiteral("backlinks"),
+                            QStringLiteral("baidu-period"), QStringLiteral("badges"),
+                            QStringLiteral("keyword-rank"), QStringLiteral("related"),
+                            QStringLiteral("density")};
+const QStringList kFormats = {QStringLiteral("table"), QStringLiteral("csv"),
+                              QStringLiteral("json")};
+
+void requireTool(const QString& tool) {
+    if (!kTools.contains(tool))
+        throw UsageError{QStringLiteral("--tool 应为 %1 之一").arg(kTools.join(u'、'))};
+}
+
+void requireFormat(const QString& format) {
+    if (!kFormats.contains(format))
+        throw UsageError{QStringLiteral("--format 应为 %1 之一").arg(kFormats.join(u'、'))};
+}
+
+// A bare date means the start of that day where the user is; a date and time without an
+// offset is local too, as it would be typed.
+QDateTime since(const QString& typed) {
+    const QString text = typed.trimmed();
+    if (text.size() == 10) {
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        if (date.isValid())
+            return date.startOfDay().toUTC();
+    }
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!time.isValid())
+        throw UsageError{QStringLiteral("--since 应为日期 YYYY-MM-DD 或 ISO 8601 时间（如 "
+                                        "2026-12-01T08:00），而不是 %1")
+                             .arg(echoed(typed))};
+    return time.toUTC();
+}
+
+void writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void history(CliContext& ctx) {
+    HistoryQuery query;
+    query.tool = ctx.options.value(QStringLiteral("--tool"));
+    query.input = ctx.options.value(QStringLiteral("--input")).trimmed();
+    if (ctx.options.contains(QStringLiteral("--since")))
+        query.since = since(ctx.options.value(QStringLiteral("--since")));
+    const QString format = ctx.options.value(
+        QStringLiteral("--format"), ctx.json ? QStringLiteral("json") : QStringLiteral("table"));
+
+    // Listing creates nothing: without a database there is simply no run yet.
+    const QString path = ctx.historyFile.isEmpty() ? HistoryStore::defaultPath() : ctx.historyFile;
+    QList<RunRecord> runs;
+    if (QFileInfo::exists(path))
+        runs = HistoryStore(path).runs(query);
+
+    if (format == QLatin1String("csv"))
+        writeOut(historyCsv(runs));
+    else if (format == QLatin1String("json"))
+        writeOut(historyJson(runs));
+    else if (runs.isEmpty())
+        ctx.print(QStringLiteral("没有符合条件的记录"));
+    else
+        ctx.print(historyTable(runs));
+}
+
+} // namespace
+
+std::vector<Command> historyCommands() {
+    return {
+        {"history",
+         "[--tool 工具] [--input 输入] [--since 日期] [--format table|csv|json]",
+         "历史记录：列出记下的查询，最新的在前。--tool 只列一种工具（indexed、backlinks、"
+         "baidu-period、badges、keyword-rank、related、density），--input 只列一个输入"
+         "（域名、网址或关键词，与记下的完全相同），--since 只列该时刻以后的（YYYY-MM-DD "
+         "为当地零点，或 ISO 8601 时间）。--format table（默认）打印对齐的表格；csv 为带 BOM "
+         "的 UTF-8，每次查询一行，每项数字一列；json（或 --json）为完整记录的数组。"
+         "数据库由 --history 指定，默认为用户数据文件夹中的 history.sqlite。",
+         0,
+         0,
+         [](CliContext& ctx, const QStringList&) { history(ctx); },
+         {{"--tool", "工具", requireTool},
+          {"--input", "输入"},
+          {"--since", "日期", [](const QString& typed) { since(typed); }},
+          {"--format", "格式", requireFormat}}},
+    };
+}

@@ -1,0 +1,183 @@
+#include "history/history_export.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <unicode/uchar.h>
+
+namespace {
+
+QString isoUtc(const QDateTime& time) {
+    return time.toUTC().toString(Qt::ISODate);
+}
+
+QByteArray csvField(const QString& value) {
+    QByteArray bytes = value.toUtf8();
+    if (bytes.contains('"') || bytes.contains(',') || bytes.contains('\n') ||
+        bytes.contains('\r')) {
+        bytes.replace("\"", "\"\"");
+        bytes = '"' + bytes + '"';
+    }
+    return bytes;
+}
+
+QByteArray csvRow(const QStringList& fields) {
+    QByteArrayList cells;
+    for (const QString& field : fields)
+        cells << csvField(field);
+    return cells.join(',') + "\r\n";
+}
+
+QString outcomeWord(RunEnd end) {
+    switch (end) {
+    case RunEnd::Done:
+        return QStringLiteral("完成");
+    case RunEnd::Failed:
+        return QStringLiteral("失败");
+    case RunEnd::Stopped:
+        return QStringLiteral("已停止");
+    }
+    return {};
+}
+
+// A line break or tab inside a cell would break the table's rows apart.
+QString oneLine(QString text) {
+    for (QChar& c : text)
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            c = u' ';
+    return text;
+}
+
+QString padded(const QString& text, int width) {
+    return text + QString(qMax(0, width - displayWidth(text)), u' ');
+}
+
+} // namespace
+
+QStringList figureLabels(const QList<RunRecord>& runs) {
+    QStringList labels;
+    for (const RunRecord& run : runs)
+        for (const Figure& figure : run.figures)
+            if (!labels.contains(figure.label))
+                labels << figure.label;
+    return labels;
+}
+
+const Figure* findFigure(const RunRecord& run, const QString& label) {
+    for (const Figure& figure : run.figures)
+        if (figure.label == label)
+            return &figure;
+    return nullptr;
+}
+
+QByteArray historyCsv(const QList<RunRecord>& runs) {
+    const QStringList labels = figureLabels(runs);
+    QByteArray csv("\xEF\xBB\xBF");
+    csv += csvRow(QStringList{QStringLiteral("id"), QStringLiteral("tool"), QStringLiteral("input"),
+                              QStringLiteral("keyword"), QStringLiteral("started"),
+                              QStringLiteral("ended"), QStringLiteral("outcome"),
+                              QStringLiteral("error"), QStringLiteral("demo")} +
+                  labels);
+    for (const RunRecord& run : runs) {
+        QStringList row{QString::number(run.id),
+                        run.tool,
+                        run.input,
+                        run.keyword,
+                        isoUtc(run.started),
+                        isoUtc(run.ended),
+                        runEndKey(run.end),
+                        run.error,
+                        run.demo ? QStringLiteral("true") : QStringLiteral("false")};
+        for (const QString& label : labels) {
+            const Figure* figure = findFigure(run, label);
+            row << (!figure          ? QString()
+                    : figure->number ? QString::number(*figure->number, 'g', 15)
+                                     : figure->text);
+        }
+        csv += csvRow(row);
+    }
+    return csv;
+}
+
+QJsonObject runJson(const RunRecord& run) {
+    QJsonArray figures;
+    for (const Figure& f : run.figures)
+        figures << QJsonObject{
+            {QStringLiteral("label"), f.label},
+            {QStringLiteral("text"), f.text},
+            {QStringLiteral("number"), f.number ? QJsonValue(*f.number) : QJsonValue()},
+            {QStringLiteral("why"), whyKey(f.why)},
+            {QStringLiteral("detail"), f.detail},
+            {QStringLiteral("address"), f.address},
+        };
+    return {
+        {QStringLiteral("id"), run.id},
+        {QStringLiteral("tool"), run.tool},
+        {QStringLiteral("input"), run.input},
+        {QStringLiteral("keyword"), run.keyword},
+        {QStringLiteral("options"), run.options},
+        {QStringLiteral("started"), isoUtc(run.started)},
+        {QStringLiteral("ended"), isoUtc(run.ended)},
+        {QStringLiteral("outcome"), runEndKey(run.end)},
+        {QStringLiteral("error"), run.error},
+        {QStringLiteral("demo"), run.demo},
+        {QStringLiteral("figures"), figures},
+    };
+}
+
+QByteArray historyJson(const QList<RunRecord>& runs) {
+    QJsonArray array;
+    for (const RunRecord& run : runs)
+        array << runJson(run);
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QString historyTable(const QList<RunRecord>& runs) {
+    const QStringList labels = figureLabels(runs);
+    QList<QStringList> rows{QStringList{QStringLiteral("编号"), QStringLiteral("时间"),
+                                        QStringLiteral("工具"), QStringLiteral("输入"),
+                                        QStringLiteral("关键词"), QStringLiteral("结果")} +
+                            labels};
+    for (const RunRecord& run : runs) {
+        QStringList row{QString::number(run.id),
+                        run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                        run.tool,
+                        oneLine(run.input),
+                        oneLine(run.keyword),
+                        outcomeWord(run.end) + (run.demo ? QStringLiteral("（演示）") : QString())};
+        for (const QString& label : labels) {
+            const Figure* figure = findFigure(run, label);
+            row << (figure ? oneLine(figure->text) : QString());
+        }
+        rows << row;
+    }
+    for (QString& label : rows.first())
+        label = oneLine(label);
+
+    QList<int> widths(rows.first().size(), 0);
+    for (const QStringList& row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = qMax(widths[i], displayWidth(row[i]));
+    QStringList lines;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += (i ? QStringLiteral("  ") : QString()) + padded(row[i], widths[i]);
+        while (line.endsWith(u' '))
+            line.chop(1);
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
+int displayWidth(const QString& text) {
+    int width = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const auto category = u_charType(UChar32(c));
+        if (category == U_NON_SPACING_MARK || category == U_ENCLOSING_MARK ||
+            category == U_FORMAT_CHAR)
+            continue;
+        const auto eastAsian = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
+        width += (eastAsian == U_EA_WIDE || eastAsian == U_EA_FULLWIDTH) ? 2 : 1;
+    }
+    return width;
+}

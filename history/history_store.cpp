@@ -1,0 +1,374 @@
+#include "history/history_store.h"
+
+#include "base/tool_error.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// "Tsvo": set in every file of ours, so that another program's SQLite file at our path is
+// recognised before anything is written to it.
+constexpr qint64 kApplicationId = 0x5473766F;
+
+// Step n takes a file of schema version n to n + 1, inside one transaction. A released step is
+// never edited: a file in the field may have stopped at any of them.
+const std::vector<std::vector<const char*>> kMigrations = {
+    {
+        "CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, input TEXT NOT NULL,"
+        " keyword TEXT NOT NULL DEFAULT '', options TEXT NOT NULL DEFAULT '{}',"
+        " started INTEGER NOT NULL, ended INTEGER NOT NULL, outcome TEXT NOT NULL,"
+        " error TEXT NOT NULL DEFAULT '', demo INTEGER NOT NULL DEFAULT 0)",
+        "CREATE TABLE figures (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+        " position INTEGER NOT NULL, label TEXT NOT NULL, text TEXT NOT NULL, number REAL,"
+        " why TEXT NOT NULL DEFAULT '', PRIMARY KEY (run_id, position)) WITHOUT ROWID",
+        "CREATE INDEX runs_by_tool ON runs(tool, started)",
+    },
+    {
+        // A failed figure keeps what failed and where; the window and the command pick runs by
+        // their subject, which the first index could only scan.
+        "ALTER TABLE figures ADD COLUMN detail TEXT NOT NULL DEFAULT ''",
+        "ALTER TABLE figures ADD COLUMN address TEXT NOT NULL DEFAULT ''",
+        "CREATE INDEX runs_by_subject ON runs(tool, input, keyword, started)",
+    },
+};
+const int kSchemaVersion = int(kMigrations.size());
+
+// Another process holds the write lock longer than the busy time-out.
+struct Busy {};
+
+constexpr int kBusyTimeoutMs = 2000;
+constexpr int kBusyAttempts = 10;
+
+bool isBusy(const QSqlError& error) {
+    // SQLITE_BUSY and SQLITE_LOCKED, with or without their extended codes.
+    const int code = error.nativeErrorCode().toInt() & 0xFF;
+    return code == 5 || code == 6;
+}
+
+// Qt binds a null string as SQL NULL; the columns hold text, empty when there is none.
+QString text(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+QString quoted(const QString& path) {
+    return echoed(QDir::toNativeSeparators(path));
+}
+
+QAtomicInteger<quint64> connectionCount;
+
+} // namespace
+
+QString HistoryStore::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/history.sqlite");
+}
+
+HistoryStore::HistoryStore(const QString& path)
+    : path_(path), connection_(QStringLiteral("tessivo-history-%1").arg(++connectionCount)) {
+    QFile file(path_);
+    if (file.exists() && file.size() > 0) {
+        // Qt opens any file; a text file or an archive at our path must not become a database.
+        if (!file.open(QIODevice::ReadOnly))
+            throw ToolError(
+                QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), file.errorString()));
+        if (file.read(16) != QByteArray("SQLite format 3\0", 16))
+            throw ToolError(notOurs());
+        file.close();
+    } else if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
+        throw ToolError(QStringLiteral("无法创建历史数据库所在的文件夹 %1")
+                            .arg(quoted(QFileInfo(path_).absolutePath())));
+    }
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+        db.setDatabaseName(path_);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    }
+    try {
+        QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        if (!db.isValid())
+            throw ToolError(QStringLiteral("缺少 Qt 的 SQLite 驱动（QSQLITE），无法打开历史数据库 "
+                                           "%1；请安装 libqt6sql6-sqlite")
+                                .arg(quoted(path_)));
+        if (!db.open())
+            throw ToolError(QStringLiteral("无法打开历史数据库 %1：%2")
+                                .arg(quoted(path_), db.lastError().text()));
+        withRetry([this] { checkOwnership(); });
+        setUp();
+    } catch (...) {
+        closeConnection();
+        throw;
+    }
+}
+
+HistoryStore::~HistoryStore() {
+    closeConnection();
+}
+
+void HistoryStore::closeConnection() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+QString HistoryStore::notOurs() const {
+    return QStringLiteral("%1 不是 Tessivo 的历史数据库，未作任何改动；请移走它或用 --history "
+                          "指定另一个文件")
+        .arg(quoted(path_));
+}
+
+QVariant HistoryStore::scalar(const QString& sql) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (!q.exec(sql) && isBusy(q.lastError()))
+        throw Busy{};
+    if (!q.isActive() || !q.next())
+        throw ToolError(QStringLiteral("历史数据库 %1 已损坏或无法读取（%2），未作任何改动")
+                            .arg(quoted(path_), q.lastError().text()));
+    return q.value(0);
+}
+
+// Everything here only reads, so a file that is refused is left byte for byte as it was.
+void HistoryStore::checkOwnership() const {
+    const qint64 applicationId = scalar(QStringLiteral("PRAGMA application_id")).toLongLong();
+    const int version = scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    const bool empty = scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt() == 0;
+    if (applicationId != kApplicationId && !(applicationId == 0 && version == 0 && empty))
+        throw ToolError(notOurs());
+    if (version > kSchemaVersion)
+        throw ToolError(QStringLiteral("历史数据库 %1 由较新版本的 Tessivo 写成（结构版本 %2，"
+                                       "本程序认识到 %3），未作任何改动；请升级 Tessivo")
+                            .arg(quoted(path_))
+                            .arg(version)
+                            .arg(kSchemaVersion));
+    const QString check = scalar(QStringLiteral("PRAGMA quick_check")).toString();
+    if (check != QLatin1String("ok"))
+        throw ToolError(QStringLiteral("历史数据库 %1 已损坏（%2），未作任何改动；请移走它")
+                            .arg(quoted(path_), echoed(check)));
+}
+
+void HistoryStore::setUp() {
+    // In WAL mode a commit appends the run's pages to the -wal file with write(); once that
+    // returns the kernel holds them, so a process killed with SIGKILL a moment later keeps every
+    // run it finished, and the next open replays them. synchronous=NORMAL leaves out only the
+    // fsync per commit, which guards against a power cut, not against a killed process; the WAL
+    // is still synced at checkpoints, so even a power cut loses recent runs, never the file.
+    withRetry([this] {
+        if (scalar(QStringLiteral("PRAGMA journal_mode=WAL")).toString() != QLatin1String("wal"))
+            throw ToolError(QStringLiteral("历史数据库 %1 无法切换到 WAL 模式").arg(quoted(path_)));
+    });
+    exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() == kSchemaVersion)
+        return;
+    // Two programs opening a new file at once both get here; the second finds the work done.
+    writeTransaction([this] {
+        const int version = scalar(QStringLiteral("PRAGMA user_version")).toInt();
+        if (version == 0)
+            exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
+        for (int step = version; step < kSchemaVersion; ++step)
+            for (const char* sql : kMigrations[size_t(step)])
+                exec(QString::fromUtf8(sql));
+        exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
+    });
+}
+
+void HistoryStore::exec(const QString& sql) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (!q.exec(sql))
+        fail(q.lastError());
+}
+
+void HistoryStore::exec(QSqlQuery& query) const {
+    if (!query.exec())
+        fail(query.lastError());
+}
+
+void HistoryStore::fail(const QSqlError& error) const {
+    if (isBusy(error))
+        throw Busy{};
+    throw ToolError(QStringLiteral("无法写入历史数据库 %1：%2").arg(quoted(path_), error.text()));
+}
+
+void HistoryStore::withRetry(const std::function<void()>& work) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            work();
+            return;
+        } catch (const Busy&) {
+            if (attempt == kBusyAttempts)
+                throw ToolError(QStringLiteral("历史数据库 %1 一直被另一个程序占用，未能写入")
+                                    .arg(quoted(path_)));
+            QThread::msleep(10 * attempt);
+        }
+    }
+}
+
+// BEGIN IMMEDIATE takes the write lock at once, waiting out another writer for the busy
+// time-out: a deferred transaction that reads first could only fail at its first write.
+void HistoryStore::writeTransaction(const std::function<void()>& body) {
+    withRetry([&] {
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            body();
+            exec(QStringLiteral("COMMIT"));
+        } catch (...) {
+            QSqlQuery(QSqlDatabase::database(connection_, false)).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    });
+}
+
+qint64 HistoryStore::record(const RunRecord& run) {
+    qint64 id = 0;
+    writeTransaction([&] {
+        const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral(
+            "INSERT INTO runs (tool, input, keyword, options, started, ended, outcome, error,"
+            " demo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        q.addBindValue(text(run.tool));
+        q.addBindValue(text(run.input));
+        q.addBindValue(text(run.keyword));
+        q.addBindValue(
+            QString::fromUtf8(QJsonDocument(run.options).toJson(QJsonDocument::Compact)));
+        q.addBindValue(run.started.isValid() ? run.started.toMSecsSinceEpoch() : 0);
+        q.addBindValue(run.ended.isValid() ? run.ended.toMSecsSinceEpoch() : 0);
+        q.addBindValue(runEndKey(run.end));
+        q.addBindValue(text(run.error));
+        q.addBindValue(int(run.demo));
+        exec(q);
+        id = q.lastInsertId().toLongLong();
+
+        QSqlQuery f(db);
+        f.prepare(QStringLiteral("INSERT INTO figures (run_id, position, label, text, number, why,"
+                                 " detail, address) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (qsizetype i = 0; i < run.figures.size(); ++i) {
+            const Figure& figure = run.figures[i];
+            f.bindValue(0, id);
+            f.bindValue(1, qint64(i));
+            f.bindValue(2, text(figure.label));
+            f.bindValue(3, text(figure.text));
+            f.bindValue(4, figure.number ? QVariant(*figure.number)
+                                         : QVariant(QMetaType::fromType<qint64>()));
+            f.bindValue(5, whyKey(figure.why));
+            f.bindValue(6, text(figure.detail));
+            f.bindValue(7, text(figure.address));
+            exec(f);
+        }
+    });
+    return id;
+}
+
+QList<RunRecord> HistoryStore::runs(const HistoryQuery& query) const {
+    QString where;
+    QVariantList values;
+    auto filter = [&](const char* condition, const QVariant& value) {
+        where += QLatin1String(where.isEmpty() ? " WHERE " : " AND ") + QLatin1String(condition);
+        values << value;
+    };
+    if (!query.tool.isEmpty())
+        filter("tool = ?", query.tool);
+    if (!query.input.isEmpty())
+        filter("input = ?", query.input);
+    if (query.keyword)
+        filter("keyword = ?", text(*query.keyword));
+    if (query.since.isValid())
+        filter("started >= ?", query.since.toMSecsSinceEpoch());
+    if (query.doneOnly)
+        filter("outcome = ?", runEndKey(RunEnd::Done));
+
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT r.id, r.tool, r.input, r.keyword, r.options, r.started,"
+                             " r.ended, r.outcome, r.error, r.demo, f.label, f.text, f.number,"
+                             " f.why, f.detail, f.address"
+                             " FROM (SELECT * FROM runs%1 ORDER BY started DESC, id DESC LIMIT ?)"
+                             " AS r LEFT JOIN figures AS f ON f.run_id = r.id"
+                             " ORDER BY r.started DESC, r.id DESC, f.position")
+                  .arg(where));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    q.addBindValue(query.limit > 0 ? query.limit : -1);
+    if (!q.exec())
+        throw ToolError(
+            QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), q.lastError().text()));
+
+    QList<RunRecord> result;
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        if (result.isEmpty() || result.last().id != id) {
+            RunRecord run;
+            run.id = id;
+            run.tool = q.value(1).toString();
+            run.input = q.value(2).toString();
+            run.keyword = q.value(3).toString();
+            run.options = QJsonDocument::fromJson(q.value(4).toString().toUtf8()).object();
+            run.started = QDateTime::fromMSecsSinceEpoch(q.value(5).toLongLong(), Qt::UTC);
+            run.ended = QDateTime::fromMSecsSinceEpoch(q.value(6).toLongLong(), Qt::UTC);
+            run.end = runEndFromKey(q.value(7).toString());
+            run.error = q.value(8).toString();
+            run.demo = q.value(9).toBool();
+            result << run;
+        }
+        if (q.value(10).isNull())
+            continue; // a run without figures
+        Figure figure;
+        figure.label = q.value(10).toString();
+        figure.text = q.value(11).toString();
+        if (!q.value(12).isNull())
+            figure.number = q.value(12).toDouble();
+        figure.why = whyFromKey(q.value(13).toString());
+        figure.detail = q.value(14).toString();
+        figure.address = q.value(15).toString();
+        result.last().figures << figure;
+    }
+    return result;
+}
+
+QList<HistoryStore::Subject> HistoryStore::subjects(const QString& tool) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT input, keyword, max(started) AS latest FROM runs"
+                             " WHERE tool = ? GROUP BY input, keyword ORDER BY latest DESC"));
+    q.addBindValue(tool);
+    if (!q.exec())
+        throw ToolError(
+            QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), q.lastError().text()));
+    QList<Subject> result;
+    while (q.next())
+        result << Subject{q.value(0).toString(), q.value(1).toString()};
+    return result;
+}
+
+void HistoryStore::remove(const QList<qint64>& ids) {
+    writeTransaction([&] {
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        q.prepare(QStringLiteral("DELETE FROM runs WHERE id = ?"));
+        for (const qint64 id : ids) {
+            q.bindValue(0, id);
+            exec(q);
+        }
+    });
+}
+
+void HistoryStore::clear() {
+    writeTransaction([this] {
+        exec(QStringLiteral("DELETE FROM figures"));
+        exec(QStringLiteral("DELETE FROM runs"));
+    });
+}

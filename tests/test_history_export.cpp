@@ -1,0 +1,144 @@
+#include "history/history_export.h"
+#include "history_samples.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+QList<QByteArray> csvLines(const QByteArray& csv) {
+    QList<QByteArray> lines = csv.split('\n');
+    EXPECT_TRUE(lines.last().isEmpty()) << "the last row ends with a line break";
+    lines.removeLast();
+    for (QByteArray& line : lines) {
+        EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
+        line.chop(1);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(HistoryCsv, StartsWithAByteOrderMarkAndTheFixedColumns) {
+    const QByteArray csv = historyCsv({});
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(csv.mid(3), "id,tool,input,keyword,started,ended,outcome,error,demo\r\n");
+}
+
+TEST(HistoryCsv, OneColumnALabelInFirstSeenOrderHoldingTheNumberElseTheText) {
+    RunRecord older = sampleRun(QStringLiteral("indexed"), QStringLiteral("a.cn"), 0);
+    older.figures = {numberFigure(QStringLiteral("Google"), 1234, QStringLiteral("约1,234")),
+                     missingFigure(QStringLiteral("Sogou"), QStringLiteral("-"), Why::Failed)};
+    RunRecord newer = sampleRun(QStringLiteral("indexed"), QStringLiteral("a.cn"), 60);
+    newer.id = 9;
+    newer.demo = true;
+    newer.figures = {numberFigure(QStringLiteral("Baidu"), 5),
+                     numberFigure(QStringLiteral("Google"), 1300, QStringLiteral("约1,300"))};
+    const QList<QByteArray> lines = csvLines(historyCsv({newer, older}));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(",demo,Baidu,Google,Sogou")) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], "9,indexed,a.cn,,2026-11-02T09:00:00Z,2026-11-02T09:00:01Z,done,,true,5,"
+                        "1300,");
+    EXPECT_EQ(lines[2], "0,indexed,a.cn,,2026-11-02T08:00:00Z,2026-11-02T08:00:01Z,done,,false,,"
+                        "1234,-");
+}
+
+TEST(HistoryCsv, FieldsAreQuotedAsRfc4180Says) {
+    const struct {
+        const char* keyword;
+        const char* field;
+    } cases[] = {
+        {"站长工具", "站长工具"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\rhere", "\"cr\rhere\""},
+    };
+    for (const auto& c : cases) {
+        const QString keyword = QString::fromUtf8(c.keyword);
+        const QByteArray csv = historyCsv(
+            {sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 0, keyword)});
+        EXPECT_TRUE(csv.contains(QByteArray(",a.cn,") + c.field + ",2026-11-02T08:00:00Z"))
+            << c.keyword << ": " << csv.toStdString();
+    }
+}
+
+TEST(HistoryJson, HoldsTheFullRecord) {
+    RunRecord run = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 0,
+                              QStringLiteral("站长"), RunEnd::Stopped);
+    run.id = 4;
+    run.options = {{QStringLiteral("pages"), 5}};
+    run.figures = {numberFigure(QStringLiteral("Baidu"), 3),
+                   missingFigure(QStringLiteral("Google"), QStringLiteral("-"), Why::Failed,
+                                 QStringLiteral("连接超时"))};
+    run.figures[0].address = QStringLiteral("http://127.0.0.1/s");
+    const QJsonArray array = QJsonDocument::fromJson(historyJson({run})).array();
+    ASSERT_EQ(array.size(), 1);
+    const QJsonObject o = array[0].toObject();
+    EXPECT_EQ(o.keys(), (QStringList{"demo", "ended", "error", "figures", "id", "input", "keyword",
+                                     "options", "outcome", "started", "tool"}));
+    EXPECT_EQ(o[QStringLiteral("id")].toInt(), 4);
+    EXPECT_EQ(o[QStringLiteral("outcome")].toString(), QStringLiteral("stopped"));
+    EXPECT_EQ(o[QStringLiteral("started")].toString(), QStringLiteral("2026-11-02T08:00:00Z"));
+    EXPECT_EQ(o[QStringLiteral("options")].toObject()[QStringLiteral("pages")].toInt(), 5);
+    const QJsonArray figures = o[QStringLiteral("figures")].toArray();
+    ASSERT_EQ(figures.size(), 2);
+    const QJsonObject baidu = figures[0].toObject();
+    const QJsonObject google = figures[1].toObject();
+    EXPECT_EQ(baidu.keys(), (QStringList{"address", "detail", "label", "number", "text", "why"}));
+    EXPECT_EQ(baidu[QStringLiteral("number")].toInt(), 3);
+    EXPECT_EQ(baidu[QStringLiteral("why")].toString(), QString());
+    EXPECT_EQ(baidu[QStringLiteral("address")].toString(), QStringLiteral("http://127.0.0.1/s"));
+    EXPECT_TRUE(google[QStringLiteral("number")].isNull());
+    EXPECT_EQ(google[QStringLiteral("why")].toString(), QStringLiteral("failed"));
+    EXPECT_EQ(google[QStringLiteral("detail")].toString(), QStringLiteral("连接超时"));
+}
+
+TEST(DisplayWidth, CountsTheColumnsATerminalGives) {
+    const struct {
+        const char* text;
+        int width;
+    } cases[] = {
+        {"", 0},
+        {"example.cn", 10},
+        {"站长工具", 8},
+        {"约1,234", 7},
+        {"（演示）", 8},
+        {"ＡＢ", 4},
+        {"한국", 4},
+        {"e\xCC\x81", 1}, // e and a combining acute accent
+        {"a\xE2\x80\x8B"
+         "b",
+         2},                     // a zero-width space between
+        {"\xF0\xA0\x80\x80", 2}, // a CJK character beyond the BMP
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(displayWidth(QString::fromUtf8(c.text)), c.width) << c.text;
+}
+
+TEST(HistoryTable, ColumnsLineUpWhateverTheScript) {
+    RunRecord chinese = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 0,
+                                  QStringLiteral("站长工具大全"));
+    chinese.id = 2;
+    chinese.figures = {
+        missingFigure(QStringLiteral("百度"), QStringLiteral("未查询到"), Why::NotFound)};
+    RunRecord latin = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("long-site.cn"), 0,
+                                QStringLiteral("seo\ttools"));
+    latin.id = 1;
+    latin.figures = {numberFigure(QStringLiteral("百度"), 12)};
+    const QStringList lines = historyTable({chinese, latin}).split(u'\n');
+    ASSERT_EQ(lines.size(), 3);
+    // Where the figure column starts, in terminal columns, is the same on every line.
+    QList<int> starts;
+    for (const QString& line : lines) {
+        const qsizetype at = line.lastIndexOf(QStringLiteral("  ")) + 2;
+        starts << displayWidth(line.left(at));
+    }
+    EXPECT_EQ(starts[0], starts[1]);
+    EXPECT_EQ(starts[1], starts[2]);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("百度")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("未查询到")));
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("12")));
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("seo tools"))) << "a tab would break the row";
+}
