@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    const ScratchHome home;
     const CurlGlobal curl;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessivo-tests"));
     // The user's own cache and settings folders stay out of the tests' way.
     QStandardPaths::setTestModeEnabled(true);
-    const ScratchHome home;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

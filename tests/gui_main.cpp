@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    const ScratchHome home;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
@@ -18,7 +19,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("tessivo-tests"));
     // The user's own cache and settings folders stay out of the tests' way.
     QStandardPaths::setTestModeEnabled(true);
-    const ScratchHome home;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
