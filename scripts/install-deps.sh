@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   libgl-dev
   libcurl4-openssl-dev libicu-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev libssl-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
   qt6-translations-l10n
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
