@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
         if (line.settings.demo)
             err(demoNote());
         const StopScope interruptible(interruptFlag());
+        // One command line is one run.
+        const FetchSession run;
         CliContext ctx{*fetcher, CliEndpoints(line.settings.endpointsFile), line.settings.json,
                        line.options, line.settings.demo};
         line.command->run(ctx, line.args);
