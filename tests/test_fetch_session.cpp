@@ -54,6 +54,28 @@ TEST(FetchSession, ARunsRequestsComeOnOneConnection) {
     }
 }
 
+TEST(FetchSession, ARunResumesItsTlsSessionWhenTheServerClosedTheConnection) {
+    const Certificate certificate;
+    const struct {
+        bool session;
+        int resumed;
+    } cases[] = {{true, 2}, {false, 0}};
+    for (const auto& c : cases) {
+        FixtureServer server(&certificate);
+        FixtureServer::Page closing{200, "text/html", "page"};
+        closing.headers = {{"Connection", "close"}};
+        server.add("/s", closing);
+        CurlFetcher f(FetchLimits{.caFile = certificate.certFile()});
+        std::optional<FetchSession> run;
+        if (c.session)
+            run.emplace();
+        for (int i = 0; i < 3; ++i)
+            f.get(server.base() + "/s");
+        EXPECT_EQ(server.connections(), 3);
+        EXPECT_EQ(server.resumedTlsSessions(), c.resumed) << c.session;
+    }
+}
+
 TEST(FetchSession, EachRunOpensItsOwnConnection) {
     FixtureServer server;
     server.add("/s", {200, "text/html", "page"});
