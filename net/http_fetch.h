@@ -39,7 +39,8 @@ struct FetchLimits {
     // libcurl follows http_proxy, https_proxy and no_proxy from the environment by itself.
     QString proxy = {};
     // A PEM file of the certificates that https answers must be signed by, instead of the
-    // system's store: the benchmarks' self-signed loopback servers. Empty: the system's store.
+    // system's store: the self-signed loopback servers of the tests and benchmarks. Empty: the
+    // system's store.
     QString caFile = {};
 };
 
