@@ -1,6 +1,7 @@
 #include "app/tool_run.h"
 
 #include "base/tool_error.h"
+#include "net/http_fetch.h"
 
 #include <QAbstractButton>
 #include <QKeySequence>
@@ -46,6 +47,7 @@ void ToolRun::start(Work work, Finished finished, Pointer pointer) {
     thread_ = QThread::create(
         [this, work = std::move(work), finished = std::move(finished), flag = stop_, pointer] {
             const StopScope scope(*flag);
+            const FetchSession session;
             Outcome outcome;
             try {
                 work(*this);

@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
         if (line.settings.demo)
             err(demoNote());
         const StopScope interruptible(interruptFlag());
+        // One command line is one run; a batch's lines are runs of their own within it.
+        const FetchSession run;
         CliContext ctx{*fetcher,
                        CliEndpoints(line.settings.endpointsFile),
                        line.settings.json,

@@ -3,6 +3,7 @@
 #include "base/tool_error.h"
 #include "cli/command.h"
 #include "history/run_log.h"
+#include "net/http_fetch.h"
 #include "net/stop.h"
 
 CliHistory::~CliHistory() = default;
@@ -43,6 +44,8 @@ void recordedRun(CliContext& ctx, RunRecord& run, const std::function<void()>& w
             ctx.history->record(ctx, run);
     };
     try {
+        // Connections are shared within the run and closed when it ends.
+        const FetchSession session;
         work();
     } catch (const ToolStopped&) {
         save(RunEnd::Stopped);

@@ -45,6 +45,12 @@ struct MultiCleanup {
     void operator()(CURLM* m) const { curl_multi_cleanup(m); }
 };
 
+struct ShareCleanup {
+    void operator()(CURLSH* s) const { curl_share_cleanup(s); }
+};
+
+thread_local FetchSession* currentSession = nullptr;
+
 // How often a transfer looks at its run's stop flag while it waits for the network.
 constexpr int kStopPollMs = 50;
 
@@ -161,6 +167,41 @@ CurlGlobal::~CurlGlobal() {
     curl_global_cleanup();
 }
 
+// A share handle rather than one multi handle kept for the run: each request keeps the multi
+// handle of its own that lets a stop end it within kStopPollMs, and a share is where libcurl
+// keeps connections, DNS answers and TLS sessions for easy handles that each start afresh (a
+// multi handle would not keep TLS sessions). Only the session's thread uses it, so it needs no
+// lock functions: libcurl's shared connection pool is not safe across threads, and a session
+// never leaves its thread.
+struct FetchSession::Shared {
+    Shared() : share(curl_share_init()) {
+        // What this libcurl cannot share stays with each request: slower, not wrong.
+        for (const curl_lock_data what :
+             {CURL_LOCK_DATA_CONNECT, CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION})
+            if (share)
+                curl_share_setopt(share.get(), CURLSHOPT_SHARE, what);
+    }
+    std::unique_ptr<CURLSH, ShareCleanup> share;
+};
+
+FetchSession::FetchSession() : previous_(currentSession) {
+    currentSession = this;
+}
+
+FetchSession::~FetchSession() {
+    currentSession = previous_;
+}
+
+FetchSession* FetchSession::current() {
+    return currentSession;
+}
+
+FetchSession::Shared& FetchSession::shared() {
+    if (!shared_)
+        shared_ = std::make_unique<Shared>();
+    return *shared_;
+}
+
 CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
 HttpResponse CurlFetcher::get(const QString& url) {
@@ -193,14 +234,23 @@ HttpResponse CurlFetcher::get(const QString& url) {
     const QByteArray proxy = limits_.proxy.toUtf8();
     if (!proxy.isEmpty())
         TESSIVO_SET(CURLOPT_PROXY, proxy.constData());
+    const QByteArray caFile = limits_.caFile.toLocal8Bit();
+    if (!caFile.isEmpty())
+        TESSIVO_SET(CURLOPT_CAINFO, caFile.constData());
+    if (FetchSession* session = FetchSession::current())
+        if (CURLSH* share = session->shared().share.get())
+            TESSIVO_SET(CURLOPT_SHARE, share);
 #undef TESSIVO_SET
 
     const CURLcode rc = perform(c, url);
     if (rc != CURLE_OK) {
+        // A kept connection has no connect time of its own; a request sent on it shows it was up.
         curl_off_t connectTime = 0;
+        long requestBytes = 0;
         curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
-        throw ToolError(
-            describeFetchFailure(rc, t.tooLarge, limits_, detail, url, connectTime > 0));
+        curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestBytes);
+        throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url,
+                                             connectTime > 0 || requestBytes > 0));
     }
 
     HttpResponse r;

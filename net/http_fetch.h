@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <memory>
 
 // One HTTP response as the tools see it: the raw body and the declared content type.
 struct HttpResponse {
@@ -37,6 +38,10 @@ struct FetchLimits {
     // The proxy every request goes through ("http://host:port", "socks5://host:port"). Empty:
     // libcurl follows http_proxy, https_proxy and no_proxy from the environment by itself.
     QString proxy = {};
+    // A PEM file of the certificates that https answers must be signed by, instead of the
+    // system's store: the self-signed loopback servers of the tests and benchmarks. Empty: the
+    // system's store.
+    QString caFile = {};
 };
 
 // libcurl's process-wide set-up and tear-down; each main() holds one for its whole run, before
@@ -49,9 +54,37 @@ public:
     CurlGlobal& operator=(const CurlGlobal&) = delete;
 };
 
-// libcurl, one easy handle per call: nothing (connection, cookie, header) is kept between calls.
-// Redirects are followed and compressed bodies accepted. A stop of the calling thread's run
-// (see net/stop.h) aborts the transfer within 50 ms and raises ToolStopped.
+// One run of a tool (a survey's eight requests, the rank search's pages, the badges, the related
+// rows), held by the thread that makes its requests for as long as the run lasts. The
+// CurlFetcher requests made meanwhile on that thread share DNS answers, TLS sessions and open
+// connections, so a run pays each host's handshakes once; when the session ends, its
+// connections are closed and nothing of it is kept. Holding one is cheap: nothing is made
+// before the first request, and fetchers that do not go to the network ignore it. Without a
+// session every request opens a connection of its own. A session inside another stands for a
+// run of its own until it ends. Made and ended on the same thread, with a CurlGlobal alive.
+class FetchSession {
+public:
+    FetchSession();
+    ~FetchSession();
+    FetchSession(const FetchSession&) = delete;
+    FetchSession& operator=(const FetchSession&) = delete;
+
+    // The session this thread's requests belong to; null outside one.
+    static FetchSession* current();
+
+    // What the requests share: CurlFetcher's own business, made at its first request.
+    struct Shared;
+    Shared& shared();
+
+private:
+    FetchSession* previous_;
+    std::unique_ptr<Shared> shared_;
+};
+
+// libcurl, one easy handle per call: no cookie, header or option is kept between calls, and
+// no connection either outside a FetchSession. Redirects are followed and compressed bodies
+// accepted. A stop of the calling thread's run (see net/stop.h) aborts the transfer within
+// 50 ms and raises ToolStopped.
 class CurlFetcher : public Fetcher {
 public:
     explicit CurlFetcher(FetchLimits limits = {});

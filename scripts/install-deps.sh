@@ -10,7 +10,7 @@ packages=(
   libqt6sql6-sqlite qt6-charts-dev
   libgl-dev
   libcurl4-openssl-dev libicu-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev libssl-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
   qt6-translations-l10n
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils

@@ -63,6 +63,7 @@ TEST_F(CliSurvey, IndexedPrintsTheDocument) {
         server.base() + QStringLiteral("/s?wd=site%3Aexample.cn' target='_blank'>1,230</a></td>")));
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("</tr></table>\n")));
     EXPECT_EQ(server.requests().size(), 8);
+    EXPECT_EQ(server.connections(), 1); // a command line is one run
 }
 
 TEST_F(CliSurvey, IndexedJson) {

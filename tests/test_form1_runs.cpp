@@ -25,14 +25,23 @@
 namespace {
 
 constexpr int kHeldMs = 2000;
+// The paths the network tools ask for, with every endpoint at one server.
+const char* const kPaths[] = {"/s",
+                              "/search",
+                              "/web",
+                              "/q",
+                              "/p",
+                              "/results.aspx",
+                              "/main/word.php",
+                              "/data/details/traffic_details/example.cn",
+                              "/overview/Info.do",
+                              "/page"};
 
 // Every endpoint at one server whose every answer comes after kHeldMs.
 class HeldAnswers : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* path :
-             {"/s", "/search", "/web", "/q", "/p", "/results.aspx", "/main/word.php",
-              "/data/details/traffic_details/example.cn", "/overview/Info.do", "/page"})
+        for (const char* path : kPaths)
             server.add(path, {200, "text/html", "held", kHeldMs});
         ini = dir.filePath(QStringLiteral("endpoints.ini"));
         QFile f(ini);
@@ -179,6 +188,17 @@ TEST_F(HeldAnswers, EnterDoesNotStartASecondSurvey) {
     worstGapMs(100);
     EXPECT_TRUE(form->toolsRunning()); // Enter neither stopped it nor started another
     EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST_F(HeldAnswers, ARunsRequestsShareAConnectionAndTheNextRunOpensItsOwn) {
+    for (const char* path : kPaths)
+        server.add(path, {200, "text/html", "at once"});
+    for (int run = 1; run <= 2; ++run) {
+        button("cmdQuery")->click();
+        msUntilIdle();
+        EXPECT_EQ(server.requests().size(), 8 * run);
+        EXPECT_EQ(server.connections(), run);
+    }
 }
 
 TEST_F(HeldAnswers, ClosingStopsEveryToolWithinASecond) {
