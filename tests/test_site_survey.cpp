@@ -89,6 +89,23 @@ TEST(IndexedSurvey, BuildsTheWholeDocumentInEngineOrder) {
     EXPECT_EQ(server.requests().size(), 8);
 }
 
+TEST(IndexedSurvey, FiguresCarryTheirNumberOrWhyTheyHaveNone) {
+    FixtureServer server;
+    serveEngines(server);
+    CurlFetcher f;
+    QStringList figures;
+    runSurvey(kIndexedSurvey, QStringLiteral("example.cn"), f, surveyEndpoints(server.base()), {},
+              [&](const Figure& figure) {
+                  figures << figure.label + u' ' + figure.text + u' ' +
+                                 (figure.number ? QString::number(*figure.number)
+                                                : whyKey(figure.why));
+              });
+    // The page without its markers shows "0" as it always did, and is no count of zero.
+    EXPECT_EQ(figures, (QStringList{"Baidu 1,230 1230", "Google 4,560 4560", "Yahoo 789 789",
+                                    "Sogou 321 321", "Soso 55 55", "Youdao 12 12",
+                                    "Zhongsou 0 unrecognised", "Live 9,876 9876"}));
+}
+
 TEST(IndexedSurvey, AFailureAtTheThirdEngineEndsTheSurvey) {
     FixtureServer server;
     serveEngines(server);
