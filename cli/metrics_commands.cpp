@@ -102,36 +102,36 @@ const ToolCall kBadgesCall{
 
 constexpr const char* kDomainLine = "每行一个域名";
 
+// What both surveys print with --json.
+#define SURVEY_JSON_HELP                                                                                          \
+    "（与窗口显示的文档相同）。--json：{\"domain\", \"document\", \"engines\"}，engines 按列的" \
+    "顺序给出每个引擎的 {\"name\", \"text\", \"number\", \"address\"}，number 为读出的数"          \
+    "（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有标记，\"no_number\" "   \
+    "文字不是数）。"
+
+Command surveyCommand(const char* name, const char* help, const SurveyKind& kind) {
+    return {name,
+            "DOMAIN | --batch 文件 [批处理选项]",
+            help,
+            1,
+            1,
+            [name, &kind](CliContext& ctx, const QStringList& args) {
+                runToolCommand(ctx, surveyCall(name, kind), args);
+            },
+            {},
+            kDomainLine};
+}
+
 std::vector<Command> metricsCommands() {
     return {
-        {"indexed",
-         "DOMAIN | --batch 文件 [批处理选项]",
-         "收录查询：向八个搜索引擎查询 DOMAIN 被收录的网页数，打印结果表格的 HTML 文档"
-         "（与窗口显示的文档相同）。--json：{\"domain\", \"document\", \"engines\"}，"
-         "engines 按列的顺序给出每个引擎的 {\"name\", \"text\", \"number\", \"address\"}，"
-         "number 为读出的数（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有"
-         "标记，\"no_number\" 文字不是数）。",
-         1,
-         1,
-         [](CliContext& ctx, const QStringList& args) {
-             runToolCommand(ctx, surveyCall("indexed", kIndexedSurvey), args);
-         },
-         {},
-         kDomainLine},
-        {"backlinks",
-         "DOMAIN | --batch 文件 [批处理选项]",
-         "反链查询：向八个搜索引擎查询指向 DOMAIN 的链接数，打印结果表格的 HTML 文档"
-         "（与窗口显示的文档相同）。--json：{\"domain\", \"document\", \"engines\"}，"
-         "engines 按列的顺序给出每个引擎的 {\"name\", \"text\", \"number\", \"address\"}，"
-         "number 为读出的数（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有"
-         "标记，\"no_number\" 文字不是数）。",
-         1,
-         1,
-         [](CliContext& ctx, const QStringList& args) {
-             runToolCommand(ctx, surveyCall("backlinks", kBacklinkSurvey), args);
-         },
-         {},
-         kDomainLine},
+        surveyCommand("indexed",
+                      "收录查询：向八个搜索引擎查询 DOMAIN 被收录的网页数，"
+                      "打印结果表格的 HTML 文档" SURVEY_JSON_HELP,
+                      kIndexedSurvey),
+        surveyCommand("backlinks",
+                      "反链查询：向八个搜索引擎查询指向 DOMAIN 的链接数，"
+                      "打印结果表格的 HTML 文档" SURVEY_JSON_HELP,
+                      kBacklinkSurvey),
         {"baidu-period",
          "DOMAIN | --batch 文件 [批处理选项] [--period 时间段]",
          "百度更新：查询百度在所选时间段内收录 DOMAIN 的网页数，打印结果句子。时间段为"
