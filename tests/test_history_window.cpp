@@ -156,17 +156,6 @@ TEST_F(HistoryWindowTest, ExportWritesTheShownRunsWhereTheDialogSays) {
     }
 }
 
-TEST_F(HistoryWindowTest, ACancelledDialogWritesNothing) {
-    const auto dialog = save_dialog::seam().replace(
-        [](QWidget*, const QString&, const QString&, const QString&) { return QString(); });
-    QStringList boxes;
-    const auto box =
-        message_box::seam().replace([&](QWidget*, const QString& text) { boxes << text; });
-    find<QPushButton>("exportCsv")->click();
-    EXPECT_TRUE(boxes.isEmpty());
-    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.csv")}).isEmpty());
-}
-
 TEST_F(HistoryWindowTest, DeleteRemovesTheSelectedRunsFromStoreAndTable) {
     auto* table = find<QTableView>("runTable");
     table->selectRow(0);
