@@ -6,6 +6,7 @@
 #include "history/history_store.h"
 #include "history_samples.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QComboBox>
 #include <QDir>
@@ -194,11 +195,14 @@ protected:
     EnvironmentGuard homeGuard{"HOME", home.path().toLocal8Bit()};
 };
 
+// Where the user would press it: in the box that has the keyboard.
 void pressCtrlH(QWidget* form) {
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form));
-    QTest::keyClick(form, Qt::Key_H, Qt::ControlModifier);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, Qt::Key_H, Qt::ControlModifier);
 }
 
 } // namespace
@@ -219,11 +223,12 @@ TEST_F(FormHistoryTest, CtrlHOpensTheHistoryOfTheStoreTheFormHolds) {
     EXPECT_EQ(window->shownRuns().size(), 1);
 
     form.history()->record(rankRun(QStringLiteral("a.cn"), QStringLiteral("站长"), 1, 2, 4));
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTest::keyClick(&form, Qt::Key_H, Qt::ControlModifier);
+    pressCtrlH(&form);
     EXPECT_EQ(form.findChildren<HistoryWindow*>().size(), 1);
     EXPECT_EQ(window->shownRuns().size(), 2) << "opened again, it shows the runs since";
+
+    form.close();
+    EXPECT_FALSE(window->isVisible()) << "it would keep the program running";
 }
 
 TEST_F(FormHistoryTest, AnUnusableDatabaseIsToldOnceAndAgainOnCtrlH) {
