@@ -312,6 +312,9 @@ void HistoryWindow::drawChart() {
         value->setRange(rank ? qMax(0.0, below) : below,
                         (std::ceil(double(high) / step) + 1) * step);
     }
+    // Beyond a hundred runs the dots merge into the line and only cost drawing time; a run that
+    // stands alone between two gaps keeps its dot, or it would not show at all.
+    const bool dots = runs.size() <= 100;
     for (qsizetype l = 0; l < labels.size(); ++l) {
         QColor colour;
         for (const QList<QPointF>& points : lines[l]) {
@@ -320,7 +323,7 @@ void HistoryWindow::drawChart() {
             auto* series = new QLineSeries;
             // Legend labels are rich text; a label is the record's, shown as it was.
             series->setName(labels[l].toHtmlEscaped());
-            series->setPointsVisible(true);
+            series->setPointsVisible(dots || points.size() == 1);
             series->replace(points);
             chart->addSeries(series);
             series->attachAxis(time);
