@@ -18,6 +18,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSet>
 #include <QSplitter>
 #include <QTableView>
 #include <QValueAxis>
@@ -315,6 +316,7 @@ void HistoryWindow::drawChart() {
     // Beyond a hundred runs the dots merge into the line and only cost drawing time; a run that
     // stands alone between two gaps keeps its dot, or it would not show at all.
     const bool dots = runs.size() <= 100;
+    QSet<QAbstractSeries*> continued; // a label's second and later stretches
     for (qsizetype l = 0; l < labels.size(); ++l) {
         QColor colour;
         for (const QList<QPointF>& points : lines[l]) {
@@ -330,12 +332,16 @@ void HistoryWindow::drawChart() {
             series->attachAxis(value);
             if (colour.isValid()) {
                 series->setColor(colour);
-                chart->legend()->markers(series).constFirst()->setVisible(false);
+                continued.insert(series);
             } else {
                 colour = series->color();
             }
         }
     }
+    // One legend entry a label. Asked marker by marker, the legend would search all of them.
+    for (QLegendMarker* marker : chart->legend()->markers())
+        if (continued.contains(marker->series()))
+            marker->setVisible(false);
     chart->setTitle(subjectPicker_->currentText().toHtmlEscaped());
 }
 

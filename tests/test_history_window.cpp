@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -119,6 +121,10 @@ TEST_F(HistoryWindowTest, AMissingNumberIsAGapNotAZeroAndRanksRiseUpwards) {
     for (QLineSeries* s : baidu)
         for (const QPointF& p : s->points())
             EXPECT_NE(p.y(), 0);
+    int entries = 0;
+    for (QLegendMarker* marker : window.chart()->legend()->markers())
+        entries += marker->isVisible();
+    EXPECT_EQ(entries, 2) << "one legend entry a label, however often its line breaks";
     ASSERT_EQ(series(QStringLiteral("Google")).size(), 1);
     EXPECT_EQ(series(QStringLiteral("Google"))[0]->count(), 4);
 
