@@ -121,6 +121,8 @@ TEST_F(HistoryWindowTest, AMissingNumberIsAGapNotAZeroAndRanksRiseUpwards) {
     for (QLineSeries* s : baidu)
         for (const QPointF& p : s->points())
             EXPECT_NE(p.y(), 0);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     int entries = 0;
     for (QLegendMarker* marker : window.chart()->legend()->markers())
         entries += marker->isVisible();
