@@ -664,5 +664,8 @@ bool Form1::toolsRunning() const {
 void Form1::closeEvent(QCloseEvent* event) {
     for (ToolRun* run : runs())
         run->stopAndWait(1000);
+    // A window of its own, it would otherwise keep the program running with the main one gone.
+    if (historyWindow_)
+        historyWindow_->close();
     QWidget::closeEvent(event);
 }

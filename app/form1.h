@@ -73,7 +73,7 @@ protected:
     // lblUrl behaves like a hyperlink: red under the pointer, blue once it leaves, and a click
     // opens strBaiduUrl in the default browser.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Closing stops every running tool.
+    // Closing stops every running tool and closes the history window.
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -18,6 +18,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSet>
 #include <QSplitter>
 #include <QTableView>
 #include <QValueAxis>
@@ -312,6 +313,10 @@ void HistoryWindow::drawChart() {
         value->setRange(rank ? qMax(0.0, below) : below,
                         (std::ceil(double(high) / step) + 1) * step);
     }
+    // Beyond a hundred runs the dots merge into the line and only cost drawing time; a run that
+    // stands alone between two gaps keeps its dot, or it would not show at all.
+    const bool dots = runs.size() <= 100;
+    QSet<QAbstractSeries*> continued; // a label's second and later stretches
     for (qsizetype l = 0; l < labels.size(); ++l) {
         QColor colour;
         for (const QList<QPointF>& points : lines[l]) {
@@ -320,19 +325,23 @@ void HistoryWindow::drawChart() {
             auto* series = new QLineSeries;
             // Legend labels are rich text; a label is the record's, shown as it was.
             series->setName(labels[l].toHtmlEscaped());
-            series->setPointsVisible(true);
+            series->setPointsVisible(dots || points.size() == 1);
             series->replace(points);
             chart->addSeries(series);
             series->attachAxis(time);
             series->attachAxis(value);
             if (colour.isValid()) {
                 series->setColor(colour);
-                chart->legend()->markers(series).constFirst()->setVisible(false);
+                continued.insert(series);
             } else {
                 colour = series->color();
             }
         }
     }
+    // One legend entry a label. Asked marker by marker, the legend would search all of them.
+    for (QLegendMarker* marker : chart->legend()->markers())
+        if (continued.contains(marker->series()))
+            marker->setVisible(false);
     chart->setTitle(subjectPicker_->currentText().toHtmlEscaped());
 }
 

@@ -87,7 +87,12 @@ int main(int argc, char** argv) {
         form.raise();
         form.activateWindow();
     };
-    QObject::connect(&tray, &QSystemTrayIcon::activated, &form, showForm);
+    QObject::connect(&tray, &QSystemTrayIcon::activated, &form,
+                     [showForm](QSystemTrayIcon::ActivationReason why) {
+                         // The right button opens the menu, and only the menu.
+                         if (why != QSystemTrayIcon::Context)
+                             showForm();
+                     });
     QMenu trayMenu;
     trayMenu.addAction(QStringLiteral("显示窗口"), &form, showForm);
     trayMenu.addAction(QStringLiteral("历史记录"), &form, &Form1::showHistory);

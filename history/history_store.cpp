@@ -118,6 +118,10 @@ HistoryStore::~HistoryStore() {
 }
 
 void HistoryStore::closeConnection() {
+    begin_.reset();
+    commit_.reset();
+    insertRun_.reset();
+    insertFigure_.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(connection_, false);
         if (db.isOpen())
@@ -127,8 +131,7 @@ void HistoryStore::closeConnection() {
 }
 
 QString HistoryStore::notOurs() const {
-    return QStringLiteral("%1 不是 Tessivo 的历史数据库，未作任何改动；请移走它或用 --history "
-                          "指定另一个文件")
+    return QStringLiteral("%1 不是 Tessivo 的历史数据库，未作任何改动；请把它移到别处")
         .arg(quoted(path_));
 }
 
@@ -173,18 +176,32 @@ void HistoryStore::setUp() {
     });
     exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     exec(QStringLiteral("PRAGMA foreign_keys=ON"));
-    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() == kSchemaVersion)
-        return;
-    // Two programs opening a new file at once both get here; the second finds the work done.
-    writeTransaction([this] {
-        const int version = scalar(QStringLiteral("PRAGMA user_version")).toInt();
-        if (version == 0)
-            exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
-        for (int step = version; step < kSchemaVersion; ++step)
-            for (const char* sql : kMigrations[size_t(step)])
-                exec(QString::fromUtf8(sql));
-        exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
-    });
+    begin_ = prepared("BEGIN IMMEDIATE");
+    commit_ = prepared("COMMIT");
+    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion) {
+        // Two programs opening a new file at once both get here; the second finds the work done.
+        writeTransaction([this] {
+            const int version = scalar(QStringLiteral("PRAGMA user_version")).toInt();
+            if (version == 0)
+                exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
+            for (int step = version; step < kSchemaVersion; ++step)
+                for (const char* sql : kMigrations[size_t(step)])
+                    exec(QString::fromUtf8(sql));
+            exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
+        });
+    }
+    insertRun_ = prepared("INSERT INTO runs (tool, input, keyword, options, started, ended,"
+                          " outcome, error, demo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insertFigure_ = prepared("INSERT INTO figures (run_id, position, label, text, number, why,"
+                             " detail, address) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+}
+
+std::unique_ptr<QSqlQuery> HistoryStore::prepared(const char* sql) const {
+    auto query = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection_, false));
+    if (!query->prepare(QString::fromUtf8(sql)))
+        throw ToolError(QStringLiteral("历史数据库 %1 的结构不对（%2），未能打开")
+                            .arg(quoted(path_), query->lastError().text()));
+    return query;
 }
 
 void HistoryStore::exec(const QString& sql) const {
@@ -193,9 +210,15 @@ void HistoryStore::exec(const QString& sql) const {
         fail(q.lastError());
 }
 
-void HistoryStore::exec(QSqlQuery& query) const {
-    if (!query.exec())
-        fail(query.lastError());
+qint64 HistoryStore::exec(QSqlQuery& query) const {
+    const bool done = query.exec();
+    const QSqlError error = query.lastError();
+    const qint64 id = query.lastInsertId().toLongLong();
+    // Reset at once, so that no statement of ours is left pending when the transaction ends.
+    query.finish();
+    if (!done)
+        fail(error);
+    return id;
 }
 
 void HistoryStore::fail(const QSqlError& error) const {
@@ -222,10 +245,10 @@ void HistoryStore::withRetry(const std::function<void()>& work) {
 // time-out: a deferred transaction that reads first could only fail at its first write.
 void HistoryStore::writeTransaction(const std::function<void()>& body) {
     withRetry([&] {
-        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        exec(*begin_);
         try {
             body();
-            exec(QStringLiteral("COMMIT"));
+            exec(*commit_);
         } catch (...) {
             QSqlQuery(QSqlDatabase::database(connection_, false)).exec(QStringLiteral("ROLLBACK"));
             throw;
@@ -236,27 +259,20 @@ void HistoryStore::writeTransaction(const std::function<void()>& body) {
 qint64 HistoryStore::record(const RunRecord& run) {
     qint64 id = 0;
     writeTransaction([&] {
-        const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral(
-            "INSERT INTO runs (tool, input, keyword, options, started, ended, outcome, error,"
-            " demo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        q.addBindValue(text(run.tool));
-        q.addBindValue(text(run.input));
-        q.addBindValue(text(run.keyword));
-        q.addBindValue(
-            QString::fromUtf8(QJsonDocument(run.options).toJson(QJsonDocument::Compact)));
-        q.addBindValue(run.started.isValid() ? run.started.toMSecsSinceEpoch() : 0);
-        q.addBindValue(run.ended.isValid() ? run.ended.toMSecsSinceEpoch() : 0);
-        q.addBindValue(runEndKey(run.end));
-        q.addBindValue(text(run.error));
-        q.addBindValue(int(run.demo));
-        exec(q);
-        id = q.lastInsertId().toLongLong();
+        QSqlQuery& q = *insertRun_;
+        q.bindValue(0, text(run.tool));
+        q.bindValue(1, text(run.input));
+        q.bindValue(2, text(run.keyword));
+        q.bindValue(3,
+                    QString::fromUtf8(QJsonDocument(run.options).toJson(QJsonDocument::Compact)));
+        q.bindValue(4, run.started.isValid() ? run.started.toMSecsSinceEpoch() : 0);
+        q.bindValue(5, run.ended.isValid() ? run.ended.toMSecsSinceEpoch() : 0);
+        q.bindValue(6, runEndKey(run.end));
+        q.bindValue(7, text(run.error));
+        q.bindValue(8, int(run.demo));
+        id = exec(q);
 
-        QSqlQuery f(db);
-        f.prepare(QStringLiteral("INSERT INTO figures (run_id, position, label, text, number, why,"
-                                 " detail, address) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        QSqlQuery& f = *insertFigure_;
         for (qsizetype i = 0; i < run.figures.size(); ++i) {
             const Figure& figure = run.figures[i];
             f.bindValue(0, id);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QSqlError;
@@ -64,11 +65,14 @@ private:
     void checkOwnership() const;
     void setUp();
     void exec(const QString& sql) const;
-    void exec(QSqlQuery& query) const;
+    qint64 exec(QSqlQuery& query) const; // returns the id of the row it inserted
     [[noreturn]] void fail(const QSqlError& error) const;
     void withRetry(const std::function<void()>& work);
     void writeTransaction(const std::function<void()>& body);
+    std::unique_ptr<QSqlQuery> prepared(const char* sql) const;
 
     QString path_;
     QString connection_;
+    // Prepared once: recording a run is what the programs do most often.
+    std::unique_ptr<QSqlQuery> begin_, commit_, insertRun_, insertFigure_;
 };
