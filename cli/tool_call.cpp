@@ -3,6 +3,7 @@
 #include "base/data_file.h"
 #include "base/tool_error.h"
 #include "cli/run_history.h"
+#include "history/history_export.h"
 #include "history/run_log.h"
 #include "net/spaced_fetcher.h"
 
@@ -34,20 +35,6 @@ double delaySeconds(const QString& text) {
     if (!ok || s < 0 || s > 3600)
         throw UsageError{QStringLiteral("--delay 应为 0 到 3600 之间的秒数")};
     return s;
-}
-
-QString csvField(const QString& value) {
-    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
-        !value.contains(u'\r'))
-        return value;
-    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
-QString csvRow(const QStringList& fields) {
-    QStringList quoted;
-    for (const QString& f : fields)
-        quoted << csvField(f);
-    return quoted.join(u',');
 }
 
 // One field of a CSV line: quotes hold commas, and "" is a quote.
@@ -133,7 +120,7 @@ public:
             for (const char* input : call_.inputs)
                 head << QLatin1String(input);
             head << QStringLiteral("outcome") << QStringLiteral("error") << call_.labels(ctx_);
-            ctx_.print(csvRow(head));
+            ctx_.print(csvLine(head));
         }
     }
 
@@ -164,7 +151,7 @@ public:
                         cell = figureCell(f);
                 row << cell;
             }
-            ctx_.print(csvRow(row));
+            ctx_.print(csvLine(row));
         }
     }
 

@@ -10,8 +10,22 @@ QString isoUtc(const QDateTime& time) {
     return time.toUTC().toString(Qt::ISODate);
 }
 
+// A spreadsheet runs a cell that starts like a formula ("=HYPERLINK(…)", "+1+cmd|…"), and a
+// keyword or a page's text may start so: such a cell gets a leading apostrophe and stays text.
+// A negative number is left a number.
+bool formulaLike(const QString& value) {
+    if (value.isEmpty())
+        return false;
+    const QChar first = value.front();
+    if (first == u'=' || first == u'+' || first == u'@' || first == u'\t' || first == u'\r')
+        return true;
+    bool number = false;
+    value.toDouble(&number);
+    return first == u'-' && value.size() > 1 && !number;
+}
+
 QByteArray csvField(const QString& value) {
-    QByteArray bytes = value.toUtf8();
+    QByteArray bytes = (formulaLike(value) ? u'\'' + value : value).toUtf8();
     if (bytes.contains('"') || bytes.contains(',') || bytes.contains('\n') ||
         bytes.contains('\r')) {
         bytes.replace("\"", "\"\"");
@@ -21,10 +35,7 @@ QByteArray csvField(const QString& value) {
 }
 
 QByteArray csvRow(const QStringList& fields) {
-    QByteArrayList cells;
-    for (const QString& field : fields)
-        cells << csvField(field);
-    return cells.join(',') + "\r\n";
+    return csvLine(fields).toUtf8() + "\r\n";
 }
 
 QString outcomeWord(RunEnd end) {
@@ -52,6 +63,13 @@ QString padded(const QString& text, int width) {
 }
 
 } // namespace
+
+QString csvLine(const QStringList& fields) {
+    QByteArrayList cells;
+    for (const QString& field : fields)
+        cells << csvField(field);
+    return QString::fromUtf8(cells.join(','));
+}
 
 QStringList figureLabels(const QList<RunRecord>& runs) {
     QStringList labels;

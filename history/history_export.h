@@ -21,6 +21,10 @@ const Figure* findFigure(const RunRecord& run, const QString& label);
 // system's ANSI code page; RFC 4180 quoting and CRLF line ends.
 QByteArray historyCsv(const QList<RunRecord>& runs);
 
+// One CSV line, without its line end: fields quoted as RFC 4180 says, and a field a
+// spreadsheet would take for a formula kept as text with a leading apostrophe.
+QString csvLine(const QStringList& fields);
+
 // The full record: every field, figures as {label, text, number (or null), why, detail, address}.
 QJsonObject runJson(const RunRecord& run);
 // An array of runJson, indented.

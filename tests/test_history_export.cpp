@@ -51,6 +51,13 @@ TEST(HistoryCsv, FieldsAreQuotedAsRfc4180Says) {
         {"say \"hi\"", "\"say \"\"hi\"\"\""},
         {"two\nlines", "\"two\nlines\""},
         {"cr\rhere", "\"cr\rhere\""},
+        // What a spreadsheet would run stays text; "-" and negative numbers stay as they are.
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+1+1", "'+1+1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"-1+cmd", "'-1+cmd"},
+        {"-", "-"},
+        {"-3", "-3"},
     };
     for (const auto& c : cases) {
         const QString keyword = QString::fromUtf8(c.keyword);
