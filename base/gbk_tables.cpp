@@ -49,6 +49,10 @@ std::unique_ptr<GbkTables> build() {
             const char bytes[2] = {char(lead), char(second)};
             const bool one = decodeAlone(c.get(), bytes, 2, units, 8) == 1;
             t->pair[lead << 8 | second] = one ? units[0] : u'\0';
+            if (one) {
+                t->lead[lead] = 1;
+                t->trail[second] = 1;
+            }
         }
 
     for (int u = 0; u < (1 << 16); ++u) {

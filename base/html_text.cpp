@@ -2,6 +2,8 @@
 
 #include "base/utf16_lanes.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -19,32 +21,6 @@ namespace {
 // - "<[^>]*>" runs from a "<" to the next ">", across line breaks.
 // Each deletion writes over the text it reads, behind the point it has read to.
 
-// The first position at or after from where needle begins, or -1. Needles here hold one angle
-// bracket, at index anchor; the unit after an opening bracket ("<s") or before a closing one
-// ("t>", "e>") is looked for beside it, which rules out most tags at once.
-qsizetype find(const char16_t* s, qsizetype n, qsizetype from, std::u16string_view needle,
-               qsizetype anchor) {
-    const qsizetype size = qsizetype(needle.size());
-    const qsizetype pairAt = anchor == 0 ? 0 : anchor - 1; // the pair's first unit in needle
-    const char16_t first = needle[pairAt];
-    const char16_t second = needle[pairAt + 1];
-    qsizetype at = from + pairAt; // where the pair may begin
-    const qsizetype end = n - (size - pairAt - 2);
-    for (;;) {
-        while (at + 1 + lanes::kWidth <= end &&
-               !lanes::any((lanes::load(s + at) == first) & (lanes::load(s + at + 1) == second)))
-            at += lanes::kWidth;
-        for (; at + 1 < end; ++at)
-            if (s[at] == first && s[at + 1] == second)
-                break;
-        if (at + 1 >= end)
-            return -1;
-        if (std::u16string_view(s + at - pairAt, size_t(size)) == needle)
-            return at - pairAt;
-        ++at;
-    }
-}
-
 // Deletes every block from open past at least one unit to the nearest close after it: reads
 // from in, writes to out (which may be in), returns the length written.
 qsizetype deleteBlocks(const char16_t* in, qsizetype n, char16_t* out, std::u16string_view open,
@@ -52,11 +28,12 @@ qsizetype deleteBlocks(const char16_t* in, qsizetype n, char16_t* out, std::u16s
     qsizetype done = 0;
     qsizetype w = 0;
     for (;;) {
-        const qsizetype start = find(in, n, done, open, 0);
+        const qsizetype start = lanes::find(in, n, done, open, 0);
         if (start < 0)
             break;
+        // Looked for by their last two units: "t>" and "e>" are rarer than the tag's "s".
         const qsizetype end =
-            find(in, n, start + qsizetype(open.size()) + 1, close, qsizetype(close.size()) - 1);
+            lanes::find(in, n, start + qsizetype(open.size()) + 1, close, close.size() - 2);
         if (end < 0)
             break;
         std::memmove(out + w, in + done, size_t(start - done) * 2);
@@ -76,8 +53,8 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
     qsizetype i = 0;
     for (;;) {
         // The text up to the next opening, copied eight units at a time while none is among them.
-        for (lanes::Block b;
-             i + lanes::kWidth <= lastClose && !lanes::any((b = lanes::load(s + i)) == u'<');
+        for (lanes::Block b; i + lanes::kWidth <= lastClose &&
+                             !lanes::any((b = lanes::load(s + i)) == lanes::splat(u'<'));
              i += lanes::kWidth, w += lanes::kWidth)
             lanes::store(s + w, b);
         while (i < lastClose && s[i] != u'<')
@@ -128,34 +105,66 @@ QString removeBlank(QString& text) {
     qsizetype held = 0; // units of "&nbsp;" seen and not yet let through
     // Units that only some stage may delete but none joins to others: spaces, ideographic spaces
     // and tabs go without a branch, everything else but "&", CR and LF is written.
-    constexpr std::uint64_t one = 1;
-    constexpr std::uint64_t joining = one << u'&' | one << u'\r' | one << u'\n';
-    constexpr std::uint64_t dropped = one << u' ' | one << u'\t';
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = s[i];
-        if (held == 0 && !(c < 64 && (joining >> c & 1))) {
-            const bool drop = (c < 64 && (dropped >> c & 1)) || c == u'\u3000';
-            s[w] = c;
-            w += !drop;
-            afterCr = c == u'\t' ? -1 : afterCr;
-            continue;
-        }
-        if (c == u' ' || c == u'\u3000')
-            continue;
-        if (held > 0) {
-            if (c == nbsp[held]) {
-                if (++held == 6)
-                    held = 0;
+    enum Kind : unsigned char { Kept, Dropped, Joining };
+    static constexpr auto kinds = [] {
+        std::array<Kind, 65> k{}; // every unit from 64 up: Kept, but for the ideographic space
+        k[u' '] = k[u'\t'] = Dropped;
+        k[u'&'] = k[u'\r'] = k[u'\n'] = Joining;
+        return k;
+    }();
+    for (qsizetype i = 0; i < n;) {
+        // Eight units at a time while none of them is "&", CR or LF, which can join with others:
+        // a block without blanks is copied whole, one with them is compacted without a branch
+        // per unit. A tab among them parts a CR before the block from an LF after it.
+        if (held == 0 && i + lanes::kWidth <= n) {
+            const lanes::Block b = lanes::load(s + i);
+            const auto tabs = b == lanes::splat(u'\t');
+            const auto dropped = (b == lanes::splat(u' ')) | tabs | (b == lanes::splat(u'\u3000'));
+            const auto joining =
+                (b == lanes::splat(u'&')) | (b == lanes::splat(u'\r')) | (b == lanes::splat(u'\n'));
+            if (!lanes::any(joining)) {
+                if (!lanes::any(dropped)) {
+                    lanes::store(s + w, b);
+                    w += lanes::kWidth;
+                } else {
+                    if (lanes::any(tabs))
+                        afterCr = -1;
+                    for (qsizetype k = 0; k < lanes::kWidth; ++k) {
+                        const char16_t c = s[i + k];
+                        s[w] = c;
+                        w += c != u' ' && c != u'\t' && c != u'\u3000';
+                    }
+                }
+                i += lanes::kWidth;
                 continue;
             }
-            for (qsizetype k = 0; k < held; ++k)
-                crLfStage(nbsp[k]);
-            held = 0;
         }
-        if (c == u'&')
-            held = 1;
-        else
-            crLfStage(c);
+        for (const qsizetype blockEnd = std::min(i + lanes::kWidth, n); i < blockEnd; ++i) {
+            const char16_t c = s[i];
+            const unsigned kind = kinds[std::min<unsigned>(c, 64)] | unsigned(c == u'\u3000');
+            if (held == 0 && kind != Joining) {
+                s[w] = c;
+                w += kind ^ Dropped;
+                afterCr = c == u'\t' ? -1 : afterCr;
+                continue;
+            }
+            if (c == u' ' || c == u'\u3000')
+                continue;
+            if (held > 0) {
+                if (c == nbsp[held]) {
+                    if (++held == 6)
+                        held = 0;
+                    continue;
+                }
+                for (qsizetype k = 0; k < held; ++k)
+                    crLfStage(nbsp[k]);
+                held = 0;
+            }
+            if (c == u'&')
+                held = 1;
+            else
+                crLfStage(c);
+        }
     }
     for (qsizetype k = 0; k < held; ++k)
         crLfStage(nbsp[k]);

@@ -2,6 +2,7 @@
 
 #include "base/html_text.h"
 #include "base/lower_case.h"
+#include "base/utf16_lanes.h"
 #include "research/text_measures.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ QString spiderText(const HttpResponse& response) {
     if (mentionsUtf8(page))
         page = decodeResponse(response, Decode::Declared);
     lowerInPlace(page);
-    const qsizetype body = page.indexOf(u"<body");
+    const qsizetype body = lanes::find(QStringView(page).utf16(), page.size(), 0, u"<body", 0);
     QString text = removeHtml(QStringView(page).sliced(std::max<qsizetype>(body, 0)));
     return removeBlank(text);
 }

@@ -12,9 +12,12 @@ QString lowered(QString text) {
 } // namespace
 
 TEST(LowerCase, EveryBmpUnitAsQStringToLower) {
+    // Alone, and eight of it after an ASCII capital, as the pass takes them eight at a time.
     for (int u = 0; u < (1 << 16); ++u) {
         const QString one{QChar(char16_t(u))};
         ASSERT_EQ(lowered(one), QString(one).toLower()) << u;
+        const QString block = QStringLiteral("A") + QString(8, QChar(char16_t(u)));
+        ASSERT_EQ(lowered(block), QString(block).toLower()) << u;
     }
 }
 
