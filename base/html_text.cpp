@@ -89,85 +89,53 @@ QString removeBlank(QString& text) {
     char16_t* const s = reinterpret_cast<char16_t*>(text.data());
     qsizetype w = 0;
     qsizetype afterCr = -1; // w just after the CR last let through to the CR LF stage, or -1
-    const auto crLfStage = [s, &w, &afterCr](char16_t c) {
-        if (c == u'\n' && afterCr == w) {
-            --w;
-            afterCr = -1;
-        } else if (c == u'\r') {
-            s[w++] = c;
-            afterCr = w;
-        } else if (c == u'\t') {
-            afterCr = -1;
-        } else {
-            s[w++] = c;
-        }
+    // A unit the "&nbsp;" stage lets through, and spaces, which never reach it: without a branch,
+    // since blanks and line breaks come every few units.
+    const auto pass = [s, &w, &afterCr](char16_t c) {
+        const bool pairEnd = c == u'\n' && afterCr == w;
+        const bool kept = c != u' ' && c != u'\t' && c != u'\u3000' && !pairEnd;
+        s[w] = c;
+        w += qsizetype(kept) - qsizetype(pairEnd);
+        afterCr = c == u'\r' ? w : (c == u'\t' || pairEnd ? -1 : afterCr);
     };
     qsizetype held = 0; // units of "&nbsp;" seen and not yet let through
-    // Units that only some stage may delete but none joins to others: spaces, ideographic spaces
-    // and tabs go without a branch, everything else but "&", CR and LF is written.
-    enum Kind : unsigned char { Kept, Dropped, Joining };
-    static constexpr auto kinds = [] {
-        std::array<Kind, 65> k{}; // every unit from 64 up: Kept, but for the ideographic space
-        k[u' '] = k[u'\t'] = Dropped;
-        k[u'&'] = k[u'\r'] = k[u'\n'] = Joining;
-        return k;
-    }();
-    for (qsizetype i = 0; i < n;) {
-        // Eight units at a time while none of them is "&", CR or LF, which can join with others:
-        // a block without blanks is copied whole, one with them is compacted without a branch
-        // per unit. A tab among them parts a CR before the block from an LF after it.
+    qsizetype i = 0;
+    while (i < n) {
+        // Eight units at a time while nothing is held and no "&" is among them.
         if (held == 0 && i + lanes::kWidth <= n) {
             const lanes::Block b = lanes::load(s + i);
-            const auto tabs = b == lanes::splat(u'\t');
-            const auto dropped = (b == lanes::splat(u' ')) | tabs | (b == lanes::splat(u'\u3000'));
-            const auto joining =
-                (b == lanes::splat(u'&')) | (b == lanes::splat(u'\r')) | (b == lanes::splat(u'\n'));
-            if (!lanes::any(joining)) {
-                if (!lanes::any(dropped)) {
+            if (!lanes::any(b == lanes::splat(u'&'))) {
+                if (lanes::any((b <= lanes::splat(u' ')) | (b == lanes::splat(u'\u3000')))) {
+                    for (qsizetype k = 0; k < lanes::kWidth; ++k)
+                        pass(s[i + k]);
+                } else {
                     lanes::store(s + w, b);
                     w += lanes::kWidth;
-                } else {
-                    if (lanes::any(tabs))
-                        afterCr = -1;
-                    for (qsizetype k = 0; k < lanes::kWidth; ++k) {
-                        const char16_t c = s[i + k];
-                        s[w] = c;
-                        w += c != u' ' && c != u'\t' && c != u'\u3000';
-                    }
                 }
                 i += lanes::kWidth;
                 continue;
             }
         }
-        for (const qsizetype blockEnd = std::min(i + lanes::kWidth, n); i < blockEnd; ++i) {
-            const char16_t c = s[i];
-            const unsigned kind = kinds[std::min<unsigned>(c, 64)] | unsigned(c == u'\u3000');
-            if (held == 0 && kind != Joining) {
-                s[w] = c;
-                w += kind ^ Dropped;
-                afterCr = c == u'\t' ? -1 : afterCr;
-                continue;
-            }
+        const char16_t c = s[i++];
+        if (held > 0) {
             if (c == u' ' || c == u'\u3000')
                 continue;
-            if (held > 0) {
-                if (c == nbsp[held]) {
-                    if (++held == 6)
-                        held = 0;
-                    continue;
-                }
-                for (qsizetype k = 0; k < held; ++k)
-                    crLfStage(nbsp[k]);
-                held = 0;
+            if (c == nbsp[held]) {
+                if (++held == 6)
+                    held = 0;
+                continue;
             }
-            if (c == u'&')
-                held = 1;
-            else
-                crLfStage(c);
+            for (qsizetype k = 0; k < held; ++k)
+                pass(nbsp[k]);
+            held = 0;
         }
+        if (c == u'&')
+            held = 1;
+        else
+            pass(c);
     }
     for (qsizetype k = 0; k < held; ++k)
-        crLfStage(nbsp[k]);
+        pass(nbsp[k]);
     text.truncate(w);
     return text;
 }
