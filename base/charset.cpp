@@ -3,6 +3,7 @@
 #include "base/gbk_tables.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -113,17 +114,22 @@ QString decodeGbk(const QByteArray& bytes) {
         }
     };
     while (i + 17 <= n) {
-        // Markup is mostly ASCII, which ICU reads as itself: sixteen bytes at a time.
+        // Markup is mostly ASCII, which ICU reads as itself: sixteen bytes are widened at once
+        // and kept up to the first that is not ASCII; from there a run of such bytes is
+        // decoded a character at a time.
         std::uint64_t halves[2];
         std::memcpy(halves, in + i, 16);
-        if (((halves[0] | halves[1]) & 0x8080808080808080u) == 0) {
+        const std::uint64_t high0 = halves[0] & 0x8080808080808080u;
+        const std::uint64_t high1 = halves[1] & 0x8080808080808080u;
+        const int ascii = std::countr_zero(high0) / 8 + (high0 ? 0 : std::countr_zero(high1) / 8);
+        if (ascii > 0) {
             for (int k = 0; k < 16; ++k)
                 w[k] = in[i + k];
-            w += 16;
-            i += 16;
+            w += ascii;
+            i += ascii;
             continue;
         }
-        for (const qsizetype stop = i + 16; i < stop;)
+        for (const qsizetype stop = i + 16; i < stop && in[i] >= 0x80;)
             step(in[i + 1]);
     }
     while (i < n)
