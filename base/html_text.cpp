@@ -101,17 +101,33 @@ QString removeBlank(QString& text) {
     qsizetype held = 0; // units of "&nbsp;" seen and not yet let through
     qsizetype i = 0;
     while (i < n) {
-        // Eight units at a time while nothing is held and no "&" is among them.
-        if (held == 0 && i + lanes::kWidth <= n) {
+        // Eight units at a time while nothing is held, no "&" is among them and every CR or LF
+        // among them is half of a CR LF inside them: each unit is then kept or dropped on its
+        // own, and a unit other than a space ends what a CR before the block could pair with.
+        if (held == 0 && i > 0 && i + lanes::kWidth < n) {
             const lanes::Block b = lanes::load(s + i);
-            if (!lanes::any(b == lanes::splat(u'&'))) {
-                if (lanes::any((b <= lanes::splat(u' ')) | (b == lanes::splat(u'\u3000')))) {
-                    for (qsizetype k = 0; k < lanes::kWidth; ++k)
-                        pass(s[i + k]);
-                } else {
+            const auto cr = b == lanes::splat(u'\r');
+            const auto lf = b == lanes::splat(u'\n');
+            const auto crLf = cr & (lanes::load(s + i + 1) == lanes::splat(u'\n'));
+            const auto lfCr = lf & (lanes::load(s + i - 1) == lanes::splat(u'\r'));
+            if (!lanes::any((b == lanes::splat(u'&')) | (cr ^ crLf) | (lf ^ lfCr)) &&
+                s[i + lanes::kWidth - 1] != u'\r' && s[i] != u'\n') {
+                const auto spaces = (b == lanes::splat(u' ')) | (b == lanes::splat(u'\u3000'));
+                const auto tabs = b == lanes::splat(u'\t');
+                const auto dropped = spaces | tabs | cr | lf;
+                if (!lanes::any(dropped)) {
                     lanes::store(s + w, b);
                     w += lanes::kWidth;
+                } else {
+                    std::uint16_t drop[lanes::kWidth];
+                    std::memcpy(drop, &dropped, sizeof drop);
+                    for (qsizetype k = 0; k < lanes::kWidth; ++k) {
+                        s[w] = s[i + k];
+                        w += 1 - (drop[k] & 1);
+                    }
                 }
+                if (lanes::any(~spaces))
+                    afterCr = -1;
                 i += lanes::kWidth;
                 continue;
             }

@@ -108,7 +108,7 @@ TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
     QRandomGenerator random(7);
     for (int round = 0; round < 3000; ++round) {
         QString html;
-        for (int k = int(random.bounded(1, 40)); k > 0; --k)
+        for (int k = int(random.bounded(1, 80)); k > 0; --k)
             html += pieces[random.bounded(int(std::size(pieces)))];
         QString expected = QString(html).remove(script).remove(style).remove(tag);
         QString text = removeHtml(html);
