@@ -43,9 +43,9 @@ row "page text (removeHtml + removeBlank), 4 MB page" "$(ms "$ours")" \
 
 hostile() { python3 -c "open('$work/s.html','w').write('<script x' * ($1 * 1024 // 9))"; }
 hostile 1024
-read -r ours1 _ < <("$build/bench_page_text" "$work/s.html" 5)
+read -r ours1 _ < <("$build/bench_page_text" "$work/s.html" 15)
 hostile 2048
-read -r ours2 _ < <("$build/bench_page_text" "$work/s.html" 5)
+read -r ours2 _ < <("$build/bench_page_text" "$work/s.html" 15)
 hostile 8
 read -r peer1 _ < <(python3 "$here/page_text_peer.py" "$work/s.html" 1)
 hostile 16
