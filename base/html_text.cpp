@@ -69,13 +69,26 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
 
 } // namespace
 
+namespace {
+
+// The three deletions from in to out, which may be the same place or lie before it.
+qsizetype deleteHtml(const char16_t* in, qsizetype n, char16_t* out) {
+    n = deleteBlocks(in, n, out, u"<script", u"script>");
+    n = deleteBlocks(out, n, out, u"<style", u"style>");
+    return deleteTags(out, n);
+}
+
+} // namespace
+
 QString removeHtml(QStringView html) {
     QString text(html.size(), Qt::Uninitialized);
-    char16_t* s = reinterpret_cast<char16_t*>(text.data());
-    qsizetype n = deleteBlocks(html.utf16(), html.size(), s, u"<script", u"script>");
-    n = deleteBlocks(s, n, s, u"<style", u"style>");
-    text.truncate(deleteTags(s, n));
+    text.truncate(deleteHtml(html.utf16(), html.size(), reinterpret_cast<char16_t*>(text.data())));
     return text;
+}
+
+void removeHtmlInPlace(QString& text, qsizetype from) {
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(deleteHtml(s + from, text.size() - from, s));
 }
 
 QString removeBlank(QString& text) {

@@ -28,8 +28,8 @@ QString spiderText(const HttpResponse& response) {
         page = decodeResponse(response, Decode::Declared);
     lowerInPlace(page);
     const qsizetype body = lanes::find(QStringView(page).utf16(), page.size(), 0, u"<body", 0);
-    QString text = removeHtml(QStringView(page).sliced(std::max<qsizetype>(body, 0)));
-    return removeBlank(text);
+    removeHtmlInPlace(page, std::max<qsizetype>(body, 0));
+    return removeBlank(page);
 }
 
 KeywordDensity measureDensity(const QString& pageText, const QString& keyword) {
