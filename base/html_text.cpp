@@ -2,8 +2,7 @@
 
 #include "base/utf16_lanes.h"
 
-#include <algorithm>
-#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -31,7 +30,7 @@ qsizetype deleteBlocks(const char16_t* in, qsizetype n, char16_t* out, std::u16s
         const qsizetype start = lanes::find(in, n, done, open, 0);
         if (start < 0)
             break;
-        // Looked for by their last two units: "t>" and "e>" are rarer than the tag's "s".
+        // A closing is looked for by its last two units ("t>", "e>"), which few tags end in.
         const qsizetype end =
             lanes::find(in, n, start + qsizetype(open.size()) + 1, close, close.size() - 2);
         if (end < 0)
@@ -66,10 +65,6 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
     std::memmove(s + w, s + i, size_t(n - i) * 2);
     return w + n - i;
 }
-
-} // namespace
-
-namespace {
 
 // The three deletions from in to out, which may be the same place or lie before it.
 qsizetype deleteHtml(const char16_t* in, qsizetype n, char16_t* out) {
