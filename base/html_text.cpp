@@ -2,6 +2,7 @@
 
 #include "base/utf16_lanes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -153,10 +154,12 @@ QString removeBlank(QString& text) {
                 pass(nbsp[k]);
             held = 0;
         }
-        if (c == u'&')
-            held = 1;
-        else
+        if (c != u'&')
             pass(c);
+        else if (std::u16string_view(s + i, size_t(std::min<qsizetype>(5, n - i))) == u"nbsp;")
+            i += 5; // a whole "&nbsp;", the usual case, at once
+        else
+            held = 1;
     }
     for (qsizetype k = 0; k < held; ++k)
         pass(nbsp[k]);
