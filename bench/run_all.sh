@@ -33,15 +33,15 @@ ms() { calc "'%.1f ms' % ($1 * 1000)"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # middle FILE FIELD: the line of FILE whose FIELD is the median of that field.
 middle() { sort -g -k"$2,$2" "$1" | awk '{ l[NR] = $0 } END { print l[int((NR + 1) / 2)] }'; }
-# Ours and the peer take turns, three rounds each, so that a burst of other work on the machine
-# falls on both sides.
+# Ours and the peer take turns, three rounds of five runs each, so that a burst of other work on
+# the machine falls on both sides and both are as warm.
 rounds=3
 
 echo "page text ..." >&2
 python3 "$here/make_page.py" "$work/page.html" $((4 * 1024 * 1024))
 for ((r = 0; r < rounds; ++r)); do
   "$build/bench_page_text" "$work/page.html" 5 >>"$work/page_ours.txt"
-  python3 "$here/page_text_peer.py" "$work/page.html" 3 >>"$work/page_peer.txt"
+  python3 "$here/page_text_peer.py" "$work/page.html" 5 >>"$work/page_peer.txt"
 done
 read -r ours ours_len < <(middle "$work/page_ours.txt" 1)
 read -r peer peer_len < <(middle "$work/page_peer.txt" 1)
@@ -69,7 +69,7 @@ echo "keyword density ..." >&2
 python3 -c "open('$work/page.gbk','wb').write(open('$work/page.html',encoding='utf-8',newline='').read().encode('gbk'))"
 for ((r = 0; r < rounds; ++r)); do
   "$build/bench_density_file" "$work/page.gbk" 关键词 5 >>"$work/density_ours.txt"
-  python3 "$here/density_peer.py" "$work/page.gbk" 关键词 3 >>"$work/density_peer.txt"
+  python3 "$here/density_peer.py" "$work/page.gbk" 关键词 5 >>"$work/density_peer.txt"
 done
 read -r ours ours_len ours_n ours_d < <(middle "$work/density_ours.txt" 1)
 read -r peer peer_len peer_n peer_d < <(middle "$work/density_peer.txt" 1)
@@ -86,7 +86,7 @@ python3 "$here/make_chinese_text.py" "$work/zh.txt" 5000000 "$here/../config/jia
 python3 -c "open('$work/zh.gbk','wb').write(open('$work/zh.txt',encoding='utf-8').read().encode('gbk'))"
 for ((r = 0; r < rounds; ++r)); do
   "$build/bench_gbk" "$work/zh.gbk" 5 >>"$work/gbk_ours.txt"
-  python3 "$here/gbk_peer.py" "$work/zh.gbk" 3 >>"$work/gbk_peer.txt"
+  python3 "$here/gbk_peer.py" "$work/zh.gbk" 5 >>"$work/gbk_peer.txt"
 done
 read -r ours_dec _ ours_units ours_bytes < <(middle "$work/gbk_ours.txt" 1)
 read -r _ ours_enc _ _ < <(middle "$work/gbk_ours.txt" 2)
