@@ -1,9 +1,13 @@
 #include "base/charset.h"
 
+#include "base/gbk_tables.h"
+
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unicode/ucnv.h>
-#include <unicode/ucnv_cb.h>
 
 namespace charset {
 namespace {
@@ -56,17 +60,6 @@ QString toText(UConverter* c, const QByteArray& bytes) {
     return out;
 }
 
-// GBK has no code for them, so they become "?" like every other such character. ICU's own
-// substitution skips the default-ignorable ones (zero-width space, soft hyphen, byte-order
-// mark, variation selectors), which would make them count nothing and vanish from addresses.
-void substituteEveryUnencodable(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
-                                UChar32, UConverterCallbackReason reason, UErrorCode* err) {
-    if (reason > UCNV_IRREGULAR)
-        return; // reset, close and clone calls
-    *err = U_ZERO_ERROR;
-    ucnv_cbFromUWriteSub(args, 0, err);
-}
-
 QByteArray charsetOf(const QByteArray& contentType) {
     const QByteArray lower = contentType.toLower();
     const qsizetype at = lower.indexOf("charset=");
@@ -99,30 +92,83 @@ QByteArray charsetFromBom(const QByteArray& body) {
 } // namespace
 
 QString decodeGbk(const QByteArray& bytes) {
-    const Converter c = open("GBK");
-    return toText(c.get(), bytes);
+    if (bytes.isEmpty())
+        return {};
+    const GbkTables& t = gbkTables();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    QString out(n, Qt::Uninitialized); // never more units than bytes
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* w = begin;
+    qsizetype i = 0;
+    // A branch, not a select: on Chinese text it is nearly always a pair, and a predicted branch
+    // lets the next character start before this one's lookups are done.
+    const auto step = [&](unsigned next) {
+        const unsigned b = in[i];
+        if (t.lead[b] & t.trail[next]) {
+            *w++ = t.pair[b << 8 | next];
+            i += 2;
+        } else {
+            *w++ = t.single[b];
+            ++i;
+        }
+    };
+    while (i + 17 <= n) {
+        // Markup is mostly ASCII, which ICU reads as itself: sixteen bytes are widened at once
+        // and kept up to the first that is not ASCII; from there a run of such bytes is
+        // decoded a character at a time.
+        std::uint64_t halves[2];
+        std::memcpy(halves, in + i, 16);
+        const std::uint64_t high0 = halves[0] & 0x8080808080808080u;
+        const std::uint64_t high1 = halves[1] & 0x8080808080808080u;
+        const int ascii = std::countr_zero(high0) / 8 + (high0 ? 0 : std::countr_zero(high1) / 8);
+        if (ascii > 0) {
+            for (int k = 0; k < 16; ++k)
+                w[k] = in[i + k];
+            w += ascii;
+            i += ascii;
+            continue;
+        }
+        for (const qsizetype stop = i + 16; i < stop && in[i] >= 0x80;)
+            step(in[i + 1]);
+    }
+    while (i < n)
+        step(i + 1 < n ? in[i + 1] : 0u);
+    out.truncate(w - begin);
+    return out;
 }
 
 QByteArray encodeGbk(const QString& text) {
     if (text.isEmpty())
         return {};
-    const Converter c = open("GBK");
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_setSubstChars(c.get(), "?", 1, &err);
-    ucnv_setFromUCallBack(c.get(), substituteEveryUnencodable, nullptr, nullptr, nullptr, &err);
-    // At most two bytes for each UTF-16 unit: a double-byte character or a "?" per unit.
-    QByteArray out(text.size() * 2 + 16, Qt::Uninitialized);
-    char* target = out.data();
-    const auto* source = reinterpret_cast<const UChar*>(text.constData());
-    const auto* const end = source + text.size();
-    while (U_SUCCESS(err)) {
-        const UChar* const pieceEnd = source + std::min(kPieceSize, qsizetype(end - source));
-        ucnv_fromUnicode(c.get(), &target, target + 2 * (pieceEnd - source) + 16, &source, pieceEnd,
-                         nullptr, pieceEnd == end, &err);
-        if (pieceEnd == end)
+    const GbkTables& t = gbkTables();
+    const auto* const in = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype n = text.size();
+    QByteArray out(n * 2, Qt::Uninitialized); // two bytes per unit at most
+    auto* const begin = reinterpret_cast<unsigned char*>(out.data());
+    unsigned char* w = begin;
+    qsizetype i = 0;
+    while (i < n) {
+        for (std::uint64_t word; i + 4 <= n; i += 4, w += 4) {
+            std::memcpy(&word, in + i, 8);
+            if (word & 0xFF80FF80FF80FF80u)
+                break;
+            for (int k = 0; k < 4; ++k)
+                w[k] = static_cast<unsigned char>(in[i + k]);
+        }
+        if (i == n)
             break;
+        const char16_t u = in[i++];
+        // GBK has no character outside the BMP: a surrogate pair is one "?", as a lone
+        // surrogate is.
+        if (QChar::isHighSurrogate(u) && i < n && QChar::isLowSurrogate(in[i]))
+            ++i;
+        const std::uint16_t code = t.code[u];
+        if (code >= 0x100)
+            *w++ = static_cast<unsigned char>(code >> 8);
+        *w++ = static_cast<unsigned char>(code);
     }
-    out.truncate(U_SUCCESS(err) ? target - out.constData() : 0);
+    out.truncate(w - begin);
     return out;
 }
 

@@ -4,7 +4,11 @@
 
 // The visible text of a page as a search engine's spider sees it: script blocks, style blocks
 // and every tag deleted, nothing put in their place.
-QString removeHtml(const QString& html);
+QString removeHtml(QStringView html);
+
+// text becomes removeHtml(text.mid(from)), in place: a page's spider text needs no second copy
+// of the page.
+void removeHtmlInPlace(QString& text, qsizetype from = 0);
 
 // Deletes spaces, ideographic spaces, "&nbsp;", CR LF pairs and tabs, in that order, and writes
 // the result back into text as well as returning it.

@@ -1,17 +1,34 @@
 #include "research/keyword_density.h"
 
 #include "base/html_text.h"
-#include "base/text_ops.h"
+#include "base/lower_case.h"
+#include "base/utf16_lanes.h"
 #include "research/text_measures.h"
 
+#include <algorithm>
+
+namespace {
+
+// Whether the lower-cased text would contain "utf-8". No character but an ASCII one has a lower
+// case holding any of its units, so that is "utf-8" in any case, found without lowering a copy.
+bool mentionsUtf8(QStringView text) {
+    auto is = [&](qsizetype at, char16_t lower) { return (text[at].unicode() | 0x20) == lower; };
+    for (qsizetype at = text.indexOf(u'-', 3); at >= 0 && at + 1 < text.size();
+         at = text.indexOf(u'-', at + 1))
+        if (text[at + 1] == u'8' && is(at - 3, u'u') && is(at - 2, u't') && is(at - 1, u'f'))
+            return true;
+    return false;
+}
+
+} // namespace
+
 QString spiderText(const HttpResponse& response) {
-    QString page = decodeResponse(response, Decode::Gbk).toLower();
-    if (page.contains(QStringLiteral("utf-8")))
-        page = decodeResponse(response, Decode::Declared).toLower();
-    const int body = text::inStr(1, page, QStringLiteral("<body"));
-    if (body > 0)
-        page = text::midToEnd(page, body);
-    page = removeHtml(page);
+    QString page = decodeResponse(response, Decode::Gbk);
+    if (mentionsUtf8(page))
+        page = decodeResponse(response, Decode::Declared);
+    lowerInPlace(page);
+    const qsizetype body = lanes::find(QStringView(page).utf16(), page.size(), 0, u"<body", 0);
+    removeHtmlInPlace(page, std::max<qsizetype>(body, 0));
     return removeBlank(page);
 }
 

@@ -1,5 +1,7 @@
 #include "base/html_text.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,4 +72,53 @@ TEST(RemoveHtml, StaysLinearOnUnterminatedScripts) {
         page += QStringLiteral("<script x");
     EXPECT_EQ(removeHtml(page), page);
     EXPECT_EQ(removeHtml(page + QStringLiteral("script>tail")), QStringLiteral("tail"));
+}
+
+TEST(RemoveBlank, LaterDeletionsSeeOnlyWhatEarlierOnesLeft) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"&nb&nbsp;sp;", "&nbsp;"},  // the entity the deletion joins stays
+        {"&&nbsp;", "&"},            // a second "&" starts the entity afresh
+        {"&nbsp&nbsp;", "&nbsp"},    // a broken entity is let through whole
+        {"\r\t\n", "\r\n"},          // tabs go last, after the CR LF pairs
+        {"\r \n", ""},               // spaces go first
+        {"\r&nbsp;\n", ""},          // the entity goes before the pairs are looked for
+        {"&nbsp\r\n;", "&nbsp;"},    // a pair that goes after the entity was looked for
+        {"\r\r\n\n", "\r\n"},        // one pair, not the one the deletion joins
+        {"a&nbs", "a&nbs"},          // held at the end, let through
+        {"&n\u3000b\u3000sp;x", "x"} // ideographic spaces go first too
+    };
+    for (const auto& c : cases) {
+        QString t = QString::fromUtf8(c.in);
+        EXPECT_EQ(removeBlank(t), QString::fromUtf8(c.out)) << c.in;
+    }
+}
+
+TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
+    // The deletions as they were written first: the regular expressions, then QString::remove
+    // five times.
+    static const QRegularExpression script(QStringLiteral("<script(.|\\n|\\t)+?script>"));
+    static const QRegularExpression style(QStringLiteral("<style(.|\\n|\\t)+?style>"));
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    const QString pieces[] = {"<script", "script>", "<style", "style>", "<",    ">",  "&nbsp;",
+                              "&nb",     "sp;",     " ",      "\u3000", "\r",   "\n", "\t",
+                              "\r\n",    "a",       "中",     "<p>",    "crip", "t"};
+    QRandomGenerator random(7);
+    for (int round = 0; round < 3000; ++round) {
+        QString html;
+        for (int k = int(random.bounded(1, 80)); k > 0; --k)
+            html += pieces[random.bounded(int(std::size(pieces)))];
+        QString expected = QString(html).remove(script).remove(style).remove(tag);
+        QString text = removeHtml(html);
+        ASSERT_EQ(text, expected) << qPrintable(html);
+        const qsizetype from = random.bounded(html.size() + 1);
+        QString inPlace = html;
+        removeHtmlInPlace(inPlace, from);
+        ASSERT_EQ(inPlace, removeHtml(QStringView(html).sliced(from))) << from << qPrintable(html);
+        expected.remove(u' ').remove(QChar(0x3000)).remove(QStringLiteral("&nbsp;"));
+        expected.remove(QStringLiteral("\r\n")).remove(u'\t');
+        ASSERT_EQ(removeBlank(text), expected) << qPrintable(html);
+    }
 }

@@ -1,4 +1,5 @@
 #include "base/charset.h"
+#include "base/html_text.h"
 #include "fixture_server.h"
 #include "research/keyword_density.h"
 #include "research/text_measures.h"
@@ -138,4 +139,40 @@ TEST(Density, OnlyAddressesWithoutAnHttpSchemeGetOne) {
     EXPECT_EQ(f.asked,
               (QStringList{"http://example.cn/a", "https://example.cn/a", "HTTPS://example.cn/a",
                            "http://example.cn/a", "x.cn/?u=http://y.cn"}));
+}
+
+TEST(Density, SpiderTextAsTheWholePageLoweredFirst) {
+    // The steps as they were first written: the whole page lowered, "utf-8" looked for in that
+    // copy, the body cut out of it, and only then the deletions.
+    auto before = [](const HttpResponse& r) {
+        QString page = decodeResponse(r, Decode::Gbk).toLower();
+        if (page.contains(QStringLiteral("utf-8")))
+            page = decodeResponse(r, Decode::Declared).toLower();
+        const qsizetype body = page.indexOf(QStringLiteral("<body"));
+        QString text = removeHtml(body >= 0 ? page.mid(body) : page);
+        return removeBlank(text);
+    };
+    const QByteArray utf8Body = QStringLiteral("<BODY>网站 SEO</BODY>").toUtf8();
+    const struct {
+        const char* name;
+        HttpResponse response;
+    } cases[] = {
+        {"empty", {QByteArray(), "text/html"}},
+        {"UTF-8 in capitals in a meta tag",
+         {"<META charset=UTF-8>" + utf8Body, "text/html; charset=utf-8"}},
+        {"Utf-8 in mixed case, no charset: the body's own reading", {"Utf-8" + utf8Body, ""}},
+        {"utf-8 at the very start and end", {"utf-8<body>x utf-8", "text/html; charset=gbk"}},
+        {"near misses: utf8, utf_8, utf-, -8", {"utf8 utf_8 utf- -8<body>a", ""}},
+        {"full-width letters are not ASCII",
+         {charset::encodeGbk(QStringLiteral("ＵＴＦ-8<body>a")), "text/html; charset=utf-8"}},
+        {"Greek and full-width capitals read as GBK",
+         {charset::encodeGbk(QStringLiteral("<body>ΑΒΓ ＳＥＯ")), ""}},
+        {"a GBK pair swallows the u",
+         {QByteArray("\x81u") + "tf-8<BODY>x", "text/html; charset=utf-8"}},
+        {"a longer lower case before the body",
+         {QStringLiteral("utf-8 İİ<Body>AİB").toUtf8(), "text/html; charset=utf-8"}},
+        {"two bodies, the first one counts", {"<p>a<body>b<BODY>c", ""}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(spiderText(c.response), before(c.response)) << c.name;
 }

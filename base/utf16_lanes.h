@@ -1,0 +1,73 @@
+#pragma once
+
+// Eight UTF-16 units compared at once in a 16-byte vector (SSE2 on x86-64, NEON on ARM, through
+// the compiler's vector extension): how the text passes skip over the units they only copy.
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace lanes {
+
+using Block = std::uint16_t __attribute__((vector_size(16)));
+constexpr std::ptrdiff_t kWidth = 8;
+
+inline Block load(const char16_t* p) {
+    Block b;
+    std::memcpy(&b, p, sizeof b);
+    return b;
+}
+
+// unit in every lane.
+inline Block splat(char16_t unit) {
+    const std::uint16_t u = unit;
+    return Block{u, u, u, u, u, u, u, u};
+}
+
+inline void store(char16_t* p, Block b) {
+    std::memcpy(p, &b, sizeof b);
+}
+
+// Whether any lane of a comparison's result is true.
+template <typename Marks> inline bool any(Marks marks) {
+    std::uint64_t halves[2];
+    std::memcpy(halves, &marks, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+
+// The position of the first unit in s[from, end) that is unit, or -1.
+inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t from, std::ptrdiff_t end,
+                           char16_t unit) {
+    std::ptrdiff_t i = from;
+    while (i + kWidth <= end && !any(load(s + i) == splat(unit)))
+        i += kWidth;
+    for (; i < end; ++i)
+        if (s[i] == unit)
+            return i;
+    return -1;
+}
+
+// The first position in s[from, n) where needle (two units or more) begins, or -1. Its units
+// pairAt and pairAt + 1 are looked for first, eight places at a time: a pair with an angle
+// bracket ("<s", "t>") rules out most of a page's tags at once.
+inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t from,
+                           std::u16string_view needle, std::ptrdiff_t pairAt) {
+    const std::ptrdiff_t size = std::ptrdiff_t(needle.size());
+    const Block first = splat(needle[pairAt]);
+    const Block second = splat(needle[pairAt + 1]);
+    const std::ptrdiff_t end = n - (size - pairAt - 2); // the pair's first unit comes before
+    for (std::ptrdiff_t at = from + pairAt;; ++at) {
+        while (at + 1 + kWidth <= end &&
+               !any((load(s + at) == first) & (load(s + at + 1) == second)))
+            at += kWidth;
+        for (; at + 1 < end; ++at)
+            if (s[at] == needle[pairAt] && s[at + 1] == needle[pairAt + 1])
+                break;
+        if (at + 1 >= end)
+            return -1;
+        if (std::u16string_view(s + at - pairAt, needle.size()) == needle)
+            return at - pairAt;
+    }
+}
+
+} // namespace lanes
