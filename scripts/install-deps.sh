@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   libgl-dev
-  libcurl4-openssl-dev libicu-dev
+  libcurl4-openssl-dev libicu-dev libmaxminddb-dev libpsl-dev publicsuffix
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
   qt6-translations-l10n
@@ -29,3 +29,6 @@ if ((${#missing[@]})); then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# The offline IP-to-country database, from the npm registry.
+bash "$(dirname "$0")/fetch-ip-data.sh"
