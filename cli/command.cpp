@@ -39,7 +39,7 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> v;
         for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
-                          directoriesCommands(), scriptCommands()})
+                          directoriesCommands(), scriptCommands(), netinfoCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

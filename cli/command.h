@@ -2,6 +2,8 @@
 
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
+#include "net/resolver.h"
+#include "net/whois_client.h"
 
 #include <QJsonObject>
 #include <QMap>
@@ -32,6 +34,8 @@ struct CliContext {
     bool json = false;
     QMap<QString, QString> options; // the command's options that were given, by name
     bool demo = false;              // the fetcher serves demo pages; JSON says so
+    Resolver* resolver = nullptr;   // names and addresses (the IP lookup)
+    WhoisClient* whois = nullptr;   // port-43 queries (the WHOIS lookup)
 
     void print(const QString& text) const; // text and a newline, UTF-8
     void warn(const QString& text) const;  // the same on standard error, after the program's name
@@ -69,6 +73,7 @@ std::vector<Command> rankCommands();
 std::vector<Command> researchCommands();
 std::vector<Command> directoriesCommands();
 std::vector<Command> scriptCommands();
+std::vector<Command> netinfoCommands();
 
 // The cleaned domain, or a UsageError saying that nothing was requested.
 QString requireSite(const QString& typed);

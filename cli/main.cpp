@@ -82,11 +82,15 @@ int main(int argc, char** argv) {
     try {
         const CurlGlobal curl;
         const std::unique_ptr<Fetcher> fetcher = programFetcher(line.settings);
+        const std::unique_ptr<Resolver> resolver = programResolver(line.settings);
+        const std::unique_ptr<WhoisClient> whois = programWhois(line.settings);
         if (line.settings.demo)
             err(demoNote());
         const StopScope interruptible(interruptFlag());
-        CliContext ctx{*fetcher, CliEndpoints(line.settings.endpointsFile), line.settings.json,
-                       line.options, line.settings.demo};
+        CliContext ctx{*fetcher,           CliEndpoints(line.settings.endpointsFile),
+                       line.settings.json, line.options,
+                       line.settings.demo, resolver.get(),
+                       whois.get()};
         line.command->run(ctx, line.args);
     } catch (const ToolStopped&) {
         return kInterruptedStatus;
