@@ -2,6 +2,8 @@
 
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
+#include "net/resolver.h"
+#include "net/whois_client.h"
 #include "rank/keyword_rank.h"
 
 #include <QString>
@@ -31,6 +33,10 @@ public:
     // Whether any network tool is running beside the window.
     bool toolsRunning() const;
 
+    // Where the IP and WHOIS lookups resolve names and send their port-43 queries: the system's
+    // resolver and TCP unless told otherwise (the demo, the tests). Both must outlive the window.
+    void useLookups(Resolver& resolver, WhoisClient& whois);
+
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
 
@@ -51,6 +57,8 @@ public slots:
     void lvHouse_DblClick();
     void cmdStoT_Click();
     void cmdTtoS_Click();
+    void cmdIpQuery_Click();
+    void cmdWhoisQuery_Click();
 
 public:
     // Appends one row to lvHouse: its number, the site name and the address.
@@ -74,15 +82,19 @@ private:
     QLineEdit* rankBox(RankBox box) const;
     QCheckBox* rankCheckBox(RankBox box) const;
     // Every network tool's run, for what concerns them all.
-    std::array<ToolRun*, 7> runs() const;
+    std::array<ToolRun*, 9> runs() const;
     void loadDirectory(const char* name);
     void convertScript(bool toTraditional);
 
     std::unique_ptr<Ui::Form1> ui;
     Fetcher& fetcher_;
     EndpointTable endpoints_;
+    SystemResolver systemResolver_;
+    TcpWhoisClient tcpWhois_;
+    Resolver* resolver_ = &systemResolver_;
+    WhoisClient* whois_ = &tcpWhois_;
     // One per network tool; each stops and waits for its run when destroyed, before the
     // controls its run writes to go.
     std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
-        relatedRun_, densityRun_;
+        relatedRun_, densityRun_, ipRun_, whoisRun_;
 };
