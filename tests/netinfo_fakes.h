@@ -11,7 +11,8 @@
 // The registries of the IP and WHOIS tests, all on loopback: IANA's bootstrap files and the
 // RDAP servers of .com and of the addresses on one HTTP fixture, IANA's WHOIS server on
 // 127.0.0.1, a registry's WHOIS server on port 43 of 127.0.0.2 and a registrar's on port 43 of
-// 127.0.0.3. The records are ours, in the shapes the RFCs and the registries use.
+// 127.0.0.3. The records are ours, in the shapes the RFCs and the registries use. Test programs
+// running side by side take turns at port 43 (see WhoisFixture).
 namespace fakes {
 
 inline QByteArray dnsBootstrap(const QString& base) {
