@@ -127,11 +127,13 @@ QString registrarWhoisServer(const QString& text) {
 }
 
 WhoisVerdict whoisVerdict(const QString& text) {
-    QString lower = text.toLower();
+    const QString lower = text.toLower();
     // A record is judged by its fields, never by words inside its legal notice.
-    if (!readWhoisSummary(text).nameServers.isEmpty() ||
-        !fieldValue(text, u"Domain Name").isEmpty())
+    if (!readWhoisSummary(text).nameServers.isEmpty())
         return WhoisVerdict::Record;
+    for (const char16_t* label : {u"Domain Name", u"domain", u"Domain"})
+        if (!fieldValue(text, label).isEmpty())
+            return WhoisVerdict::Record;
     for (const char* phrase : kRateLimited)
         if (lower.contains(QLatin1String(phrase)))
             return WhoisVerdict::RateLimited;

@@ -218,6 +218,10 @@ TEST(WhoisText, AnswersWithoutARecord) {
         {"%ERROR:201: access denied - query rate limit exceeded\r\n", WhoisVerdict::RateLimited},
         {"Your connection limit exceeded. Please slow down and try again later.\n",
          WhoisVerdict::RateLimited},
+        {"Domain: example.de\nStatus: connect\n% Rate limits apply to all queries\n",
+         WhoisVerdict::Record},
+        {"Domain Name: EXAMPLE.CC\nNOTICE: no data found is not an answer here\n",
+         WhoisVerdict::Record},
     };
     for (const auto& c : cases)
         EXPECT_EQ(whoisVerdict(QString::fromUtf8(c.text)), c.verdict) << c.text;
