@@ -26,8 +26,12 @@ QStringList ipColumns(const IpAddressRow& row) {
     const QString country = row.countryCode.isEmpty()
                                 ? QStringLiteral("-")
                                 : QStringLiteral("%1（%2）").arg(row.country, row.countryCode);
-    return {row.address, row.family,          orDash(row.reverse),
-            country,     orDash(row.network), orDash(row.owner)};
+    // The registry's country of the network beside its owner: it can differ from where the
+    // offline database places the address (a provider's range used abroad).
+    const QString owner = row.owner.isEmpty() || row.networkCountry.isEmpty()
+                              ? orDash(row.owner)
+                              : QStringLiteral("%1（%2）").arg(row.owner, row.networkCountry);
+    return {row.address, row.family, orDash(row.reverse), country, orDash(row.network), owner};
 }
 
 QStringList domainSummary(const DomainRecord& r) {

@@ -15,7 +15,8 @@ QString localDate(const QDateTime& when);
 // ISO 8601 in UTC ("2026-01-31T08:00:00Z"), empty when unknown.
 QString isoTime(const QDateTime& when);
 
-// The headings of an address's columns and the row's values, "-" for what is unknown.
+// The headings of an address's columns and the row's values, "-" for what is unknown; the owner
+// carries the network's country as its registry gives it.
 QStringList ipHeadings();
 QStringList ipColumns(const IpAddressRow& row);
 

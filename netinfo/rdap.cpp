@@ -60,6 +60,67 @@ QList<QJsonObject> entities(const QJsonObject& object) {
     return all;
 }
 
+// A valid JSON text laid out with two spaces a level, its members in the server's order (a
+// QJsonDocument sorts them, which scatters "objectClassName", "handle" and "ldhName" that
+// registries put first).
+QString laidOut(const QByteArray& json) {
+    const QString text = QString::fromUtf8(json).trimmed();
+    QString out;
+    int depth = 0;
+    bool inString = false;
+    const auto newline = [&] { out += u'\n' + QString(2 * depth, u' '); };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (inString) {
+            out += c;
+            if (c == u'\\' && i + 1 < text.size())
+                out += text[++i];
+            else if (c == u'"')
+                inString = false;
+            continue;
+        }
+        if (c.isSpace())
+            continue;
+        switch (c.unicode()) {
+        case u'"':
+            inString = true;
+            out += c;
+            break;
+        case u'{':
+        case u'[': {
+            qsizetype next = i + 1;
+            while (next < text.size() && text[next].isSpace())
+                ++next;
+            out += c;
+            if (next < text.size() && (text[next] == u'}' || text[next] == u']')) {
+                out += text[next];
+                i = next;
+            } else {
+                ++depth;
+                newline();
+            }
+            break;
+        }
+        case u'}':
+        case u']':
+            --depth;
+            newline();
+            out += c;
+            break;
+        case u',':
+            out += c;
+            newline();
+            break;
+        case u':':
+            out += QStringLiteral(": ");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 const QJsonArray& RdapBootstrap::services(const char* file) {
@@ -135,7 +196,7 @@ RdapReply rdapGet(Fetcher& fetcher, const QString& url) {
     RdapReply reply;
     reply.url = url;
     reply.object = doc.object();
-    reply.text = QString::fromUtf8(doc.toJson(QJsonDocument::Indented));
+    reply.text = laidOut(r.body);
     const QJsonValue code = reply.object.value(QStringLiteral("errorCode"));
     if (code.isDouble()) {
         if (code.toInt() == 404)

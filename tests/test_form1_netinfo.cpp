@@ -89,7 +89,7 @@ TEST_F(NetinfoPage, IpFrameListsEachAddressAndTellsWhyARegistryColumnIsEmpty) {
     const QTreeWidgetItem* v4 = list->topLevelItem(0);
     EXPECT_EQ(v4->text(0), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(v4->text(2), QStringLiteral("localhost"));
-    EXPECT_EQ(v4->text(5), QStringLiteral("测试网络"));
+    EXPECT_EQ(v4->text(5), QStringLiteral("测试网络（US）"));
     EXPECT_TRUE(v4->toolTip(4).isEmpty());
     const QTreeWidgetItem* v6 = list->topLevelItem(1);
     EXPECT_EQ(v6->text(4), QStringLiteral("-"));

@@ -195,6 +195,7 @@ TEST(IpLookup, EveryAddressGetsItsRowAndAFailedRdapLookupOnlyItsReason) {
     }
     EXPECT_EQ(ipColumns(r.addresses[1])[2], QStringLiteral("-"));
     EXPECT_EQ(ipColumns(r.addresses[0])[3], QStringLiteral("美国（US）"));
+    EXPECT_EQ(ipColumns(r.addresses[0])[5], QStringLiteral("Google LLC（US）"));
 }
 
 TEST(IpLookup, ABootstrapThatCannotBeFetchedFailsNoRow) {

@@ -111,6 +111,28 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
     }
 }
 
+TEST(RdapGet, LaysTheAnswerOutInTheServersOrder) {
+    FixtureServer server;
+    server.add("/d", {200, "application/rdap+json",
+                      R"({"objectClassName":"domain","ldhName":"x.cn","remarks":[{"description":)"
+                      R"(["a \"quoted\", {odd} [text]: here"]}],"status":[],"events":{}})"});
+    CurlFetcher fetcher;
+    EXPECT_EQ(rdapGet(fetcher, server.base() + QStringLiteral("/d")).text,
+              QStringLiteral("{\n"
+                             "  \"objectClassName\": \"domain\",\n"
+                             "  \"ldhName\": \"x.cn\",\n"
+                             "  \"remarks\": [\n"
+                             "    {\n"
+                             "      \"description\": [\n"
+                             "        \"a \\\"quoted\\\", {odd} [text]: here\"\n"
+                             "      ]\n"
+                             "    }\n"
+                             "  ],\n"
+                             "  \"status\": [],\n"
+                             "  \"events\": {}\n"
+                             "}"));
+}
+
 TEST(RdapRecords, DomainSummaryComesFromEventsEntitiesAndLinks) {
     const RdapDomain d = readRdapDomain(object(fakes::registryDomain(QStringLiteral("https://r"))));
     EXPECT_EQ(d.registrar, QStringLiteral("RESERVED-Internet Assigned Numbers Authority"));
