@@ -59,22 +59,6 @@ TEST(RdapBootstrap, PicksTheServiceOfTheTopLevelDomainOrTheLongestPrefix) {
     EXPECT_EQ(server.requests().size(), 3);
 }
 
-TEST(RdapBootstrap, AFileThatIsNoBootstrapIsAnError) {
-    FixtureServer server;
-    server.add("/rdap/dns.json", {200, "text/html", "<html>maintenance</html>"});
-    CurlFetcher fetcher;
-    EndpointTable endpoints;
-    endpoints.set(Endpoint::RdapBootstrapHost, server.base());
-    RdapBootstrap b(fetcher, endpoints);
-    try {
-        b.serviceForDomain(QStringLiteral("example.com"));
-        FAIL() << "a page was taken for the bootstrap file";
-    } catch (const ToolError& e) {
-        EXPECT_TRUE(e.description().contains(server.base() + QStringLiteral("/rdap/dns.json")));
-        EXPECT_TRUE(e.description().contains(QStringLiteral("RFC 9224")));
-    }
-}
-
 TEST(RdapGet, TellsRecordsFromErrorObjects) {
     FixtureServer server;
     server.add("/found", {200, "application/rdap+json", fakes::registrarDomain()});
