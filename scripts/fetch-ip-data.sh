@@ -9,7 +9,7 @@ package=@ip-location-db/geo-whois-asn-country-mmdb
 version=2.3.2026061719
 sha256=91757a1b06cdcd1955f292e4c4cfc54e091204f998e159a3187f7a2ef3724be0
 tarball=ip-location-db-geo-whois-asn-country-mmdb-$version.tgz
-cache=${TESSIVO_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tessivo-deps}
+cache=${TESSIVO_DEPS_CACHE:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/tessivo-deps}
 database=config/geo-whois-asn-country.mmdb
 notice=config/geo-whois-asn-country.LICENSE
 
@@ -17,8 +17,8 @@ verified() {
   [ -f "$cache/$tarball" ] && echo "$sha256  $cache/$tarball" | sha256sum --check --status
 }
 
-if [ -f "$database" ] && [ -f "$database.version" ] && [ "$(cat "$database.version")" = "$version" ] \
-   && [ -f "$notice" ]; then
+# The notice names the version it came with.
+if [ -f "$database" ] && [ -f "$notice" ] && grep -q "$package $version " "$notice"; then
   exit 0
 fi
 
@@ -49,5 +49,4 @@ install -m 0644 "$unpacked/package/geo-whois-asn-country.mmdb" "$database"
   cat "$unpacked/package/NRO_LICENSE"
   echo
 } >"$notice"
-echo "$version" >"$database.version"
 echo "fetch-ip-data: $database is $package $version"

@@ -30,5 +30,15 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The offline IP-to-country database, from the npm registry.
+# The offline IP-to-country database comes from the npm registry: npm first, where the machine
+# has none of its own (Node.js from elsewhere brings its own npm).
+if ! command -v npm >/dev/null; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: npm is missing and installing it needs root" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends npm
+fi
 bash "$(dirname "$0")/fetch-ip-data.sh"
