@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,6 +132,22 @@ TEST_F(NetinfoCli, AWrongWhoisHostIsTheEndpointFilesFault) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("第 2 行：“whois://127.0.0.1:43”应为主机名或地址")))
         << r.err.toStdString();
+}
+
+TEST(NetinfoCliStop, CtrlCDuringAWhoisReadExits130) {
+    fakes::Registries slow(20000); // the registry reads the query and holds its answer
+    QTemporaryDir dir;
+    QProcess p;
+    p.start(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--endpoints"), slow.iniFile(dir),
+                                          QStringLiteral("whois"), QStringLiteral("example.cn")});
+    for (int i = 0; i < 250 && slow.registry->questions().isEmpty(); ++i)
+        QThread::msleep(20);
+    ASSERT_EQ(slow.registry->questions().size(), 1);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(2000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
 }
 
 TEST(NetinfoDemo, BothToolsAnswerWithoutTheNetwork) {
