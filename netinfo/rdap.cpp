@@ -124,25 +124,34 @@ QString laidOut(const QByteArray& json) {
 } // namespace
 
 const QJsonArray& RdapBootstrap::services(const char* file) {
-    std::optional<QJsonArray>& cached = file == std::string_view("dns.json")    ? dns_
-                                        : file == std::string_view("ipv4.json") ? ipv4_
-                                                                                : ipv6_;
-    if (!cached) {
+    Fetched& f = file == std::string_view("dns.json")    ? dns_
+                 : file == std::string_view("ipv4.json") ? ipv4_
+                                                         : ipv6_;
+    // A file that failed fails again at once: every address of a run would otherwise wait out
+    // the same time-out.
+    if (f.failure)
+        throw ToolError(*f.failure);
+    if (!f.services) {
         const QString url = endpoints_.base(Endpoint::RdapBootstrapHost) +
                             QStringLiteral("/rdap/") + QLatin1String(file);
-        const HttpResponse r = fetcher_.get(url);
-        QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(r.body, &error);
-        const QJsonValue list = doc.object().value(QStringLiteral("services"));
-        if (!doc.isObject() || !list.isArray())
-            throw ToolError(
-                QStringLiteral("RDAP 引导文件 %1 不是 RFC 9224 格式的 JSON%2")
-                    .arg(echoed(url), error.error == QJsonParseError::NoError
-                                          ? QString()
-                                          : QStringLiteral("（%1）").arg(error.errorString())));
-        cached = list.toArray();
+        try {
+            const HttpResponse r = fetcher_.get(url);
+            QJsonParseError error;
+            const QJsonDocument doc = QJsonDocument::fromJson(r.body, &error);
+            const QJsonValue list = doc.object().value(QStringLiteral("services"));
+            if (!doc.isObject() || !list.isArray())
+                throw ToolError(
+                    QStringLiteral("RDAP 引导文件 %1 不是 RFC 9224 格式的 JSON%2")
+                        .arg(echoed(url), error.error == QJsonParseError::NoError
+                                              ? QString()
+                                              : QStringLiteral("（%1）").arg(error.errorString())));
+            f.services = list.toArray();
+        } catch (const ToolError& e) {
+            f.failure = e.description();
+            throw;
+        }
     }
-    return *cached;
+    return *f.services;
 }
 
 QString RdapBootstrap::serviceForDomain(const QString& domain) {

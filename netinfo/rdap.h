@@ -24,7 +24,8 @@ public:
     // the file lists), ending in "/"; empty when the file names none. Raises ToolError when
     // the file cannot be fetched or read.
     QString serviceForDomain(const QString& domain);
-    // The same for an IPv4 or IPv6 address, by the longest listed prefix that holds it.
+    // The same for an IPv4 or IPv6 address, by the longest listed prefix that holds it. A file
+    // that could not be fetched is not asked for again in the same run.
     QString serviceForAddress(const QString& address);
 
 private:
@@ -32,7 +33,11 @@ private:
 
     Fetcher& fetcher_;
     const EndpointTable& endpoints_;
-    std::optional<QJsonArray> dns_, ipv4_, ipv6_;
+    struct Fetched {
+        std::optional<QJsonArray> services;
+        std::optional<QString> failure; // what went wrong the first time
+    };
+    Fetched dns_, ipv4_, ipv6_;
 };
 
 // One answer of an RDAP server.

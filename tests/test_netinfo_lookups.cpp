@@ -198,16 +198,21 @@ TEST(IpLookup, EveryAddressGetsItsRowAndAFailedRdapLookupOnlyItsReason) {
     EXPECT_EQ(ipColumns(r.addresses[0])[5], QStringLiteral("Google LLC（US）"));
 }
 
-TEST(IpLookup, ABootstrapThatCannotBeFetchedFailsNoRow) {
+TEST(IpLookup, ABootstrapThatCannotBeFetchedFailsNoRowAndIsAskedOnce) {
     fakes::Registries fake;
     CurlFetcher fetcher;
     FakeResolver resolver;
     EndpointTable endpoints = fake.endpoints();
-    endpoints.set(Endpoint::RdapBootstrapHost, QStringLiteral("http://127.0.0.1:1"));
-    const IpLookup r = runIpLookup({fetcher, resolver, endpoints}, QStringLiteral("8.8.8.8"));
-    ASSERT_EQ(r.addresses.size(), 1u);
+    endpoints.set(Endpoint::RdapBootstrapHost, fake.http.base() + QStringLiteral("/gone"));
+    const IpLookup r =
+        runIpLookup({fetcher, resolver, endpoints}, QStringLiteral("www.example.com"));
+    ASSERT_EQ(r.addresses.size(), 3u);
     EXPECT_EQ(r.addresses[0].countryCode, QStringLiteral("US"));
-    EXPECT_TRUE(r.addresses[0].rdapProblem.contains(QStringLiteral("127.0.0.1:1")));
+    for (const IpAddressRow& row : r.addresses)
+        EXPECT_TRUE(row.rdapProblem.contains(QStringLiteral("/gone/rdap/ipv")))
+            << row.address.toStdString();
+    EXPECT_EQ(fake.http.requests(), QStringList({QStringLiteral("/gone/rdap/ipv4.json"),
+                                                 QStringLiteral("/gone/rdap/ipv6.json")}));
     EXPECT_THROW(runIpLookup({fetcher, resolver, endpoints}, QStringLiteral("nowhere.example")),
                  ToolError);
 }
