@@ -95,6 +95,7 @@ void whois(CliContext& ctx, const QString& typed) {
             {QStringLiteral("status"), QJsonArray::fromStringList(r.status)},
             {QStringLiteral("dnssec"), optionalText(r.dnssec)},
             {QStringLiteral("registrar_note"), optionalText(r.registrarNote)},
+            {QStringLiteral("rdap_note"), optionalText(r.rdapNote)},
             {QStringLiteral("raw"), r.raw},
         });
         return;
@@ -133,7 +134,7 @@ std::vector<Command> netinfoCommands() {
          "--json：{\"domain\", \"source\": \"rdap\" 或 \"whois\", \"server\", \"answer\": "
          "\"record\"、\"no_match\" 或 \"rate_limited\", \"registrar\", \"created\", \"expires\", "
          "\"updated\"（ISO 8601，UTC）, \"name_servers\": [], \"status\": [], \"dnssec\", "
-         "\"registrar_note\", \"raw\"}，不知道的为 null。",
+         "\"registrar_note\", \"rdap_note\", \"raw\"}，不知道的为 null。",
          1, 1, [](CliContext& ctx, const QStringList& args) { whois(ctx, args[0]); }},
     };
 }

@@ -48,6 +48,8 @@ QStringList domainSummary(const DomainRecord& r) {
     };
     if (!r.registrarNote.isEmpty())
         lines << QStringLiteral("注册商记录：%1").arg(r.registrarNote);
+    if (!r.rdapNote.isEmpty())
+        lines << QStringLiteral("RDAP：%1").arg(r.rdapNote);
     return lines;
 }
 

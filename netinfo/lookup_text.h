@@ -21,7 +21,8 @@ QStringList ipHeadings();
 QStringList ipColumns(const IpAddressRow& row);
 
 // The summary lines of a record: name, source and server, registrar, dates, name servers,
-// status codes, DNSSEC, and why the registrar's own record is missing when it is.
+// status codes, DNSSEC, why the registrar's own record is missing when it is, and why WHOIS
+// answered instead of RDAP when it did.
 QStringList domainSummary(const DomainRecord& record);
 
 // What to say instead of a record for a "no match" or rate-limit answer; empty for a record.

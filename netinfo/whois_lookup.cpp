@@ -155,9 +155,23 @@ DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const Endpoint
     r.domain = registrableDomain(host);
     tell(progress, QStringLiteral("RDAP 引导文件"), 1);
     RdapBootstrap bootstrap(fetcher, endpoints);
-    if (const QString service = bootstrap.serviceForDomain(r.domain); !service.isEmpty())
+    QString service;
+    try {
+        service = bootstrap.serviceForDomain(r.domain);
+    } catch (const ToolError& e) {
+        // Port 43 may still be open where IANA's data host is not.
+        r.rdapNote = QStringLiteral("无法取得 RDAP 引导文件，改用 WHOIS：%1").arg(e.description());
+    }
+    if (!service.isEmpty()) {
         byRdap(r, fetcher, service, progress);
-    else
+        return r;
+    }
+    try {
         byWhois(r, whois, endpoints, progress);
+    } catch (const ToolError& e) {
+        if (r.rdapNote.isEmpty())
+            throw;
+        throw ToolError(r.rdapNote + QStringLiteral("；WHOIS 也失败了：") + e.description());
+    }
     return r;
 }

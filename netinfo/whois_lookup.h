@@ -27,6 +27,7 @@ struct DomainRecord {
     QString dnssec;
     QString raw;           // RDAP: the JSON laid out; WHOIS: the text as received
     QString registrarNote; // why the registrar's own record is missing, when it was sought
+    QString rdapNote;      // why WHOIS answered although RDAP was to be asked first
 };
 
 // The registration of the domain host belongs to (host is typed and cleaned by the caller, see
@@ -34,6 +35,7 @@ struct DomainRecord {
 // the registry's link to the registrar's record is followed once. A top-level domain without
 // RDAP is asked over WHOIS: IANA's server (WhoisHost) names the registry's, and one
 // "Registrar WHOIS Server" referral is followed. A failed registrar step leaves the registry's
-// answer and says why in registrarNote. Raises ToolError when the registry cannot be asked.
+// answer and says why in registrarNote. A bootstrap file that cannot be fetched sends the
+// lookup to WHOIS, saying so in rdapNote. Raises ToolError when the registry cannot be asked.
 DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const EndpointTable& endpoints,
                             const QString& host, const Progress& progress = {});

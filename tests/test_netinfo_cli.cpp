@@ -85,8 +85,8 @@ TEST_F(NetinfoCli, WhoisJsonHasTheStableKeys) {
         ASSERT_EQ(r.status, 0) << c.domain << ": " << r.err.toStdString();
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
         EXPECT_EQ(keys(o), QStringList({"answer", "created", "dnssec", "domain", "expires",
-                                        "name_servers", "raw", "registrar", "registrar_note",
-                                        "server", "source", "status", "updated"}))
+                                        "name_servers", "raw", "rdap_note", "registrar",
+                                        "registrar_note", "server", "source", "status", "updated"}))
             << c.domain;
         EXPECT_EQ(o.value(QStringLiteral("source")).toString(), QLatin1String(c.source));
         EXPECT_TRUE(o.value(QStringLiteral("created")).toString().endsWith(u'Z')) << "UTC";

@@ -120,8 +120,6 @@ TEST(WhoisLookup, FailuresNameWhatFailed) {
     const EndpointTable good = fake.endpoints();
     EndpointTable noIana = good;
     noIana.set(Endpoint::WhoisHost, QStringLiteral("127.0.0.1:1"));
-    EndpointTable noBootstrap = fake.endpoints();
-    noBootstrap.set(Endpoint::RdapBootstrapHost, fake.http.base() + QStringLiteral("/nothing"));
     const struct {
         const char* name;
         const EndpointTable& endpoints;
@@ -129,7 +127,6 @@ TEST(WhoisLookup, FailuresNameWhatFailed) {
         const char* says;
     } cases[] = {
         {"IANA unreachable", noIana, "example.cn", "127.0.0.1:1"},
-        {"bootstrap missing", noBootstrap, "example.com", "/nothing/rdap/dns.json"},
         {"public suffix", good, "com.cn", "公共后缀"},
     };
     for (const auto& c : cases) {
@@ -140,6 +137,29 @@ TEST(WhoisLookup, FailuresNameWhatFailed) {
             EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.says)))
                 << c.name << ": " << e.description().toStdString();
         }
+    }
+}
+
+TEST(WhoisLookup, WithoutTheBootstrapFileWhoisAnswersAndSaysWhy) {
+    fakes::Registries fake;
+    CurlFetcher fetcher;
+    TcpWhoisClient whois;
+    EndpointTable endpoints = fake.endpoints();
+    endpoints.set(Endpoint::RdapBootstrapHost, fake.http.base() + QStringLiteral("/nothing"));
+    const DomainRecord r = runWhoisLookup(fetcher, whois, endpoints, QStringLiteral("example.cn"));
+    EXPECT_EQ(r.source, QStringLiteral("whois"));
+    EXPECT_EQ(r.answer, DomainRecord::Answer::Record);
+    EXPECT_TRUE(r.rdapNote.contains(QStringLiteral("/nothing/rdap/dns.json")));
+    EXPECT_TRUE(domainSummary(r).last().startsWith(QStringLiteral("RDAP：无法取得 RDAP 引导文件")));
+
+    endpoints.set(Endpoint::WhoisHost, QStringLiteral("127.0.0.1:1"));
+    try {
+        runWhoisLookup(fetcher, whois, endpoints, QStringLiteral("example.cn"));
+        FAIL() << "neither RDAP nor WHOIS could be asked";
+    } catch (const ToolError& e) {
+        EXPECT_TRUE(e.description().contains(QStringLiteral("/nothing/rdap/dns.json")) &&
+                    e.description().contains(QStringLiteral("127.0.0.1:1")))
+            << e.description().toStdString();
     }
 }
 
