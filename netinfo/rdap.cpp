@@ -196,29 +196,30 @@ RdapReply rdapGet(Fetcher& fetcher, const QString& url) {
     const HttpResponse r = fetcher.get(url);
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(r.body, &error);
+    RdapReply reply;
+    reply.url = url;
+    reply.object = doc.object();
+    // The error object's code, else the HTTP status: some servers answer "not found" and "too
+    // many requests" with an empty body or a page of their own.
+    const QJsonValue errorCode = reply.object.value(QStringLiteral("errorCode"));
+    const long code = errorCode.isDouble() ? long(errorCode.toInt()) : r.status;
+    if (code == 404 || code == 429) {
+        reply.kind = code == 404 ? RdapReply::Kind::NotFound : RdapReply::Kind::RateLimited;
+        reply.text = doc.isObject() ? laidOut(r.body) : QString::fromUtf8(r.body);
+        return reply;
+    }
     if (!doc.isObject())
         throw ToolError(
             QStringLiteral("RDAP 服务器 %1 的回答不是 JSON 对象%2")
                 .arg(echoed(url), error.error == QJsonParseError::NoError
                                       ? QString()
                                       : QStringLiteral("（%1）").arg(error.errorString())));
-    RdapReply reply;
-    reply.url = url;
-    reply.object = doc.object();
+    if (errorCode.isDouble() || code >= 400)
+        throw ToolError(QStringLiteral("RDAP 服务器 %1 答复错误 %2：%3")
+                            .arg(echoed(url))
+                            .arg(code)
+                            .arg(echoed(reply.object.value(QStringLiteral("title")).toString())));
     reply.text = laidOut(r.body);
-    const QJsonValue code = reply.object.value(QStringLiteral("errorCode"));
-    if (code.isDouble()) {
-        if (code.toInt() == 404)
-            reply.kind = RdapReply::Kind::NotFound;
-        else if (code.toInt() == 429)
-            reply.kind = RdapReply::Kind::RateLimited;
-        else
-            throw ToolError(
-                QStringLiteral("RDAP 服务器 %1 答复错误 %2：%3")
-                    .arg(echoed(url))
-                    .arg(code.toInt())
-                    .arg(echoed(reply.object.value(QStringLiteral("title")).toString())));
-    }
     return reply;
 }
 

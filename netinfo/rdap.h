@@ -48,9 +48,9 @@ struct RdapReply {
     QString text;       // the answer laid out readably
 };
 
-// GETs url; an answer that is no JSON object raises ToolError naming url. An error object
-// with code 404 is NotFound, 429 RateLimited; any other error code raises ToolError with the
-// server's title.
+// GETs url. An error object with code 404, or HTTP status 404 whatever the body, is NotFound;
+// 429 likewise RateLimited. Any other error code or status of 400 and above, or an answer that
+// is no JSON object, raises ToolError naming url.
 RdapReply rdapGet(Fetcher& fetcher, const QString& url);
 
 // What a domain object says.

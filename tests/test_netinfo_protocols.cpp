@@ -66,7 +66,10 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
     server.add("/busy", {429, "application/rdap+json", fakes::rdapTooMany()});
     server.add("/broken", {500, "application/rdap+json",
                            R"({"errorCode": 500, "title": "Internal Server Error"})"});
-    server.add("/html", {404, "text/html", "<h1>Not Found</h1>"});
+    server.add("/html", {200, "text/html", "<h1>Maintenance</h1>"});
+    server.add("/html404", {404, "text/html", "<h1>Not Found</h1>"});
+    server.add("/empty429", {429, "text/plain", ""});
+    server.add("/gateway", {502, "application/json", "{}"});
     CurlFetcher fetcher;
     const struct {
         const char* path;
@@ -78,6 +81,9 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
         {"/busy", RdapReply::Kind::RateLimited},
         {"/broken", std::nullopt, "答复错误 500：Internal Server Error"},
         {"/html", std::nullopt, "不是 JSON 对象"},
+        {"/html404", RdapReply::Kind::NotFound},
+        {"/empty429", RdapReply::Kind::RateLimited},
+        {"/gateway", std::nullopt, "答复错误 502"},
     };
     for (const auto& c : cases) {
         const QString url = server.base() + QLatin1String(c.path);
@@ -85,7 +91,9 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
             const RdapReply r = rdapGet(fetcher, url);
             ASSERT_TRUE(c.kind) << c.path;
             EXPECT_EQ(r.kind, *c.kind) << c.path;
-            EXPECT_TRUE(r.text.contains(u'\n')) << "laid out: " << c.path;
+            if (r.kind == RdapReply::Kind::Found) {
+                EXPECT_TRUE(r.text.contains(u'\n')) << "laid out: " << c.path;
+            }
         } catch (const ToolError& e) {
             EXPECT_FALSE(c.kind) << c.path << ": " << e.description().toStdString();
             EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.says)) &&
