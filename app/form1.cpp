@@ -17,6 +17,10 @@
 #include "metrics/indexed_survey.h"
 #include "metrics/rank_badges.h"
 #include "metrics/scratch_file.h"
+#include "netinfo/domain_name.h"
+#include "netinfo/ip_lookup.h"
+#include "netinfo/lookup_text.h"
+#include "netinfo/whois_lookup.h"
 #include "rank/keyword_rank.h"
 #include "research/keyword_density.h"
 #include "research/related_search.h"
@@ -121,6 +125,13 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     rankRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdKeyWord), ui->cmdKeyWord);
     relatedRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdRelateAndIndex), ui->cmdRelateAndIndex);
     densityRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdFrequency), ui->cmdFrequency);
+    // Two tools share their page: each frame is its tool's page, with its own status line, busy
+    // pointer and Esc.
+    ipRun_ = std::make_unique<ToolRun>(ui->Frame6, ui->cmdIpQuery);
+    // The frame is half a page wide: the short columns give their room to the names after them.
+    for (const auto& [column, width] : {std::pair{0, 112}, {1, 38}, {2, 100}, {3, 84}})
+        ui->lvIp->setColumnWidth(column, width);
+    whoisRun_ = std::make_unique<ToolRun>(ui->Frame7, ui->cmdWhoisQuery);
     wireRankChoices();
 
     connect(ui->cmdQuery, &QPushButton::clicked, this, &Form1::cmdQuery_Click);
@@ -144,6 +155,16 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     connect(ui->lvHouse, &QTreeWidget::itemDoubleClicked, this, &Form1::lvHouse_DblClick);
     connect(ui->cmdStoT, &QPushButton::clicked, this, &Form1::cmdStoT_Click);
     connect(ui->cmdTtoS, &QPushButton::clicked, this, &Form1::cmdTtoS_Click);
+    connect(ui->cmdIpQuery, &QPushButton::clicked, this, &Form1::cmdIpQuery_Click);
+    connect(ui->txtIpTarget, &QLineEdit::returnPressed, this, [this] {
+        if (!ipRun_->running())
+            cmdIpQuery_Click();
+    });
+    connect(ui->cmdWhoisQuery, &QPushButton::clicked, this, &Form1::cmdWhoisQuery_Click);
+    connect(ui->txtWhoisDomain, &QLineEdit::returnPressed, this, [this] {
+        if (!whoisRun_->running())
+            cmdWhoisQuery_Click();
+    });
     ui->lblUrl->setMouseTracking(true);
     ui->lblUrl->installEventFilter(this);
 
@@ -651,9 +672,69 @@ RankChoice Form1::rankChoice() const {
     return choice;
 }
 
-std::array<ToolRun*, 7> Form1::runs() const {
-    return {indexedRun_.get(), backlinkRun_.get(), periodRun_.get(), badgesRun_.get(),
-            rankRun_.get(),    relatedRun_.get(),  densityRun_.get()};
+std::array<ToolRun*, 9> Form1::runs() const {
+    return {indexedRun_.get(), backlinkRun_.get(), periodRun_.get(),
+            badgesRun_.get(),  rankRun_.get(),     relatedRun_.get(),
+            densityRun_.get(), ipRun_.get(),       whoisRun_.get()};
+}
+
+void Form1::useLookups(Resolver& resolver, WhoisClient& whois) {
+    resolver_ = &resolver;
+    whois_ = &whois;
+}
+
+void Form1::cmdIpQuery_Click() {
+    if (ipRun_->stopIfRunning())
+        return;
+    const QString host = typedHost(ui->txtIpTarget->text());
+    if (host.isEmpty())
+        return;
+    ui->lvIp->clear();
+    ui->lblIpCname->clear();
+    ipRun_->start(
+        [this, host, endpoints = endpoints_](ToolRun& r) {
+            const IpLookup result = runIpLookup(
+                {fetcher_, *resolver_, endpoints}, host,
+                [this, &r](const IpAddressRow& row) {
+                    r.post([this, row] {
+                        auto* item = new QTreeWidgetItem(ui->lvIp, ipColumns(row));
+                        // Why the registry's columns are empty, where the user looks for it.
+                        if (!row.rdapProblem.isEmpty())
+                            for (int c = 0; c < item->columnCount(); ++c)
+                                item->setToolTip(c, QStringLiteral("RDAP 查询失败：") +
+                                                        row.rdapProblem);
+                    });
+                },
+                r.progress());
+            if (!result.aliases.isEmpty())
+                r.post([this, host, aliases = result.aliases] {
+                    ui->lblIpCname->setText(QStringLiteral("别名（CNAME）：%1 → %2")
+                                                .arg(host, aliases.join(QStringLiteral(" → "))));
+                });
+        },
+        boxOnFailure(this, ErrorBox::Prefixed));
+}
+
+void Form1::cmdWhoisQuery_Click() {
+    if (whoisRun_->stopIfRunning())
+        return;
+    const QString host = typedHost(ui->txtWhoisDomain->text());
+    if (host.isEmpty())
+        return;
+    ui->txtWhoisSummary->clear();
+    ui->txtWhoisRecord->clear();
+    whoisRun_->start(
+        [this, host, endpoints = endpoints_](ToolRun& r) {
+            const DomainRecord record =
+                runWhoisLookup(fetcher_, *whois_, endpoints, host, r.progress());
+            r.post([this, record] {
+                const QString notice = domainNotice(record);
+                ui->txtWhoisSummary->setPlainText(
+                    notice.isEmpty() ? domainSummary(record).join(u'\n') : notice);
+                ui->txtWhoisRecord->setPlainText(record.raw);
+            });
+        },
+        boxOnFailure(this, ErrorBox::Prefixed));
 }
 
 bool Form1::toolsRunning() const {

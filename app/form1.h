@@ -4,6 +4,8 @@
 #include "history/run_record.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
+#include "net/resolver.h"
+#include "net/whois_client.h"
 #include "rank/keyword_rank.h"
 
 #include <QJsonObject>
@@ -38,6 +40,9 @@ public:
 
     // The history database, or nullptr when it could not be opened (the user was told why).
     HistoryStore* history() const { return history_.get(); }
+    // Where the IP and WHOIS lookups resolve names and send their port-43 queries: the system's
+    // resolver and TCP unless told otherwise (the demo, the tests). Both must outlive the window.
+    void useLookups(Resolver& resolver, WhoisClient& whois);
 
     // The address of the most recent Baidu period query; the link label opens it.
     QString strBaiduUrl;
@@ -64,6 +69,8 @@ public slots:
     void cmdTtoS_Click();
     // Ctrl+H and the tray's menu: the history window, or why there is none.
     void showHistory();
+    void cmdIpQuery_Click();
+    void cmdWhoisQuery_Click();
 
 public:
     // Appends one row to lvHouse: its number, the site name and the address.
@@ -88,7 +95,7 @@ private:
     QLineEdit* rankBox(RankBox box) const;
     QCheckBox* rankCheckBox(RankBox box) const;
     // Every network tool's run, for what concerns them all.
-    std::array<ToolRun*, 7> runs() const;
+    std::array<ToolRun*, 9> runs() const;
     // A run's record: begun when the run starts, filled by its work, written when it finishes.
     using Recording = std::shared_ptr<RunRecord>;
     Recording beginRecording(const QString& tool, const QString& input, const QString& keyword = {},
@@ -102,10 +109,14 @@ private:
     std::unique_ptr<Ui::Form1> ui;
     Fetcher& fetcher_;
     EndpointTable endpoints_;
+    SystemResolver systemResolver_;
+    TcpWhoisClient tcpWhois_;
+    Resolver* resolver_ = &systemResolver_;
+    WhoisClient* whois_ = &tcpWhois_;
     // One per network tool; each stops and waits for its run when destroyed, before the
     // controls its run writes to go.
     std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
-        relatedRun_, densityRun_;
+        relatedRun_, densityRun_, ipRun_, whoisRun_;
     bool historyFailed_ = false;
     std::unique_ptr<HistoryStore> history_;
     QString historyProblem_; // why history_ is null

@@ -4,6 +4,7 @@
 #include "app/window_options.h"
 #include "base/program_folder.h"
 #include "demo/demo_fetcher.h"
+#include "demo/demo_lookups.h"
 #include "net/http_fetch.h"
 
 #include <QApplication>
@@ -77,8 +78,12 @@ int main(int argc, char** argv) {
         fetcher = std::make_unique<CurlFetcher>(FetchLimits{.proxy = options.proxy});
     Form1 form(*fetcher, options.endpointsFile);
     form.demoRuns = options.demo;
-    if (options.demo)
+    DemoResolver demoResolver;
+    DemoWhoisClient demoWhois;
+    if (options.demo) {
         form.setWindowTitle(form.windowTitle() + QStringLiteral("（%1）").arg(kDemoMark));
+        form.useLookups(demoResolver, demoWhois);
+    }
 
     QSystemTrayIcon tray(form.windowIcon());
     tray.setToolTip(QStringLiteral("Tessivo_V2.2"));

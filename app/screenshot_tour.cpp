@@ -68,6 +68,10 @@ void tryEveryTool(Form1* form) {
     type(form, "txtSearchPage", "www.example.cn/seo.html");
     type(form, "txtSearchKeyWord", "网站优化");
     press(form, "cmdFrequency");
+    type(form, "txtIpTarget", "www.example.cn");
+    press(form, "cmdIpQuery");
+    type(form, "txtWhoisDomain", "http://www.example.com.cn/");
+    press(form, "cmdWhoisQuery");
 }
 
 void takeScreenshots(Form1* form, const QString& folder, bool afterTools) {

@@ -6,8 +6,8 @@ class Form1;
 
 // Types a sample input into every tool page and starts each tool, as someone trying the demo
 // would: the surveys, the period query, the rank search, the badges, a directory list, a
-// conversion, the related searches and the keyword density. Returns at once; the network tools
-// run beside the window.
+// conversion, the related searches, the keyword density, the IP and the WHOIS lookups. Returns
+// at once; the network tools run beside the window.
 void tryEveryTool(Form1* form);
 
 // Shows every page of both tab controls in turn, saves each as a PNG in folder (tab1-00.png to

@@ -47,8 +47,9 @@ std::vector<CommandOption> commandOptions(const Command& command) {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> v;
-        for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
-                          directoriesCommands(), scriptCommands(), historyCommands()})
+        for (auto part :
+             {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
+              directoriesCommands(), scriptCommands(), netinfoCommands(), historyCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

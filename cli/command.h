@@ -2,6 +2,8 @@
 
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
+#include "net/resolver.h"
+#include "net/whois_client.h"
 
 #include <QJsonObject>
 #include <QMap>
@@ -37,6 +39,8 @@ struct CliContext {
     QString historyFile;            // --history: the database runs go to; empty: the default
     bool noHistory = false;         // --no-history: runs are not recorded
     CliHistory* history = nullptr;  // where runs are recorded
+    Resolver* resolver = nullptr;   // names and addresses (the IP lookup)
+    WhoisClient* whois = nullptr;   // port-43 queries (the WHOIS lookup)
 
     void print(const QString& text) const; // text and a newline, UTF-8
     void warn(const QString& text) const;  // the same on standard error, after the program's name
@@ -80,6 +84,7 @@ std::vector<Command> researchCommands();
 std::vector<Command> directoriesCommands();
 std::vector<Command> scriptCommands();
 std::vector<Command> historyCommands();
+std::vector<Command> netinfoCommands();
 
 // The cleaned domain, or a UsageError saying that nothing was requested.
 QString requireSite(const QString& typed);

@@ -16,7 +16,7 @@ StopFlag& interruptFlag() {
     return flag;
 }
 
-HttpResponse InterruptibleFetcher::get(const QString& url) {
+void armInterrupt() {
     static const bool armed = [] {
         struct sigaction action = {};
         action.sa_handler = onInterrupt;
@@ -24,5 +24,9 @@ HttpResponse InterruptibleFetcher::get(const QString& url) {
         return sigaction(SIGINT, &action, nullptr) == 0;
     }();
     (void)armed;
+}
+
+HttpResponse InterruptibleFetcher::get(const QString& url) {
+    armInterrupt();
     return curl_.get(url);
 }

@@ -16,6 +16,10 @@ private:
     CurlFetcher curl_;
 };
 
+// From now on Ctrl-C stops the run instead of ending the program: for commands whose first
+// request is no fetch (a name resolved, a WHOIS query).
+void armInterrupt();
+
 // The flag Ctrl-C raises once a request has been made; main() runs the command under it.
 StopFlag& interruptFlag();
 

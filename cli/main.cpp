@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
     try {
         const CurlGlobal curl;
         const std::unique_ptr<Fetcher> fetcher = programFetcher(line.settings);
+        const std::unique_ptr<Resolver> resolver = programResolver(line.settings);
+        const std::unique_ptr<WhoisClient> whois = programWhois(line.settings);
         if (line.settings.demo)
             err(demoNote());
         const StopScope interruptible(interruptFlag());
@@ -97,6 +99,8 @@ int main(int argc, char** argv) {
                        line.settings.noHistory};
         CliHistory history(line.settings.historyFile, line.settings.noHistory);
         ctx.history = &history;
+        ctx.resolver = resolver.get();
+        ctx.whois = whois.get();
         line.command->run(ctx, line.args);
     } catch (const ToolStopped&) {
         return kInterruptedStatus;

@@ -2,6 +2,7 @@
 
 #include "cli/interrupt.h"
 #include "demo/demo_fetcher.h"
+#include "demo/demo_lookups.h"
 
 QString demoNote() {
     return QStringLiteral("tessivo-cli：演示模式，结果是程序自带示例页面上编造的%1，"
@@ -13,4 +14,16 @@ std::unique_ptr<Fetcher> programFetcher(const Settings& settings) {
     if (settings.demo)
         return std::make_unique<DemoFetcher>();
     return std::make_unique<InterruptibleFetcher>(FetchLimits{.proxy = settings.proxy});
+}
+
+std::unique_ptr<Resolver> programResolver(const Settings& settings) {
+    if (settings.demo)
+        return std::make_unique<DemoResolver>();
+    return std::make_unique<SystemResolver>();
+}
+
+std::unique_ptr<WhoisClient> programWhois(const Settings& settings) {
+    if (settings.demo)
+        return std::make_unique<DemoWhoisClient>();
+    return std::make_unique<TcpWhoisClient>();
 }

@@ -2,6 +2,8 @@
 
 #include "cli/program_options.h"
 #include "net/http_fetch.h"
+#include "net/resolver.h"
+#include "net/whois_client.h"
 
 #include <QString>
 #include <memory>
@@ -12,3 +14,7 @@ QString demoNote();
 // The fetcher the settings ask for: the demo pages, or the network (through the proxy, when one
 // is given) with Ctrl-C stopping the run.
 std::unique_ptr<Fetcher> programFetcher(const Settings& settings);
+
+// The resolver and the WHOIS client the settings ask for: the demo's, or the system's.
+std::unique_ptr<Resolver> programResolver(const Settings& settings);
+std::unique_ptr<WhoisClient> programWhois(const Settings& settings);

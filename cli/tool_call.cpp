@@ -199,8 +199,8 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
     // Read once, before the first line: a wrong endpoints file stops the batch instead of
     // failing every line, and the lines share the table read.
     [[maybe_unused]] const EndpointTable& endpoints = ctx.endpoints;
-    CliContext lineCtx{spaced,   ctx.endpoints,   ctx.json,      ctx.options,
-                       ctx.demo, ctx.historyFile, ctx.noHistory, ctx.history};
+    CliContext lineCtx{spaced,          ctx.endpoints, ctx.json,    ctx.options,  ctx.demo,
+                       ctx.historyFile, ctx.noHistory, ctx.history, ctx.resolver, ctx.whois};
     const bool resume = ctx.options.contains(QStringLiteral("--resume"));
     const bool showProgress = isatty(STDERR_FILENO);
     LineOutput out(lineCtx, call, outputFormat(ctx), true);

@@ -4,6 +4,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "demo/demo_figures.h"
+#include "demo/demo_pages.h"
 #include "net/stop.h"
 
 #include <QFile>
@@ -27,6 +28,9 @@ enum class Figures {
     Unlisted,  // ten results of a keyword, without the site sought
     Related,   // a keyword's related searches
     Index,     // a keyword's four attention figures
+    Fixed,     // a page without holes (the RDAP bootstrap files)
+    Domain,    // a domain's registration (RDAP)
+    Network,   // an address's network (RDAP)
 };
 
 // One kind of request and the page that answers it. The tools' requests are told apart by path
@@ -74,6 +78,11 @@ const Route kRoutes[] = {
     {"live-links", "/results.aspx", "q=link%3A", "live_count.html", Figures::Count},
     {"alexa", "/data/details/traffic_details/", "", "alexa.html", Figures::Alexa},
     {"chinarank", "/overview/Info.do", "url=", "chinarank.html", Figures::ChinaRank},
+    {"rdap-dns", "/rdap/dns.json", "", "rdap_dns.json", Figures::Fixed},
+    {"rdap-ipv4", "/rdap/ipv4.json", "", "rdap_ipv4.json", Figures::Fixed},
+    {"rdap-ipv6", "/rdap/ipv6.json", "", "rdap_ipv6.json", Figures::Fixed},
+    {"rdap-domain", "/domain/", "", "rdap_domain.json", Figures::Domain},
+    {"rdap-ip", "/ip/", "", "rdap_ip.json", Figures::Network},
 };
 
 // Every other address is a page whose keyword density is measured.
@@ -143,7 +152,7 @@ std::optional<QString> subjectOf(const Route& route, const Request& r) {
     return subject;
 }
 
-using Holes = QHash<QString, QString>;
+using demo::Holes;
 
 // Ten results of keyword from the page that starts at result first (0 for the first page), the
 // site sought at a place of its own when listed.
@@ -228,38 +237,16 @@ Holes holesFor(const Route& route, const Request& r, const QString& subject) {
         holes.insert(QStringLiteral("quarter"), QString::number(near("quarter")));
         break;
     }
+    case Figures::Fixed:
+        break;
+    case Figures::Domain:
+        holes = demo::registrationHoles(subject);
+        break;
+    case Figures::Network:
+        holes = demo::networkHoles(subject);
+        break;
     }
     return holes;
-}
-
-QString readPage(const QString& name) {
-    QFile f(program_folder::file(QStringLiteral("/config/demo/") + name));
-    if (!f.open(QIODevice::ReadOnly))
-        throw ToolError(
-            QStringLiteral("演示页面 %1 不存在或无法读取，请重新安装 Tessivo").arg(f.fileName()));
-    return QString::fromUtf8(f.readAll());
-}
-
-// The page with each "{{name}}" replaced by its value, escaped for HTML as an engine would.
-QString fill(const QString& page, const QString& name, const Holes& holes) {
-    QString out;
-    qsizetype at = 0;
-    for (qsizetype open = page.indexOf(QStringLiteral("{{")); open >= 0;
-         open = page.indexOf(QStringLiteral("{{"), at)) {
-        const qsizetype close = page.indexOf(QStringLiteral("}}"), open);
-        if (close < 0)
-            break;
-        const QString hole = page.mid(open + 2, close - open - 2);
-        const auto value = holes.constFind(hole);
-        if (value == holes.constEnd())
-            throw ToolError(
-                QStringLiteral("演示页面 %1 中的占位符 {{%2}} 无法填写").arg(name, hole));
-        out += QStringView(page).mid(at, open - at);
-        out += value->toHtmlEscaped();
-        at = close + 2;
-    }
-    out += QStringView(page).mid(at);
-    return out;
 }
 
 } // namespace
@@ -271,14 +258,21 @@ HttpResponse DemoFetcher::get(const QString& url) {
     for (const Route& route : kRoutes)
         if (const std::optional<QString> subject = subjectOf(route, r)) {
             const QString name = QLatin1String(route.page);
-            const QString page = fill(readPage(name), name, holesFor(route, r, *subject));
+            if (name.endsWith(QStringLiteral(".json")))
+                return {demo::fill(demo::readPage(name), name, holesFor(route, r, *subject),
+                                   demo::Escape::Json)
+                            .toUtf8(),
+                        "application/rdap+json"};
+            const QString page =
+                demo::fill(demo::readPage(name), name, holesFor(route, r, *subject));
             const QByteArray type = name.endsWith(QStringLiteral(".txt"))
                                         ? "text/plain; charset=gbk"
                                         : "text/html; charset=gbk";
             return {charset::encodeGbk(page), type};
         }
     const QString name = QLatin1String(kArticle);
-    return {charset::encodeGbk(fill(readPage(name), name, {{QStringLiteral("address"), url}})),
+    return {charset::encodeGbk(
+                demo::fill(demo::readPage(name), name, {{QStringLiteral("address"), url}})),
             "text/html; charset=gbk"};
 }
 

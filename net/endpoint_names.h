@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The thirteen endpoint names as users meet them: in the help of both programs and in the error
+// The endpoint names as users meet them: in the help of both programs and in the error
 // for an endpoints file that names one that does not exist.
 
 // Every name, joined by "、".

@@ -4,6 +4,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "net/endpoint_names.h"
+#include "net/host_port.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -93,6 +94,10 @@ void EndpointTable::set(Endpoint e, const QString& base) {
 }
 
 QString EndpointTable::refusal(Endpoint e, const QString& value) {
+    if (e == Endpoint::WhoisHost) {
+        const auto parsed = parseHostPort(value, kWhoisPort);
+        return std::holds_alternative<QString>(parsed) ? std::get<QString>(parsed) : QString();
+    }
     const std::optional<qint64> port = writtenPort(value);
     if (port && (*port < 1 || *port > 65535))
         return QStringLiteral("端口须在 1 到 65535 之间");
@@ -188,6 +193,13 @@ QString EndpointTable::hostName(Endpoint e) const {
     if (url.port() != -1)
         host += u':' + QString::number(url.port());
     return host;
+}
+
+HostPort EndpointTable::whoisServer() const {
+    const auto parsed = parseHostPort(base(Endpoint::WhoisHost), kWhoisPort);
+    if (const QString* why = std::get_if<QString>(&parsed))
+        throw ToolError(QStringLiteral("端点 WhoisHost 有误：%1").arg(*why));
+    return std::get<HostPort>(parsed);
 }
 
 bool EndpointTable::fromName(const QString& name, Endpoint* e) {

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "base/enum_table.h"
+#include "net/host_port.h"
 
 #include <QString>
 #include <array>
 
-// Every remote request goes to one of these named bases (scheme and host).
+// WHOIS's well-known port (RFC 3912).
+inline constexpr quint16 kWhoisPort = 43;
+
+// Every remote request goes to one of these named bases (scheme and host); WhoisHost, which is
+// spoken to over TCP and not HTTP, is a host with an optional port instead.
 enum class Endpoint {
     BaiduSearchHost,
     BaiduIndexHost,
@@ -20,6 +25,8 @@ enum class Endpoint {
     AlexaHost,
     ChinaRankHost,
     MakerHost,
+    RdapBootstrapHost,
+    WhoisHost,
 };
 
 // Each endpoint's name, as the endpoints files and request templates write it, and the public
@@ -42,6 +49,8 @@ inline constexpr struct EndpointInfo {
     {Endpoint::AlexaHost, "AlexaHost", "http://www.alexa.com"},
     {Endpoint::ChinaRankHost, "ChinaRankHost", "http://www.chinarank.org.cn"},
     {Endpoint::MakerHost, "MakerHost", nullptr},
+    {Endpoint::RdapBootstrapHost, "RdapBootstrapHost", "https://data.iana.org"},
+    {Endpoint::WhoisHost, "WhoisHost", "whois.iana.org"},
 };
 inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));
@@ -78,11 +87,16 @@ public:
     // The host name of an endpoint without scheme (Sogou's backlink query repeats it).
     QString hostName(Endpoint e) const;
 
+    // WhoisHost as host and port, 43 when none is written. Raises ToolError when it is no
+    // such value (only set() lets one in).
+    HostPort whoisServer() const;
+
     static bool fromName(const QString& name, Endpoint* e);
 
     // Why value cannot be e's base: an http or https address with a host, and for MakerHost
-    // also a file address, without user name, password, port 0, query or fragment. Empty when
-    // it can.
+    // also a file address, without user name, password, port 0, query or fragment; for
+    // WhoisHost a host name or address with an optional port ("host:port", "[v6]:port"). Empty
+    // when it can.
     static QString refusal(Endpoint e, const QString& value);
 
 private:

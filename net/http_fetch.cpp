@@ -258,6 +258,7 @@ HttpResponse CurlFetcher::get(const QString& url) {
     char* type = nullptr;
     if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         r.contentType = type;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
     return r;
 }
 

@@ -7,10 +7,13 @@
 #include <chrono>
 #include <memory>
 
-// One HTTP response as the tools see it: the raw body and the declared content type.
+// One HTTP response as the tools see it: the raw body, the declared content type and the status.
 struct HttpResponse {
     QByteArray body;
     QByteArray contentType;
+    // The HTTP status, 0 when the fetcher has none (the demo's pages). The engines' cutters
+    // read error pages like any other; RDAP tells "not found" by it when the body does not.
+    long status = 0;
 };
 
 // Where the tools get their pages from. The window and the CLI use CurlFetcher; window tests

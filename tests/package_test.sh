@@ -21,7 +21,8 @@ deb=${debs[0]}
 
 # What a user's apt would see: the dependencies dpkg-shlibdeps worked out, and that they resolve.
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libcurl4 libicu libqt6core6 libqt6webenginewidgets6 libqt6webenginecore6-bin; do
+for needed in libcurl4 libicu libqt6core6 libqt6webenginewidgets6 libqt6webenginecore6-bin \
+    libmaxminddb0 libpsl5 publicsuffix; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 for field in Section Maintainer Description; do
@@ -35,7 +36,9 @@ dpkg-deb -x "$deb" "$root"
 for file in usr/bin/tessivo usr/bin/tessivo-cli usr/share/man/man1/tessivo.1.gz \
     usr/share/man/man1/tessivo-cli.1.gz usr/share/doc/tessivo/copyright \
     usr/share/icons/hicolor/48x48/apps/tessivo.png usr/share/tessivo/config/demo/article.html \
-    usr/share/tessivo/config/endpoints.example.ini; do
+    usr/share/tessivo/config/endpoints.example.ini usr/share/tessivo/config/country_names.tsv \
+    usr/share/tessivo/config/geo-whois-asn-country.mmdb \
+    usr/share/tessivo/config/geo-whois-asn-country.LICENSE; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
 desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "the menu entry is invalid"
@@ -52,6 +55,10 @@ figures=$(grep -o "target='_blank'>[0-9][0-9,]*</a>" <<<"$survey" | wc -l)
 [ "$figures" -eq 8 ] || fail "the demo survey shows $figures figures, not 8: $survey"
 logos=$(grep -o "<img src='file://$root/usr/share/tessivo/images/[a-z]*.gif'>" <<<"$survey" | wc -l)
 [ "$logos" -eq 8 ] || fail "the survey's logos are not the installed ones: $survey"
+# The offline country of an address comes from the installed database, and a lookup of a
+# literal address resolves nothing.
+country=$("$root/usr/bin/tessivo-cli" --demo ip 114.114.114.114 2>/dev/null | tail -1 | cut -f4)
+[ "$country" = "中国（CN）" ] || fail "ip 114.114.114.114 placed it in \"$country\""
 converted=$("$root/usr/bin/tessivo-cli" convert s2t 简体)
 [ "$converted" = "簡體" ] || fail "convert s2t 简体 gave \"$converted\""
 

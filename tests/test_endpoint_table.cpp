@@ -33,6 +33,28 @@ TEST(EndpointTable, FileOverridesOnlyTheNamedEndpoints) {
     EXPECT_EQ(EndpointTable().hostName(Endpoint::SogouHost), QStringLiteral("www.sogou.com"));
 }
 
+TEST(EndpointTable, WhoisHostIsAHostWithAnOptionalPort) {
+    QTemporaryDir dir;
+    const struct {
+        const char* value;
+        const char* host;
+        quint16 port;
+    } cases[] = {
+        {"whois.example", "whois.example", 43},
+        {"127.0.0.1:4343", "127.0.0.1", 4343},
+        {"[::1]:4343", "::1", 4343},
+        {"[::1]", "::1", 43},
+        {"2001:db8::1", "2001:db8::1", 43},
+    };
+    for (const auto& c : cases) {
+        EndpointTable t;
+        t.load(writeIni(dir, (QByteArray("[endpoints]\nWhoisHost=") + c.value + "\n").constData()));
+        EXPECT_EQ(t.whoisServer().host, QLatin1String(c.host)) << c.value;
+        EXPECT_EQ(t.whoisServer().port, c.port) << c.value;
+    }
+    EXPECT_EQ(EndpointTable().whoisServer().host, QStringLiteral("whois.iana.org"));
+}
+
 TEST(EndpointTable, MakerHostDefaultsToTheProgramFolderAsAFileAddress) {
     EXPECT_TRUE(EndpointTable().base(Endpoint::MakerHost).startsWith(QStringLiteral("file:///")));
 }
@@ -61,6 +83,13 @@ TEST(EndpointTable, BadFilesAreReportedWithFileAndLine) {
         {QByteArray("\xFF\xFE[\0e\0", 6), "UTF-16"},
         {QByteArray("[\0e\0", 4), "UTF-16"},
         {"[endpoints]\rGoogleHost=http://127.0.0.1\r", "只用 CR 换行"},
+        {"[endpoints]\nWhoisHost=http://whois.example\n",
+         "第 2 行：“http://whois.example”应为主机名或地址"},
+        {"[endpoints]\nWhoisHost=whois.example:0\n", "第 2 行：端口须在 1 到 65535 之间"},
+        {"[endpoints]\nWhoisHost=whois.example:\n", "第 2 行：“whois.example:”的“:”后缺少端口"},
+        {"[endpoints]\nWhoisHost=[2001:db8::1\n", "第 2 行：“[2001:db8::1”缺少“]”"},
+        {"[endpoints]\nWhoisHost=2001:db8::zz\n", "第 2 行：“2001:db8::zz”不是 IPv6 地址"},
+        {"[endpoints]\nWhoisHost=who is\n", "第 2 行：“who is”不是主机名或 IP 地址"},
     };
     const QString path = dir.filePath(QStringLiteral("endpoints.ini"));
     for (const auto& c : cases) {

@@ -4,6 +4,7 @@
 #include "app/web_view.h"
 #include "app/window_options.h"
 #include "demo/demo_fetcher.h"
+#include "demo/demo_lookups.h"
 #include "environment_guard.h"
 
 #include <QCoreApplication>
@@ -126,7 +127,10 @@ TEST(WindowStart, TheDemoShowsAResultOnEveryToolPage) {
     // The tests run in QStandardPaths' test mode: the tables go to Qt's test cache folder.
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     DemoFetcher fetcher;
+    DemoResolver resolver;
+    DemoWhoisClient whois;
     Form1 form(fetcher);
+    form.useLookups(resolver, whois);
     form.show();
     tryEveryTool(&form);
     waitForTools(form);
@@ -165,6 +169,11 @@ TEST(WindowStart, TheDemoShowsAResultOnEveryToolPage) {
     EXPECT_TRUE(text(&form, "lblFrequency").startsWith(QStringLiteral("关键字出现频率： ")));
     EXPECT_NE(text(&form, "lblFrequencyResult"), QStringLiteral("密度结果计算： 0"));
     EXPECT_FALSE(find<QPlainTextEdit>(&form, "txtPageContent")->toPlainText().isEmpty());
+    EXPECT_EQ(find<QTreeWidget>(&form, "lvIp")->topLevelItemCount(), 3);
+    EXPECT_TRUE(text(&form, "lblIpCname").startsWith(QStringLiteral("别名（CNAME）：")));
+    EXPECT_TRUE(find<QPlainTextEdit>(&form, "txtWhoisSummary")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("域名：example.com.cn\n来源：WHOIS")));
 }
 
 TEST(WindowStart, QtsOwnTextsFollowTheUsersLanguage) {

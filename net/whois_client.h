@@ -1,0 +1,35 @@
+#pragma once
+
+#include "net/host_port.h"
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+
+// Where the WHOIS lookup sends its port-43 queries. The programs use TcpWhoisClient, the demo
+// its own.
+class WhoisClient {
+public:
+    virtual ~WhoisClient() = default;
+    // The server's whole answer to one query line (the line without its CR LF). Raises
+    // ToolError naming the server on failure, ToolStopped when the run is stopped.
+    virtual QByteArray query(const HostPort& server, const QString& question) = 0;
+};
+
+struct WhoisLimits {
+    std::chrono::milliseconds connectTimeout{10'000};
+    std::chrono::milliseconds totalTimeout{30'000};
+    // A WHOIS record is a few kilobytes; a server sending this much is sending something else.
+    qint64 maxAnswerBytes = 1024 * 1024;
+};
+
+// RFC 3912 over a plain TCP connection: the question and CR LF, then everything up to the
+// server's close. Each wait looks at the run's stop flag every 50 ms.
+class TcpWhoisClient : public WhoisClient {
+public:
+    explicit TcpWhoisClient(WhoisLimits limits = {}) : limits_(limits) {}
+    QByteArray query(const HostPort& server, const QString& question) override;
+
+private:
+    WhoisLimits limits_;
+};

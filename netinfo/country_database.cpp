@@ -1,0 +1,59 @@
+#include "netinfo/country_database.h"
+
+#include "base/program_folder.h"
+#include "base/tool_error.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTimeZone>
+#include <maxminddb.h>
+#include <mutex>
+
+std::shared_ptr<const CountryDatabase> CountryDatabase::forProgram() {
+    // Opened once and kept: every lookup of every run reads the same mapping.
+    static std::mutex mutex;
+    static std::weak_ptr<const CountryDatabase> open;
+    const QString path = program_folder::file(QStringLiteral("/config/geo-whois-asn-country.mmdb"));
+    const std::lock_guard lock(mutex);
+    std::shared_ptr<const CountryDatabase> db = open.lock();
+    if (!db || db->path_ != path) {
+        db = std::make_shared<const CountryDatabase>(path);
+        open = db;
+    }
+    return db;
+}
+
+CountryDatabase::CountryDatabase(const QString& path)
+    : db_(std::make_unique<MMDB_s>()), path_(path) {
+    const int rc = MMDB_open(QFile::encodeName(path).constData(), MMDB_MODE_MMAP, db_.get());
+    if (rc != MMDB_SUCCESS) {
+        db_.reset();
+        throw ToolError(QStringLiteral("无法打开 IP 数据库 %1（%2），请重新安装 Tessivo")
+                            .arg(path, QString::fromUtf8(MMDB_strerror(rc))));
+    }
+}
+
+CountryDatabase::~CountryDatabase() {
+    if (db_)
+        MMDB_close(db_.get());
+}
+
+QString CountryDatabase::countryCode(const QString& address) const {
+    int gaiError = 0;
+    int mmdbError = MMDB_SUCCESS;
+    const QByteArray text = address.toLatin1();
+    MMDB_lookup_result_s found =
+        MMDB_lookup_string(db_.get(), text.constData(), &gaiError, &mmdbError);
+    if (gaiError != 0 || mmdbError != MMDB_SUCCESS || !found.found_entry)
+        return {};
+    MMDB_entry_data_s data;
+    if (MMDB_get_value(&found.entry, &data, "country_code", nullptr) != MMDB_SUCCESS ||
+        !data.has_data || data.type != MMDB_DATA_TYPE_UTF8_STRING)
+        return {};
+    return QString::fromUtf8(data.utf8_string, int(data.data_size)).toUpper();
+}
+
+QString CountryDatabase::built() const {
+    return QDateTime::fromSecsSinceEpoch(qint64(db_->metadata.build_epoch), Qt::UTC)
+        .toString(Qt::ISODate);
+}

@@ -1,0 +1,165 @@
+#include "netinfo_fakes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(TESSIVO_CLI), args);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList keys(const QJsonObject& o) {
+    QStringList k = o.keys();
+    k.sort();
+    return k;
+}
+
+class NetinfoCli : public ::testing::Test {
+protected:
+    CliRun run(QStringList args) {
+        args.prepend(fake.iniFile(dir));
+        args.prepend(QStringLiteral("--endpoints"));
+        return cli(args);
+    }
+
+    fakes::Registries fake;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(NetinfoCli, IpJsonHasTheStableKeys) {
+    const CliRun r = run({QStringLiteral("--json"), QStringLiteral("ip"),
+                          QStringLiteral("http://localhost:8080/index.html")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(keys(o), QStringList({QStringLiteral("addresses"), QStringLiteral("cname"),
+                                    QStringLiteral("query")}));
+    EXPECT_EQ(o.value(QStringLiteral("query")).toString(), QStringLiteral("localhost"));
+    const QJsonObject first = o.value(QStringLiteral("addresses")).toArray().at(0).toObject();
+    EXPECT_EQ(keys(first), QStringList({"address", "country", "country_code", "family", "network",
+                                        "network_country", "owner", "rdap_error", "reverse"}));
+    EXPECT_TRUE(first.value(QStringLiteral("country")).isNull()) << "unknown is null, not \"-\"";
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+TEST_F(NetinfoCli, IpTextIsOneTabbedLinePerAddressUnderItsHeadings) {
+    const CliRun r = run({QStringLiteral("ip"), QStringLiteral("127.0.0.1")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].split(u'\t').size(), 6);
+    EXPECT_TRUE(
+        lines[1].startsWith(QStringLiteral("127.0.0.1\tIPv4\tlocalhost\t-\tLOOPBACK-TEST")));
+}
+
+TEST_F(NetinfoCli, WhoisJsonHasTheStableKeys) {
+    const struct {
+        const char* domain;
+        const char* source;
+    } cases[] = {
+        {"https://www.example.com/", "rdap"},
+        {"www.example.cn", "whois"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r =
+            run({QStringLiteral("--json"), QStringLiteral("whois"), QLatin1String(c.domain)});
+        ASSERT_EQ(r.status, 0) << c.domain << ": " << r.err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        EXPECT_EQ(keys(o), QStringList({"answer", "created", "dnssec", "domain", "expires",
+                                        "name_servers", "raw", "rdap_note", "registrar",
+                                        "registrar_note", "server", "source", "status", "updated"}))
+            << c.domain;
+        EXPECT_EQ(o.value(QStringLiteral("source")).toString(), QLatin1String(c.source));
+        EXPECT_TRUE(o.value(QStringLiteral("created")).toString().endsWith(u'Z')) << "UTC";
+        EXPECT_TRUE(o.value(QStringLiteral("updated")).isNull() ||
+                    o.value(QStringLiteral("updated")).isString());
+        EXPECT_TRUE(o.value(QStringLiteral("name_servers")).isArray());
+    }
+}
+
+TEST_F(NetinfoCli, ExitStatuses) {
+    const struct {
+        QStringList args;
+        int status;
+        const char* out; // the start of standard output
+        const char* err; // part of standard error
+    } cases[] = {
+        {{"whois", "example.cn"}, 0, "域名：example.cn\n来源：WHOIS（127.0.0.2）\n", ""},
+        {{"whois", "free.cn"}, 0, "没有找到 free.cn 的注册信息", ""},
+        {{"whois", "busy.com"}, 0, "RDAP ", ""},
+        {{"whois", "com.cn"}, 1, "", "发生错误：“com.cn”是公共后缀"},
+        {{"whois", "http://"}, 2, "", "清理后为空"},
+        {{"ip", "'"}, 2, "", "清理后为空"},
+        {{"whois", "a.com", "b.com"}, 2, "", ""},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(*c.out ? r.out.startsWith(QString::fromUtf8(c.out)) : r.out.isEmpty())
+            << c.args.join(u' ').toStdString() << ": " << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err)))
+            << c.args.join(u' ').toStdString() << ": " << r.err.toStdString();
+    }
+}
+
+TEST_F(NetinfoCli, AWrongWhoisHostIsTheEndpointFilesFault) {
+    const QString ini = dir.filePath(QStringLiteral("wrong.ini"));
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[endpoints]\nWhoisHost=whois://127.0.0.1:43\n");
+    f.close();
+    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("whois"),
+                          QStringLiteral("example.cn")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("第 2 行：“whois://127.0.0.1:43”应为主机名或地址")))
+        << r.err.toStdString();
+}
+
+TEST(NetinfoCliStop, CtrlCDuringAWhoisReadExits130) {
+    fakes::Registries slow(20000); // the registry reads the query and holds its answer
+    QTemporaryDir dir;
+    QProcess p;
+    p.start(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--endpoints"), slow.iniFile(dir),
+                                          QStringLiteral("whois"), QStringLiteral("example.cn")});
+    for (int i = 0; i < 250 && slow.registry->questions().isEmpty(); ++i)
+        QThread::msleep(20);
+    ASSERT_EQ(slow.registry->questions().size(), 1);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(2000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+}
+
+TEST(NetinfoDemo, BothToolsAnswerWithoutTheNetwork) {
+    for (const char* tool : {"ip", "whois"}) {
+        const CliRun r = cli({QStringLiteral("--demo"), QStringLiteral("--json"),
+                              QLatin1String(tool), QStringLiteral("www.example.com.cn")});
+        ASSERT_EQ(r.status, 0) << tool << ": " << r.err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        EXPECT_TRUE(o.value(QStringLiteral("demo")).toBool()) << tool;
+    }
+    const CliRun com = cli({QStringLiteral("--demo"), QStringLiteral("--json"),
+                            QStringLiteral("whois"), QStringLiteral("example.com")});
+    EXPECT_EQ(QJsonDocument::fromJson(com.out.toUtf8()).object().value(QStringLiteral("source")),
+              QStringLiteral("rdap"));
+}
