@@ -19,6 +19,7 @@
 #include "metrics/scratch_file.h"
 #include "netinfo/domain_name.h"
 #include "netinfo/ip_lookup.h"
+#include "netinfo/lookup_figures.h"
 #include "netinfo/lookup_text.h"
 #include "netinfo/whois_lookup.h"
 #include "rank/keyword_rank.h"
@@ -691,11 +692,13 @@ void Form1::cmdIpQuery_Click() {
         return;
     ui->lvIp->clear();
     ui->lblIpCname->clear();
+    const Recording record = beginRecording(QStringLiteral("ip"), host);
     ipRun_->start(
-        [this, host, endpoints = endpoints_](ToolRun& r) {
+        [this, host, record, endpoints = endpoints_](ToolRun& r) {
             const IpLookup result = runIpLookup(
                 {fetcher_, *resolver_, endpoints}, host,
-                [this, &r](const IpAddressRow& row) {
+                [this, &r, record](const IpAddressRow& row) {
+                    record->figures << ipRowFigures(row);
                     r.post([this, row] {
                         auto* item = new QTreeWidgetItem(ui->lvIp, ipColumns(row));
                         // Why the registry's columns are empty, where the user looks for it.
@@ -712,7 +715,7 @@ void Form1::cmdIpQuery_Click() {
                                                 .arg(host, aliases.join(QStringLiteral(" → "))));
                 });
         },
-        boxOnFailure(this, ErrorBox::Prefixed));
+        recorded(record, boxOnFailure(this, ErrorBox::Prefixed)));
 }
 
 void Form1::cmdWhoisQuery_Click() {
@@ -723,10 +726,12 @@ void Form1::cmdWhoisQuery_Click() {
         return;
     ui->txtWhoisSummary->clear();
     ui->txtWhoisRecord->clear();
+    const Recording recording = beginRecording(QStringLiteral("whois"), host);
     whoisRun_->start(
-        [this, host, endpoints = endpoints_](ToolRun& r) {
+        [this, host, recording, endpoints = endpoints_](ToolRun& r) {
             const DomainRecord record =
                 runWhoisLookup(fetcher_, *whois_, endpoints, host, r.progress());
+            recording->figures << domainFigures(record);
             r.post([this, record] {
                 const QString notice = domainNotice(record);
                 ui->txtWhoisSummary->setPlainText(
@@ -734,7 +739,7 @@ void Form1::cmdWhoisQuery_Click() {
                 ui->txtWhoisRecord->setPlainText(record.raw);
             });
         },
-        boxOnFailure(this, ErrorBox::Prefixed));
+        recorded(recording, boxOnFailure(this, ErrorBox::Prefixed)));
 }
 
 bool Form1::toolsRunning() const {

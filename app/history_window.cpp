@@ -27,18 +27,6 @@
 
 namespace {
 
-struct ToolName {
-    const char* key;
-    const char* caption;
-};
-
-// In the order of the window's tabs.
-constexpr ToolName kTools[] = {
-    {"indexed", "收录查询"},   {"backlinks", "反链查询"},      {"baidu-period", "百度更新"},
-    {"badges", "PR/Alexa"},    {"keyword-rank", "关键词排名"}, {"related", "相关搜索"},
-    {"density", "关键词密度"},
-};
-
 constexpr const char* kRankTool = "keyword-rank";
 
 QString outcomeText(const RunRecord& run) {
@@ -133,7 +121,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
     setWindowTitle(QStringLiteral("历史记录"));
     resize(900, 640);
 
-    for (const ToolName& t : kTools)
+    for (const RecordedTool& t : kRecordedTools)
         toolPicker_->addItem(QString::fromUtf8(t.caption), QString::fromLatin1(t.key));
     subjectPicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     subjectPicker_->setMinimumContentsLength(24);

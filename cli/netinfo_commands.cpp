@@ -1,8 +1,11 @@
 #include "cli/command.h"
 
 #include "cli/interrupt.h"
+#include "cli/run_history.h"
+#include "history/run_log.h"
 #include "netinfo/domain_name.h"
 #include "netinfo/ip_lookup.h"
+#include "netinfo/lookup_figures.h"
 #include "netinfo/lookup_text.h"
 #include "netinfo/whois_lookup.h"
 
@@ -28,18 +31,23 @@ void ip(CliContext& ctx, const QString& typed) {
     const EndpointTable& endpoints = ctx.endpoints;
     armInterrupt();
     bool headed = false;
-    const IpLookup result =
-        runIpLookup({ctx.fetcher, *ctx.resolver, endpoints}, host, [&](const IpAddressRow& row) {
-            if (ctx.json)
-                return;
-            if (!headed)
-                ctx.print(ipHeadings().join(u'\t'));
-            headed = true;
-            ctx.print(ipColumns(row).join(u'\t'));
-            if (!row.rdapProblem.isEmpty())
-                ctx.warn(
-                    QStringLiteral("%1 的 RDAP 查询失败：%2").arg(row.address, row.rdapProblem));
-        });
+    IpLookup result;
+    RunRecord run = beginRun(QStringLiteral("ip"), host);
+    recordedRun(ctx, run, [&] {
+        result = runIpLookup({ctx.fetcher, *ctx.resolver, endpoints}, host,
+                             [&](const IpAddressRow& row) {
+                                 run.figures << ipRowFigures(row);
+                                 if (ctx.json)
+                                     return;
+                                 if (!headed)
+                                     ctx.print(ipHeadings().join(u'\t'));
+                                 headed = true;
+                                 ctx.print(ipColumns(row).join(u'\t'));
+                                 if (!row.rdapProblem.isEmpty())
+                                     ctx.warn(QStringLiteral("%1 的 RDAP 查询失败：%2")
+                                                  .arg(row.address, row.rdapProblem));
+                             });
+    });
     if (!ctx.json) {
         if (!result.aliases.isEmpty())
             ctx.print(QStringLiteral("别名（CNAME）：%1 → %2")
@@ -80,7 +88,12 @@ void whois(CliContext& ctx, const QString& typed) {
     const QString host = requireHost(typed);
     const EndpointTable& endpoints = ctx.endpoints;
     armInterrupt();
-    const DomainRecord r = runWhoisLookup(ctx.fetcher, *ctx.whois, endpoints, host);
+    DomainRecord r;
+    RunRecord run = beginRun(QStringLiteral("whois"), host);
+    recordedRun(ctx, run, [&] {
+        r = runWhoisLookup(ctx.fetcher, *ctx.whois, endpoints, host);
+        run.figures << domainFigures(r);
+    });
     if (ctx.json) {
         ctx.printJson({
             {QStringLiteral("domain"), r.domain},

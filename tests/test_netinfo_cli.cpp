@@ -1,8 +1,11 @@
+#include "history/history_store.h"
 #include "netinfo_fakes.h"
 
+#include "history/history_store.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -162,4 +165,29 @@ TEST(NetinfoDemo, BothToolsAnswerWithoutTheNetwork) {
                             QStringLiteral("whois"), QStringLiteral("example.com")});
     EXPECT_EQ(QJsonDocument::fromJson(com.out.toUtf8()).object().value(QStringLiteral("source")),
               QStringLiteral("rdap"));
+}
+
+TEST_F(NetinfoCli, BothLookupsAreRecordedInTheHistory) {
+    const QString history = dir.filePath(QStringLiteral("history.sqlite"));
+    ASSERT_EQ(run({QStringLiteral("--history"), history, QStringLiteral("ip"),
+                   QStringLiteral("127.0.0.1")})
+                  .status,
+              0);
+    ASSERT_EQ(run({QStringLiteral("--history"), history, QStringLiteral("whois"),
+                   QStringLiteral("example.cn")})
+                  .status,
+              0);
+    HistoryStore store(history);
+    const QList<RunRecord> runs = store.runs({});
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[1].tool, QStringLiteral("ip"));
+    EXPECT_EQ(runs[1].input, QStringLiteral("127.0.0.1"));
+    ASSERT_FALSE(runs[1].figures.isEmpty());
+    EXPECT_EQ(runs[1].figures[0].label, QStringLiteral("127.0.0.1/reverse"));
+    EXPECT_EQ(runs[0].tool, QStringLiteral("whois"));
+    EXPECT_EQ(runs[0].end, RunEnd::Done);
+    QStringList labels;
+    for (const Figure& f : runs[0].figures)
+        labels << f.label;
+    EXPECT_TRUE(labels.contains(QStringLiteral("registrar"))) << labels.join(u' ').toStdString();
 }
