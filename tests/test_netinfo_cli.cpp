@@ -1,11 +1,9 @@
 #include "history/history_store.h"
 #include "netinfo_fakes.h"
 
-#include "history/history_store.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
