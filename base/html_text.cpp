@@ -36,11 +36,13 @@ qsizetype deleteBlocks(const char16_t* in, qsizetype n, char16_t* out, std::u16s
             lanes::find(in, n, start + qsizetype(open.size()) + 1, close, close.size() - 2);
         if (end < 0)
             break;
-        std::memmove(out + w, in + done, size_t(start - done) * 2);
+        if (out + w != in + done) // nothing has gone yet: a page without blocks is not copied
+            std::memmove(out + w, in + done, size_t(start - done) * 2);
         w += start - done;
         done = end + qsizetype(close.size());
     }
-    std::memmove(out + w, in + done, size_t(n - done) * 2);
+    if (out + w != in + done)
+        std::memmove(out + w, in + done, size_t(n - done) * 2);
     return w + n - done;
 }
 
@@ -67,35 +69,23 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
     return w + n - i;
 }
 
-// The three deletions from in to out, which may be the same place or lie before it.
-qsizetype deleteHtml(const char16_t* in, qsizetype n, char16_t* out) {
-    n = deleteBlocks(in, n, out, u"<script", u"script>");
-    n = deleteBlocks(out, n, out, u"<style", u"style>");
-    return deleteTags(out, n);
-}
-
-} // namespace
-
-QString removeHtml(QStringView html) {
-    QString text(html.size(), Qt::Uninitialized);
-    text.truncate(deleteHtml(html.utf16(), html.size(), reinterpret_cast<char16_t*>(text.data())));
-    return text;
-}
-
-void removeHtmlInPlace(QString& text, qsizetype from) {
-    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
-    text.truncate(deleteHtml(s + from, text.size() - from, s));
-}
-
-QString removeBlank(QString& text) {
-    // The five deletions in their order, in one pass: spaces and ideographic spaces go first;
-    // "&nbsp;" is then looked for in what is left, CR LF in what that leaves, and tabs last, so
-    // a tab between CR and LF keeps them. Each stage sees the units the one before lets through,
-    // and none of the patterns can overlap itself, so a held "&nbsp;" prefix and whether the last
-    // unit let through to the CR LF stage was a CR are all the state there is.
+// The units of s[0, n) that the tag deletion lets through, then the five blank deletions on
+// them, in place, in one pass. With tags false only the blanks go.
+//
+// The blank deletions take spaces and ideographic spaces first; "&nbsp;" is then looked for in
+// what is left, CR LF in what that leaves, and tabs last, so a tab between CR and LF keeps them.
+// Each deletion sees the units the one before lets through, and none of the patterns can overlap
+// itself, so a held "&nbsp;" prefix and whether the last unit let through to the CR LF stage was
+// a CR are all the state there is. A tag the tag deletion takes out is invisible to them: "&nb"
+// and "sp;" on either side of one make an entity.
+qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
     static constexpr char16_t nbsp[] = u"&nbsp;";
-    const qsizetype n = text.size();
-    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    // A "<" opens a tag only if some ">" follows it.
+    qsizetype lastClose = n - 1;
+    while (tags && lastClose >= 0 && s[lastClose] != u'>')
+        --lastClose;
+    if (!tags)
+        lastClose = -1;
     qsizetype w = 0;
     qsizetype afterCr = -1; // w just after the CR last let through to the CR LF stage, or -1
     // A unit the "&nbsp;" stage lets through, and spaces, which never reach it: without a branch,
@@ -110,20 +100,22 @@ QString removeBlank(QString& text) {
     qsizetype held = 0; // units of "&nbsp;" seen and not yet let through
     qsizetype i = 0;
     while (i < n) {
-        // Eight units at a time while nothing is held, no "&" is among them and every CR or LF
-        // among them is half of a CR LF inside them: each unit is then kept or dropped on its
-        // own, and a unit other than a space ends what a CR before the block could pair with.
-        if (held == 0 && i > 0 && i + lanes::kWidth < n) {
+        // Eight units at a time while nothing is held and none of them opens a tag, is a "&" or
+        // is a CR or LF other than half of a CR LF inside them: each unit is then kept or dropped
+        // on its own, and a unit other than a space ends what a CR before them could pair with.
+        if (held == 0 && i + lanes::kWidth <= n) {
             const lanes::Block b = lanes::load(s + i);
             const auto cr = b == lanes::splat(u'\r');
             const auto lf = b == lanes::splat(u'\n');
-            const auto crLf = cr & (lanes::load(s + i + 1) == lanes::splat(u'\n'));
-            const auto lfCr = lf & (lanes::load(s + i - 1) == lanes::splat(u'\r'));
-            if (!lanes::any((b == lanes::splat(u'&')) | (cr ^ crLf) | (lf ^ lfCr)) &&
-                s[i + lanes::kWidth - 1] != u'\r' && s[i] != u'\n') {
+            const decltype(cr) zero{};
+            const auto crLf = cr & __builtin_shufflevector(lf, zero, 1, 2, 3, 4, 5, 6, 7, 8);
+            const auto lfCr = lf & __builtin_shufflevector(zero, cr, 7, 8, 9, 10, 11, 12, 13, 14);
+            auto stop = (b == lanes::splat(u'&')) | (cr ^ crLf) | (lf ^ lfCr);
+            if (i < lastClose)
+                stop |= b == lanes::splat(u'<');
+            if (!lanes::any(stop)) {
                 const auto spaces = (b == lanes::splat(u' ')) | (b == lanes::splat(u'\u3000'));
-                const auto tabs = b == lanes::splat(u'\t');
-                const auto dropped = spaces | tabs | cr | lf;
+                const auto dropped = spaces | (b == lanes::splat(u'\t')) | cr | lf;
                 if (!lanes::any(dropped)) {
                     lanes::store(s + w, b);
                     w += lanes::kWidth;
@@ -142,6 +134,10 @@ QString removeBlank(QString& text) {
             }
         }
         const char16_t c = s[i++];
+        if (c == u'<' && i <= lastClose) {
+            i = lanes::find(s, i, n, u'>') + 1;
+            continue;
+        }
         if (held > 0) {
             if (c == u' ' || c == u'\u3000')
                 continue;
@@ -163,6 +159,45 @@ QString removeBlank(QString& text) {
     }
     for (qsizetype k = 0; k < held; ++k)
         pass(nbsp[k]);
-    text.truncate(w);
+    return w;
+}
+
+// The two block deletions from in to out, which may be the same place or lie before it.
+qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out) {
+    n = deleteBlocks(in, n, out, u"<script", u"script>");
+    return deleteBlocks(out, n, out, u"<style", u"style>");
+}
+
+} // namespace
+
+QString removeHtml(QStringView html) {
+    QString text(html.size(), Qt::Uninitialized);
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(deleteTags(s, deleteScriptsAndStyles(html.utf16(), html.size(), s)));
     return text;
+}
+
+void removeHtmlInPlace(QString& text, qsizetype from) {
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(deleteTags(s, deleteScriptsAndStyles(s + from, text.size() - from, s)));
+}
+
+QString removeBlank(QString& text) {
+    text.truncate(
+        deleteTagsAndBlanks(reinterpret_cast<char16_t*>(text.data()), text.size(), false));
+    return text;
+}
+
+QString pageText(QStringView html) {
+    QString text(html.size(), Qt::Uninitialized);
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(
+        deleteTagsAndBlanks(s, deleteScriptsAndStyles(html.utf16(), html.size(), s), true));
+    return text;
+}
+
+void pageTextInPlace(QString& text, qsizetype from) {
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(
+        deleteTagsAndBlanks(s, deleteScriptsAndStyles(s + from, text.size() - from, s), true));
 }

@@ -13,3 +13,9 @@ void removeHtmlInPlace(QString& text, qsizetype from = 0);
 // Deletes spaces, ideographic spaces, "&nbsp;", CR LF pairs and tabs, in that order, and writes
 // the result back into text as well as returning it.
 QString removeBlank(QString& text);
+
+// removeBlank(removeHtml(html)), in one pass less.
+QString pageText(QStringView html);
+
+// text becomes pageText(text.mid(from)), in place.
+void pageTextInPlace(QString& text, qsizetype from = 0);

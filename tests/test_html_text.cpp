@@ -119,6 +119,36 @@ TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
         ASSERT_EQ(inPlace, removeHtml(QStringView(html).sliced(from))) << from << qPrintable(html);
         expected.remove(u' ').remove(QChar(0x3000)).remove(QStringLiteral("&nbsp;"));
         expected.remove(QStringLiteral("\r\n")).remove(u'\t');
+        ASSERT_EQ(pageText(html), expected) << qPrintable(html);
+        QString pageInPlace = html;
+        pageTextInPlace(pageInPlace, from);
+        ASSERT_EQ(pageInPlace, pageText(QStringView(html).sliced(from)))
+            << from << qPrintable(html);
         ASSERT_EQ(removeBlank(text), expected) << qPrintable(html);
+    }
+}
+
+TEST(PageText, AsRemoveHtmlThenRemoveBlank) {
+    // Cases where a tag the tag deletion takes out sits among the blanks, and where runs of
+    // eight units start or end on a line break, an entity or an opening.
+    const char* const cases[] = {
+        "&nb<b>sp;x",            // the tag joins an entity
+        "&n<b> </b>bsp;x",       // a tag and a space inside one
+        "\r<br>\n",              // a CR LF pair across a tag
+        "\r<br>\t\n",            // a tab after the tag keeps the pair
+        "1234567\r\nabcdefgh",   // the pair across two runs
+        "12345678\nabcdefgh",    // a line feed opening a run
+        "\r        \n1234567",   // spaces between CR and LF
+        "abcdefg<i>hijklmno",    // a tag at the end of a run
+        "abc<defghijklmno",      // an opening with no closing after it
+        "abcdefghijklmn<op>q<r", // the last opening has none
+        "a>b<c>d\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\r\n",
+        "<script>x</script>&nbsp;&nbsp;&nbsp;&nbsp;\t\t\t\t\t\t\t\t",
+        "&nbsp\r\n;&nbsp;",
+        "",
+    };
+    for (const char* html : cases) {
+        QString text = removeHtml(QString::fromUtf8(html));
+        EXPECT_EQ(pageText(QString::fromUtf8(html)), removeBlank(text)) << html;
     }
 }
