@@ -3,6 +3,8 @@
 #include "base/utf16_lanes.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -69,6 +71,38 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
     return w + n - i;
 }
 
+#if defined(__x86_64__)
+// For each set of kept lanes (a bit each), the byte order that moves them to the front.
+constexpr auto kToFront = [] {
+    std::array<std::array<std::uint8_t, 16>, 1 << lanes::kWidth> orders{};
+    for (unsigned kept = 0; kept < orders.size(); ++kept)
+        for (int k = 0, to = 0; k < lanes::kWidth; ++k)
+            if ((kept >> k) & 1) {
+                orders[kept][to++] = std::uint8_t(2 * k);
+                orders[kept][to++] = std::uint8_t(2 * k + 1);
+            }
+    return orders;
+}();
+
+// The units of b whose lanes are set in kept, moved to the front; the lanes after them hold
+// whatever is left. pshufb is written out, since the baseline x86-64 the program is built for
+// lacks it: the caller asks the processor first (all but the earliest x86-64 have it).
+lanes::Block keptToFront(lanes::Block b, unsigned kept) {
+    lanes::Block order;
+    std::memcpy(&order, kToFront[kept].data(), sizeof order);
+    asm("pshufb %1, %0" : "+x"(b) : "xm"(order));
+    return b;
+}
+#endif
+
+// How many lanes are set in each set of eight, which the baseline x86-64 has no instruction for.
+constexpr auto kKeptCounts = [] {
+    std::array<std::uint8_t, 1 << lanes::kWidth> counts{};
+    for (unsigned kept = 0; kept < counts.size(); ++kept)
+        counts[kept] = std::uint8_t(std::popcount(kept));
+    return counts;
+}();
+
 // The units of s[0, n) that the tag deletion lets through, then the five blank deletions on
 // them, in place, in one pass. With tags false only the blanks go.
 //
@@ -97,41 +131,51 @@ qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
         w += qsizetype(kept) - qsizetype(pairEnd);
         afterCr = c == u'\r' ? w : (c == u'\t' || pairEnd ? -1 : afterCr);
     };
+#if defined(__x86_64__)
+    static const bool byteShuffle = __builtin_cpu_supports("ssse3");
+#endif
     qsizetype held = 0; // units of "&nbsp;" seen and not yet let through
     qsizetype i = 0;
     while (i < n) {
-        // Eight units at a time while nothing is held and none of them opens a tag, is a "&" or
-        // is a CR or LF other than half of a CR LF inside them: each unit is then kept or dropped
-        // on its own, and a unit other than a space ends what a CR before them could pair with.
+        // Eight units at a time while nothing is held: the units before the first that opens a
+        // tag, is a "&" or is a CR or LF other than half of a CR LF among them are each kept or
+        // dropped on their own, and one other than a space ends what a CR before them could pair
+        // with. The unit that stops the run is taken one at a time below.
         if (held == 0 && i + lanes::kWidth <= n) {
             const lanes::Block b = lanes::load(s + i);
-            const auto cr = b == lanes::splat(u'\r');
-            const auto lf = b == lanes::splat(u'\n');
-            const decltype(cr) zero{};
-            const auto crLf = cr & __builtin_shufflevector(lf, zero, 1, 2, 3, 4, 5, 6, 7, 8);
-            const auto lfCr = lf & __builtin_shufflevector(zero, cr, 7, 8, 9, 10, 11, 12, 13, 14);
-            auto stop = (b == lanes::splat(u'&')) | (cr ^ crLf) | (lf ^ lfCr);
-            if (i < lastClose)
-                stop |= b == lanes::splat(u'<');
-            if (!lanes::any(stop)) {
-                const auto spaces = (b == lanes::splat(u' ')) | (b == lanes::splat(u'\u3000'));
-                const auto dropped = spaces | (b == lanes::splat(u'\t')) | cr | lf;
-                if (!lanes::any(dropped)) {
-                    lanes::store(s + w, b);
-                    w += lanes::kWidth;
-                } else {
-                    std::uint16_t drop[lanes::kWidth];
-                    std::memcpy(drop, &dropped, sizeof drop);
-                    for (qsizetype k = 0; k < lanes::kWidth; ++k) {
-                        s[w] = s[i + k];
-                        w += 1 - (drop[k] & 1);
-                    }
+            const auto is = [b](char16_t unit) { return lanes::bits(b == lanes::splat(unit)); };
+            const unsigned cr = is(u'\r');
+            const unsigned lf = is(u'\n');
+            const unsigned pairs = (cr & (lf >> 1)) | (lf & (cr << 1));
+            const unsigned stops =
+                is(u'&') | ((cr | lf) & ~pairs) | (i < lastClose ? is(u'<') : 0) | 0x100;
+            const int run = std::countr_zero(stops);
+            const unsigned inRun = (1u << run) - 1;
+            const unsigned spaces = is(u' ') | is(u'\u3000');
+            const unsigned kept = ~(spaces | is(u'\t') | pairs) & inRun;
+#if defined(__x86_64__)
+            if (byteShuffle && w + lanes::kWidth <= i) {
+                lanes::store(s + w, keptToFront(b, kept));
+                w += kKeptCounts[kept];
+            } else
+#endif
+            {
+                // One by one, never past s + i + run, where the unit that stopped the run is put
+                // back.
+                std::uint16_t units[lanes::kWidth];
+                std::memcpy(units, &b, sizeof units);
+                for (int k = 0; k < lanes::kWidth; ++k) {
+                    s[w] = units[k];
+                    w += (kept >> k) & 1;
                 }
-                if (lanes::any(~spaces))
-                    afterCr = -1;
-                i += lanes::kWidth;
-                continue;
+                if (run < lanes::kWidth)
+                    s[i + run] = units[run];
             }
+            if ((~spaces & inRun) != 0)
+                afterCr = -1;
+            i += run;
+            if (run == lanes::kWidth)
+                continue;
         }
         const char16_t c = s[i++];
         if (c == u'<' && i <= lastClose) {
