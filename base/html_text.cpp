@@ -143,16 +143,19 @@ qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
         // with. The unit that stops the run is taken one at a time below.
         if (held == 0 && i + lanes::kWidth <= n) {
             const lanes::Block b = lanes::load(s + i);
-            const auto is = [b](char16_t unit) { return lanes::bits(b == lanes::splat(unit)); };
-            const unsigned cr = is(u'\r');
-            const unsigned lf = is(u'\n');
+            const auto is = [b](char16_t unit) { return b == lanes::splat(unit); };
+            const unsigned breaks = lanes::bits(is(u'\r'), is(u'\n'));
+            const unsigned cr = breaks & 0xff;
+            const unsigned lf = breaks >> 8;
             const unsigned pairs = (cr & (lf >> 1)) | (lf & (cr << 1));
-            const unsigned stops =
-                is(u'&') | ((cr | lf) & ~pairs) | (i < lastClose ? is(u'<') : 0) | 0x100;
+            const auto openings = i < lastClose ? is(u'<') : decltype(is(u'<')){};
+            const unsigned others =
+                lanes::bits(is(u'&') | openings, is(u' ') | is(u'\u3000') | is(u'\t'));
+            const unsigned stops = (others & 0xff) | ((cr | lf) & ~pairs) | 0x100;
             const int run = std::countr_zero(stops);
             const unsigned inRun = (1u << run) - 1;
-            const unsigned spaces = is(u' ') | is(u'\u3000');
-            const unsigned kept = ~(spaces | is(u'\t') | pairs) & inRun;
+            const unsigned spaces = lanes::bits(is(u' ') | is(u'\u3000'));
+            const unsigned kept = ~((others >> 8) | pairs) & inRun;
 #if defined(__x86_64__)
             if (byteShuffle && w + lanes::kWidth <= i) {
                 lanes::store(s + w, keptToFront(b, kept));
@@ -173,9 +176,11 @@ qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
             }
             if ((~spaces & inRun) != 0)
                 afterCr = -1;
-            i += run;
-            if (run == lanes::kWidth)
+            if (run == lanes::kWidth) {
+                i += lanes::kWidth; // not i += run: the next load need not wait for this one
                 continue;
+            }
+            i += run;
         }
         const char16_t c = s[i++];
         if (c == u'<' && i <= lastClose) {

@@ -55,6 +55,18 @@ template <typename Marks> inline unsigned bits(Marks marks) {
 #endif
 }
 
+// The bits of two comparisons' results, a's in the low eight and b's in the high eight.
+template <typename Marks> inline unsigned bits(Marks a, Marks b) {
+#if defined(__SSE2__)
+    __m128i m[2];
+    std::memcpy(m, &a, sizeof a);
+    std::memcpy(m + 1, &b, sizeof b);
+    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(m[0], m[1])));
+#else
+    return bits(a) | bits(b) << kWidth;
+#endif
+}
+
 // The position of the first unit in s[from, end) that is unit, or -1.
 inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t from, std::ptrdiff_t end,
                            char16_t unit) {
