@@ -226,11 +226,6 @@ QString removeHtml(QStringView html) {
     return text;
 }
 
-void removeHtmlInPlace(QString& text, qsizetype from) {
-    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
-    text.truncate(deleteTags(s, deleteScriptsAndStyles(s + from, text.size() - from, s)));
-}
-
 QString removeBlank(QString& text) {
     text.truncate(
         deleteTagsAndBlanks(reinterpret_cast<char16_t*>(text.data()), text.size(), false));

@@ -113,13 +113,10 @@ TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
         QString expected = QString(html).remove(script).remove(style).remove(tag);
         QString text = removeHtml(html);
         ASSERT_EQ(text, expected) << qPrintable(html);
-        const qsizetype from = random.bounded(html.size() + 1);
-        QString inPlace = html;
-        removeHtmlInPlace(inPlace, from);
-        ASSERT_EQ(inPlace, removeHtml(QStringView(html).sliced(from))) << from << qPrintable(html);
         expected.remove(u' ').remove(QChar(0x3000)).remove(QStringLiteral("&nbsp;"));
         expected.remove(QStringLiteral("\r\n")).remove(u'\t');
         ASSERT_EQ(pageText(html), expected) << qPrintable(html);
+        const qsizetype from = random.bounded(html.size() + 1);
         QString pageInPlace = html;
         pageTextInPlace(pageInPlace, from);
         ASSERT_EQ(pageInPlace, pageText(QStringView(html).sliced(from)))
