@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -23,28 +24,61 @@ namespace {
 // - "<[^>]*>" runs from a "<" to the next ">", across line breaks.
 // Each deletion writes over the text it reads, behind the point it has read to.
 
-// Deletes every block from open past at least one unit to the nearest close after it: reads
-// from in, writes to out (which may be in), returns the length written.
-qsizetype deleteBlocks(const char16_t* in, qsizetype n, char16_t* out, std::u16string_view open,
-                       std::u16string_view close) {
+// Deletes the script blocks, then the style blocks in what that leaves, from in to out (which may
+// be in or lie before it); returns the length written. The search for the scripts stops at every
+// "<s" anyway, so it notes where each "<style" will land; only where a deleted block joins two
+// stretches, and in the last units, which it does not reach, can one be left that it missed.
+qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out) {
+    static constexpr std::u16string_view style = u"<style";
+    std::vector<qsizetype> styles; // where each "<style" begins in out
+    std::vector<qsizetype> joins;  // where a deleted script was in out
     qsizetype done = 0;
     qsizetype w = 0;
+    const auto note = [&](qsizetype at) {
+        if (std::u16string_view(in + at, style.size()) == style)
+            styles.push_back(w + at - done);
+    };
     for (;;) {
-        const qsizetype start = lanes::find(in, n, done, open, 0);
+        const qsizetype start = lanes::find(in, n, done, u"<script", 0, note);
         if (start < 0)
             break;
-        // A closing is looked for by its last two units ("t>", "e>"), which few tags end in.
-        const qsizetype end =
-            lanes::find(in, n, start + qsizetype(open.size()) + 1, close, close.size() - 2);
-        if (end < 0)
+        // A closing is looked for by its last two units ("t>"), which few tags end in.
+        const qsizetype end = lanes::find(in, n, start + 8, u"script>", 5);
+        if (end < 0) {
+            for (qsizetype at = start; (at = lanes::find(in, n, at, style, 0)) >= 0; ++at)
+                styles.push_back(w + at - done);
             break;
+        }
         if (out + w != in + done) // nothing has gone yet: a page without blocks is not copied
             std::memmove(out + w, in + done, size_t(start - done) * 2);
         w += start - done;
-        done = end + qsizetype(close.size());
+        done = end + 7;
+        joins.push_back(w);
     }
     if (out + w != in + done)
         std::memmove(out + w, in + done, size_t(n - done) * 2);
+    n = w + n - done;
+    joins.push_back(n);
+    for (const qsizetype join : joins)
+        for (qsizetype at = std::max<qsizetype>(join - 5, 0); at < join && at + 6 <= n; ++at)
+            if (std::u16string_view(out + at, style.size()) == style)
+                styles.push_back(at);
+    std::sort(styles.begin(), styles.end());
+    done = 0;
+    w = 0;
+    for (const qsizetype start : styles) {
+        if (start < done)
+            continue;
+        const qsizetype end = lanes::find(out, n, start + 7, u"style>", 4);
+        if (end < 0)
+            break; // nor has any later one
+        if (w != done)
+            std::memmove(out + w, out + done, size_t(start - done) * 2);
+        w += start - done;
+        done = end + 6;
+    }
+    if (w != done)
+        std::memmove(out + w, out + done, size_t(n - done) * 2);
     return w + n - done;
 }
 
@@ -209,12 +243,6 @@ qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
     for (qsizetype k = 0; k < held; ++k)
         pass(nbsp[k]);
     return w;
-}
-
-// The two block deletions from in to out, which may be the same place or lie before it.
-qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out) {
-    n = deleteBlocks(in, n, out, u"<script", u"script>");
-    return deleteBlocks(out, n, out, u"<style", u"style>");
 }
 
 } // namespace

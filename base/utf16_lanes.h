@@ -82,8 +82,10 @@ inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t from, std::ptrdiff_
 // The first position in s[from, n) where needle (two units or more) begins, or -1. Its units
 // pairAt and pairAt + 1 are looked for first, sixteen places at a time: a pair with an angle
 // bracket ("<s", "t>") rules out most of a page's tags at once.
+// passed(p) is called for each place p before it where the pair is but not the needle.
+template <typename Passed>
 inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t from,
-                           std::u16string_view needle, std::ptrdiff_t pairAt) {
+                           std::u16string_view needle, std::ptrdiff_t pairAt, Passed&& passed) {
     const std::ptrdiff_t size = std::ptrdiff_t(needle.size());
     const Block first = splat(needle[pairAt]);
     const Block second = splat(needle[pairAt + 1]);
@@ -103,7 +105,13 @@ inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t f
             return -1;
         if (std::u16string_view(s + at - pairAt, needle.size()) == needle)
             return at - pairAt;
+        passed(at - pairAt);
     }
+}
+
+inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t from,
+                           std::u16string_view needle, std::ptrdiff_t pairAt) {
+    return find(s, n, from, needle, pairAt, [](std::ptrdiff_t) {});
 }
 
 } // namespace lanes

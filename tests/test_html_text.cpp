@@ -32,6 +32,11 @@ TEST(RemoveHtml, Cases) {
         {"comments and declarations go", "<!DOCTYPE html><!-- note -->t", "t"},
         {"tags across lines go", "<a\nhref='x'>link</a>", "link"},
         {"unclosed < runs to the end untouched", "a < b", "a < b"},
+        {"a style opening joined by a deleted script", "<sty<script>x</script>le>a</style>b", "b"},
+        {"joined across two deleted scripts",
+         "<st<script>1</script>y<script>2</script>le>x</style>y", "y"},
+        {"a style closing joined by a deleted script", "<style>a</sty<script>x</script>le>b", "b"},
+        {"styles after an unterminated script", "<script x <style>a</style>b", "<script x b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(removeHtml(QString::fromUtf8(c.html)), QString::fromUtf8(c.text)) << c.name;
@@ -102,9 +107,10 @@ TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
     static const QRegularExpression script(QStringLiteral("<script(.|\\n|\\t)+?script>"));
     static const QRegularExpression style(QStringLiteral("<style(.|\\n|\\t)+?style>"));
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    const QString pieces[] = {"<script", "script>", "<style", "style>", "<",    ">",  "&nbsp;",
-                              "&nb",     "sp;",     " ",      "\u3000", "\r",   "\n", "\t",
-                              "\r\n",    "a",       "中",     "<p>",    "crip", "t"};
+    const QString pieces[] = {"<script", "script>", "<style", "style>", "<",      ">",
+                              "&nbsp;",  "&nb",     "sp;",    " ",      "\u3000", "\r",
+                              "\n",      "\t",      "\r\n",   "a",      "中",     "<p>",
+                              "crip",    "t",       "<sty",   "le"};
     QRandomGenerator random(7);
     for (int round = 0; round < 3000; ++round) {
         QString html;
