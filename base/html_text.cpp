@@ -218,7 +218,13 @@ qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
         }
         const char16_t c = s[i++];
         if (c == u'<' && i <= lastClose) {
-            i = lanes::find(s, i, n, u'>') + 1;
+            // Tags often follow one another with nothing between them.
+            for (;;) {
+                i = lanes::find(s, i, n, u'>') + 1;
+                if (i >= lastClose || s[i] != u'<')
+                    break;
+                ++i;
+            }
             continue;
         }
         if (held > 0) {

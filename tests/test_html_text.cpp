@@ -148,6 +148,9 @@ TEST(PageText, AsRemoveHtmlThenRemoveBlank) {
         "a>b<c>d\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\r\n",
         "<script>x</script>&nbsp;&nbsp;&nbsp;&nbsp;\t\t\t\t\t\t\t\t",
         "&nbsp\r\n;&nbsp;",
+        "<a><b><c>d", // tags one after another
+        "<a><b",      // the last opening has no closing
+        "x<a><<b>y",  // an opening inside a tag
         "",
     };
     for (const char* html : cases) {
