@@ -29,21 +29,24 @@ namespace {
 // "<s" anyway, so it notes where each "<style" will land; only where a deleted block joins two
 // stretches, and in the last units, which it does not reach, can one be left that it missed.
 qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out) {
-    static constexpr std::u16string_view style = u"<style";
+    static constexpr std::u16string_view script = u"<script", scriptEnd = u"script>";
+    static constexpr std::u16string_view style = u"<style", styleEnd = u"style>";
+    static constexpr qsizetype styleSize = style.size();
     std::vector<qsizetype> styles; // where each "<style" begins in out
     std::vector<qsizetype> joins;  // where a deleted script was in out
     qsizetype done = 0;
     qsizetype w = 0;
     const auto note = [&](qsizetype at) {
-        if (std::u16string_view(in + at, style.size()) == style)
+        if (std::u16string_view(in + at, styleSize) == style)
             styles.push_back(w + at - done);
     };
     for (;;) {
-        const qsizetype start = lanes::find(in, n, done, u"<script", 0, note);
+        const qsizetype start = lanes::find(in, n, done, script, 0, note);
         if (start < 0)
             break;
-        // A closing is looked for by its last two units ("t>"), which few tags end in.
-        const qsizetype end = lanes::find(in, n, start + 8, u"script>", 5);
+        // A closing is looked for by its last two units ("t>", "e>"), which few tags end in.
+        const qsizetype end = lanes::find(in, n, start + qsizetype(script.size()) + 1, scriptEnd,
+                                          scriptEnd.size() - 2);
         if (end < 0) {
             for (qsizetype at = start; (at = lanes::find(in, n, at, style, 0)) >= 0; ++at)
                 styles.push_back(w + at - done);
@@ -52,7 +55,7 @@ qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out)
         if (out + w != in + done) // nothing has gone yet: a page without blocks is not copied
             std::memmove(out + w, in + done, size_t(start - done) * 2);
         w += start - done;
-        done = end + 7;
+        done = end + qsizetype(scriptEnd.size());
         joins.push_back(w);
     }
     if (out + w != in + done)
@@ -60,8 +63,9 @@ qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out)
     n = w + n - done;
     joins.push_back(n);
     for (const qsizetype join : joins)
-        for (qsizetype at = std::max<qsizetype>(join - 5, 0); at < join && at + 6 <= n; ++at)
-            if (std::u16string_view(out + at, style.size()) == style)
+        for (qsizetype at = std::max<qsizetype>(join - styleSize + 1, 0);
+             at < join && at + styleSize <= n; ++at)
+            if (std::u16string_view(out + at, styleSize) == style)
                 styles.push_back(at);
     std::sort(styles.begin(), styles.end());
     done = 0;
@@ -69,13 +73,14 @@ qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out)
     for (const qsizetype start : styles) {
         if (start < done)
             continue;
-        const qsizetype end = lanes::find(out, n, start + 7, u"style>", 4);
+        const qsizetype end =
+            lanes::find(out, n, start + styleSize + 1, styleEnd, styleEnd.size() - 2);
         if (end < 0)
             break; // nor has any later one
         if (w != done)
             std::memmove(out + w, out + done, size_t(start - done) * 2);
         w += start - done;
-        done = end + 6;
+        done = end + qsizetype(styleEnd.size());
     }
     if (w != done)
         std::memmove(out + w, out + done, size_t(n - done) * 2);
