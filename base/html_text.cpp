@@ -26,8 +26,9 @@ namespace {
 
 // Deletes the script blocks, then the style blocks in what that leaves, from in to out (which may
 // be in or lie before it); returns the length written. The search for the scripts stops at every
-// "<s" anyway, so it notes where each "<style" will land; only where a deleted block joins two
-// stretches, and in the last units, which it does not reach, can one be left that it missed.
+// "<s" anyway, so it notes where each "<style" will land; only across a join, where a deleted
+// block was, can one form that it did not see. (It does not reach the last units either, but an
+// opening there has no closing after it, and so deletes nothing.)
 qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out) {
     static constexpr std::u16string_view script = u"<script", scriptEnd = u"script>";
     static constexpr std::u16string_view style = u"<style", styleEnd = u"style>";
@@ -61,13 +62,17 @@ qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out)
     if (out + w != in + done)
         std::memmove(out + w, in + done, size_t(n - done) * 2);
     n = w + n - done;
-    joins.push_back(n);
+    // Those across a join come after every one seen before it and before every one after it:
+    // merged, not sorted, so that a page of nothing but openings stays linear.
+    const auto seen = std::ptrdiff_t(styles.size());
+    qsizetype checked = 0;
     for (const qsizetype join : joins)
-        for (qsizetype at = std::max<qsizetype>(join - styleSize + 1, 0);
-             at < join && at + styleSize <= n; ++at)
-            if (std::u16string_view(out + at, styleSize) == style)
+        for (qsizetype at = std::max(join - styleSize + 1, checked); at < join; ++at) {
+            if (at + styleSize <= n && std::u16string_view(out + at, styleSize) == style)
                 styles.push_back(at);
-    std::sort(styles.begin(), styles.end());
+            checked = at + 1;
+        }
+    std::inplace_merge(styles.begin(), styles.begin() + seen, styles.end());
     done = 0;
     w = 0;
     for (const qsizetype start : styles) {
