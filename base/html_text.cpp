@@ -3,9 +3,12 @@
 #include "base/utf16_lanes.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -21,26 +24,71 @@ namespace {
 // - "<[^>]*>" runs from a "<" to the next ">", across line breaks.
 // Each deletion writes over the text it reads, behind the point it has read to.
 
-// Deletes every block from open past at least one unit to the nearest close after it: reads
-// from in, writes to out (which may be in), returns the length written.
-qsizetype deleteBlocks(const char16_t* in, qsizetype n, char16_t* out, std::u16string_view open,
-                       std::u16string_view close) {
+// Deletes the script blocks, then the style blocks in what that leaves, from in to out (which may
+// be in or lie before it); returns the length written. The search for the scripts stops at every
+// "<s" anyway, so it notes where each "<style" will land; only across a join, where a deleted
+// block was, can one form that it did not see. (It does not reach the last units either, but an
+// opening there has no closing after it, and so deletes nothing.)
+qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out) {
+    static constexpr std::u16string_view script = u"<script", scriptEnd = u"script>";
+    static constexpr std::u16string_view style = u"<style", styleEnd = u"style>";
+    static constexpr qsizetype styleSize = style.size();
+    std::vector<qsizetype> styles; // where each "<style" begins in out
+    std::vector<qsizetype> joins;  // where a deleted script was in out
     qsizetype done = 0;
     qsizetype w = 0;
+    const auto note = [&](qsizetype at) {
+        if (std::u16string_view(in + at, styleSize) == style)
+            styles.push_back(w + at - done);
+    };
     for (;;) {
-        const qsizetype start = lanes::find(in, n, done, open, 0);
+        const qsizetype start = lanes::find(in, n, done, script, 0, note);
         if (start < 0)
             break;
         // A closing is looked for by its last two units ("t>", "e>"), which few tags end in.
-        const qsizetype end =
-            lanes::find(in, n, start + qsizetype(open.size()) + 1, close, close.size() - 2);
-        if (end < 0)
+        const qsizetype end = lanes::find(in, n, start + qsizetype(script.size()) + 1, scriptEnd,
+                                          scriptEnd.size() - 2);
+        if (end < 0) {
+            for (qsizetype at = start; (at = lanes::find(in, n, at, style, 0)) >= 0; ++at)
+                styles.push_back(w + at - done);
             break;
-        std::memmove(out + w, in + done, size_t(start - done) * 2);
+        }
+        if (out + w != in + done) // nothing has gone yet: a page without blocks is not copied
+            std::memmove(out + w, in + done, size_t(start - done) * 2);
         w += start - done;
-        done = end + qsizetype(close.size());
+        done = end + qsizetype(scriptEnd.size());
+        joins.push_back(w);
     }
-    std::memmove(out + w, in + done, size_t(n - done) * 2);
+    if (out + w != in + done)
+        std::memmove(out + w, in + done, size_t(n - done) * 2);
+    n = w + n - done;
+    // Those across a join come after every one seen before it and before every one after it:
+    // merged, not sorted, so that a page of nothing but openings stays linear.
+    const auto seen = std::ptrdiff_t(styles.size());
+    qsizetype checked = 0;
+    for (const qsizetype join : joins)
+        for (qsizetype at = std::max(join - styleSize + 1, checked); at < join; ++at) {
+            if (at + styleSize <= n && std::u16string_view(out + at, styleSize) == style)
+                styles.push_back(at);
+            checked = at + 1;
+        }
+    std::inplace_merge(styles.begin(), styles.begin() + seen, styles.end());
+    done = 0;
+    w = 0;
+    for (const qsizetype start : styles) {
+        if (start < done)
+            continue;
+        const qsizetype end =
+            lanes::find(out, n, start + styleSize + 1, styleEnd, styleEnd.size() - 2);
+        if (end < 0)
+            break; // nor has any later one
+        if (w != done)
+            std::memmove(out + w, out + done, size_t(start - done) * 2);
+        w += start - done;
+        done = end + qsizetype(styleEnd.size());
+    }
+    if (w != done)
+        std::memmove(out + w, out + done, size_t(n - done) * 2);
     return w + n - done;
 }
 
@@ -67,35 +115,55 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
     return w + n - i;
 }
 
-// The three deletions from in to out, which may be the same place or lie before it.
-qsizetype deleteHtml(const char16_t* in, qsizetype n, char16_t* out) {
-    n = deleteBlocks(in, n, out, u"<script", u"script>");
-    n = deleteBlocks(out, n, out, u"<style", u"style>");
-    return deleteTags(out, n);
+#if defined(__x86_64__)
+// For each set of kept lanes (a bit each), the byte order that moves them to the front.
+constexpr auto kToFront = [] {
+    std::array<std::array<std::uint8_t, 16>, 1 << lanes::kWidth> orders{};
+    for (unsigned kept = 0; kept < orders.size(); ++kept)
+        for (int k = 0, to = 0; k < lanes::kWidth; ++k)
+            if ((kept >> k) & 1) {
+                orders[kept][to++] = std::uint8_t(2 * k);
+                orders[kept][to++] = std::uint8_t(2 * k + 1);
+            }
+    return orders;
+}();
+
+// The units of b whose lanes are set in kept, moved to the front; the lanes after them hold
+// whatever is left. pshufb is written out, since the baseline x86-64 the program is built for
+// lacks it: the caller asks the processor first (all but the earliest x86-64 have it).
+lanes::Block keptToFront(lanes::Block b, unsigned kept) {
+    lanes::Block order;
+    std::memcpy(&order, kToFront[kept].data(), sizeof order);
+    asm("pshufb %1, %0" : "+x"(b) : "xm"(order));
+    return b;
 }
+#endif
 
-} // namespace
+// How many lanes are set in each set of eight, which the baseline x86-64 has no instruction for.
+constexpr auto kKeptCounts = [] {
+    std::array<std::uint8_t, 1 << lanes::kWidth> counts{};
+    for (unsigned kept = 0; kept < counts.size(); ++kept)
+        counts[kept] = std::uint8_t(std::popcount(kept));
+    return counts;
+}();
 
-QString removeHtml(QStringView html) {
-    QString text(html.size(), Qt::Uninitialized);
-    text.truncate(deleteHtml(html.utf16(), html.size(), reinterpret_cast<char16_t*>(text.data())));
-    return text;
-}
-
-void removeHtmlInPlace(QString& text, qsizetype from) {
-    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
-    text.truncate(deleteHtml(s + from, text.size() - from, s));
-}
-
-QString removeBlank(QString& text) {
-    // The five deletions in their order, in one pass: spaces and ideographic spaces go first;
-    // "&nbsp;" is then looked for in what is left, CR LF in what that leaves, and tabs last, so
-    // a tab between CR and LF keeps them. Each stage sees the units the one before lets through,
-    // and none of the patterns can overlap itself, so a held "&nbsp;" prefix and whether the last
-    // unit let through to the CR LF stage was a CR are all the state there is.
+// The units of s[0, n) that the tag deletion lets through, then the five blank deletions on
+// them, in place, in one pass. With tags false only the blanks go.
+//
+// The blank deletions take spaces and ideographic spaces first; "&nbsp;" is then looked for in
+// what is left, CR LF in what that leaves, and tabs last, so a tab between CR and LF keeps them.
+// Each deletion sees the units the one before lets through, and none of the patterns can overlap
+// itself, so a held "&nbsp;" prefix and whether the last unit let through to the CR LF stage was
+// a CR are all the state there is. A tag the tag deletion takes out is invisible to them: "&nb"
+// and "sp;" on either side of one make an entity.
+qsizetype deleteTagsAndBlanks(char16_t* s, qsizetype n, bool tags) {
     static constexpr char16_t nbsp[] = u"&nbsp;";
-    const qsizetype n = text.size();
-    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    // A "<" opens a tag only if some ">" follows it.
+    qsizetype lastClose = n - 1;
+    while (tags && lastClose >= 0 && s[lastClose] != u'>')
+        --lastClose;
+    if (!tags)
+        lastClose = -1;
     qsizetype w = 0;
     qsizetype afterCr = -1; // w just after the CR last let through to the CR LF stage, or -1
     // A unit the "&nbsp;" stage lets through, and spaces, which never reach it: without a branch,
@@ -107,41 +175,68 @@ QString removeBlank(QString& text) {
         w += qsizetype(kept) - qsizetype(pairEnd);
         afterCr = c == u'\r' ? w : (c == u'\t' || pairEnd ? -1 : afterCr);
     };
+#if defined(__x86_64__)
+    static const bool byteShuffle = __builtin_cpu_supports("ssse3");
+#endif
     qsizetype held = 0; // units of "&nbsp;" seen and not yet let through
     qsizetype i = 0;
     while (i < n) {
-        // Eight units at a time while nothing is held, no "&" is among them and every CR or LF
-        // among them is half of a CR LF inside them: each unit is then kept or dropped on its
-        // own, and a unit other than a space ends what a CR before the block could pair with.
-        if (held == 0 && i > 0 && i + lanes::kWidth < n) {
+        // Eight units at a time while nothing is held: the units before the first that opens a
+        // tag, is a "&" or is a CR or LF other than half of a CR LF among them are each kept or
+        // dropped on their own, and one other than a space ends what a CR before them could pair
+        // with. The unit that stops the run is taken one at a time below.
+        if (held == 0 && i + lanes::kWidth <= n) {
             const lanes::Block b = lanes::load(s + i);
-            const auto cr = b == lanes::splat(u'\r');
-            const auto lf = b == lanes::splat(u'\n');
-            const auto crLf = cr & (lanes::load(s + i + 1) == lanes::splat(u'\n'));
-            const auto lfCr = lf & (lanes::load(s + i - 1) == lanes::splat(u'\r'));
-            if (!lanes::any((b == lanes::splat(u'&')) | (cr ^ crLf) | (lf ^ lfCr)) &&
-                s[i + lanes::kWidth - 1] != u'\r' && s[i] != u'\n') {
-                const auto spaces = (b == lanes::splat(u' ')) | (b == lanes::splat(u'\u3000'));
-                const auto tabs = b == lanes::splat(u'\t');
-                const auto dropped = spaces | tabs | cr | lf;
-                if (!lanes::any(dropped)) {
-                    lanes::store(s + w, b);
-                    w += lanes::kWidth;
-                } else {
-                    std::uint16_t drop[lanes::kWidth];
-                    std::memcpy(drop, &dropped, sizeof drop);
-                    for (qsizetype k = 0; k < lanes::kWidth; ++k) {
-                        s[w] = s[i + k];
-                        w += 1 - (drop[k] & 1);
-                    }
+            const auto is = [b](char16_t unit) { return b == lanes::splat(unit); };
+            const unsigned breaks = lanes::bits(is(u'\r'), is(u'\n'));
+            const unsigned cr = breaks & 0xff;
+            const unsigned lf = breaks >> 8;
+            const unsigned pairs = (cr & (lf >> 1)) | (lf & (cr << 1));
+            const auto openings = i < lastClose ? is(u'<') : decltype(is(u'<')){};
+            const unsigned others =
+                lanes::bits(is(u'&') | openings, is(u' ') | is(u'\u3000') | is(u'\t'));
+            const unsigned stops = (others & 0xff) | ((cr | lf) & ~pairs) | 0x100;
+            const int run = std::countr_zero(stops);
+            const unsigned inRun = (1u << run) - 1;
+            const unsigned spaces = lanes::bits(is(u' ') | is(u'\u3000'));
+            const unsigned kept = ~((others >> 8) | pairs) & inRun;
+#if defined(__x86_64__)
+            if (byteShuffle && w + lanes::kWidth <= i) {
+                lanes::store(s + w, keptToFront(b, kept));
+                w += kKeptCounts[kept];
+            } else
+#endif
+            {
+                // One by one, never past s + i + run, where the unit that stopped the run is put
+                // back.
+                std::uint16_t units[lanes::kWidth];
+                std::memcpy(units, &b, sizeof units);
+                for (int k = 0; k < lanes::kWidth; ++k) {
+                    s[w] = units[k];
+                    w += (kept >> k) & 1;
                 }
-                if (lanes::any(~spaces))
-                    afterCr = -1;
-                i += lanes::kWidth;
+                if (run < lanes::kWidth)
+                    s[i + run] = units[run];
+            }
+            if ((~spaces & inRun) != 0)
+                afterCr = -1;
+            if (run == lanes::kWidth) {
+                i += lanes::kWidth; // not i += run: the next load need not wait for this one
                 continue;
             }
+            i += run;
         }
         const char16_t c = s[i++];
+        if (c == u'<' && i <= lastClose) {
+            // Tags often follow one another with nothing between them.
+            for (;;) {
+                i = lanes::find(s, i, n, u'>') + 1;
+                if (i >= lastClose || s[i] != u'<')
+                    break;
+                ++i;
+            }
+            continue;
+        }
         if (held > 0) {
             if (c == u' ' || c == u'\u3000')
                 continue;
@@ -163,6 +258,34 @@ QString removeBlank(QString& text) {
     }
     for (qsizetype k = 0; k < held; ++k)
         pass(nbsp[k]);
-    text.truncate(w);
+    return w;
+}
+
+} // namespace
+
+QString removeHtml(QStringView html) {
+    QString text(html.size(), Qt::Uninitialized);
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(deleteTags(s, deleteScriptsAndStyles(html.utf16(), html.size(), s)));
     return text;
+}
+
+QString removeBlank(QString& text) {
+    text.truncate(
+        deleteTagsAndBlanks(reinterpret_cast<char16_t*>(text.data()), text.size(), false));
+    return text;
+}
+
+QString pageText(QStringView html) {
+    QString text(html.size(), Qt::Uninitialized);
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(
+        deleteTagsAndBlanks(s, deleteScriptsAndStyles(html.utf16(), html.size(), s), true));
+    return text;
+}
+
+void pageTextInPlace(QString& text, qsizetype from) {
+    char16_t* const s = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(
+        deleteTagsAndBlanks(s, deleteScriptsAndStyles(s + from, text.size() - from, s), true));
 }

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lanes {
 
 using Block = std::uint16_t __attribute__((vector_size(16)));
@@ -35,6 +39,34 @@ template <typename Marks> inline bool any(Marks marks) {
     return (halves[0] | halves[1]) != 0;
 }
 
+// One bit for each lane of a comparison's result, lane 0 the lowest.
+template <typename Marks> inline unsigned bits(Marks marks) {
+#if defined(__SSE2__)
+    __m128i m;
+    std::memcpy(&m, &marks, sizeof m);
+    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(m, _mm_setzero_si128())));
+#else
+    std::uint16_t lanes[kWidth];
+    std::memcpy(lanes, &marks, sizeof lanes);
+    unsigned set = 0;
+    for (std::ptrdiff_t k = 0; k < kWidth; ++k)
+        set |= unsigned(lanes[k] & 1) << k;
+    return set;
+#endif
+}
+
+// The bits of two comparisons' results, a's in the low eight and b's in the high eight.
+template <typename Marks> inline unsigned bits(Marks a, Marks b) {
+#if defined(__SSE2__)
+    __m128i m[2];
+    std::memcpy(m, &a, sizeof a);
+    std::memcpy(m + 1, &b, sizeof b);
+    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(m[0], m[1])));
+#else
+    return bits(a) | bits(b) << kWidth;
+#endif
+}
+
 // The position of the first unit in s[from, end) that is unit, or -1.
 inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t from, std::ptrdiff_t end,
                            char16_t unit) {
@@ -48,17 +80,23 @@ inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t from, std::ptrdiff_
 }
 
 // The first position in s[from, n) where needle (two units or more) begins, or -1. Its units
-// pairAt and pairAt + 1 are looked for first, eight places at a time: a pair with an angle
+// pairAt and pairAt + 1 are looked for first, sixteen places at a time: a pair with an angle
 // bracket ("<s", "t>") rules out most of a page's tags at once.
+// passed(p) is called for each place p before it where the pair is but not the needle.
+template <typename Passed>
 inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t from,
-                           std::u16string_view needle, std::ptrdiff_t pairAt) {
+                           std::u16string_view needle, std::ptrdiff_t pairAt, Passed&& passed) {
     const std::ptrdiff_t size = std::ptrdiff_t(needle.size());
     const Block first = splat(needle[pairAt]);
     const Block second = splat(needle[pairAt + 1]);
     const std::ptrdiff_t end = n - (size - pairAt - 2); // the pair's first unit comes before
+    const auto pairs = [&](std::ptrdiff_t p) {
+        return (load(s + p) == first) & (load(s + p + 1) == second);
+    };
     for (std::ptrdiff_t at = from + pairAt;; ++at) {
-        while (at + 1 + kWidth <= end &&
-               !any((load(s + at) == first) & (load(s + at + 1) == second)))
+        while (at + 1 + 2 * kWidth <= end && !any(pairs(at) | pairs(at + kWidth)))
+            at += 2 * kWidth;
+        while (at + 1 + kWidth <= end && !any(pairs(at)))
             at += kWidth;
         for (; at + 1 < end; ++at)
             if (s[at] == needle[pairAt] && s[at + 1] == needle[pairAt + 1])
@@ -67,7 +105,13 @@ inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t f
             return -1;
         if (std::u16string_view(s + at - pairAt, needle.size()) == needle)
             return at - pairAt;
+        passed(at - pairAt);
     }
+}
+
+inline std::ptrdiff_t find(const char16_t* s, std::ptrdiff_t n, std::ptrdiff_t from,
+                           std::u16string_view needle, std::ptrdiff_t pairAt) {
+    return find(s, n, from, needle, pairAt, [](std::ptrdiff_t) {});
 }
 
 } // namespace lanes

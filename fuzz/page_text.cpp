@@ -1,5 +1,5 @@
-// removeHtml and removeBlank on any page. On short pages without surrogates, removeHtml is
-// checked against the three regular expressions it stands for, run by a regex engine.
+// removeHtml, removeBlank and pageText on any page. On short pages without surrogates, removeHtml
+// is checked against the three regular expressions it stands for, run by a regex engine.
 #include "base/html_text.h"
 #include "fuzz_support.h"
 
@@ -38,5 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (blank != text || blank.contains(u' ') || blank.contains(QChar(0x3000)) ||
         blank.contains(u'\t'))
         fuzz::mismatch("removeBlank left a blank", blank, QString());
+    if (const QString page = pageText(html); page != blank)
+        fuzz::mismatch("pageText differs from removeHtml then removeBlank", page, blank);
     return 0;
 }

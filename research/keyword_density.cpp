@@ -28,8 +28,8 @@ QString spiderText(const HttpResponse& response) {
         page = decodeResponse(response, Decode::Declared);
     lowerInPlace(page);
     const qsizetype body = lanes::find(QStringView(page).utf16(), page.size(), 0, u"<body", 0);
-    removeHtmlInPlace(page, std::max<qsizetype>(body, 0));
-    return removeBlank(page);
+    pageTextInPlace(page, std::max<qsizetype>(body, 0));
+    return page;
 }
 
 KeywordDensity measureDensity(const QString& pageText, const QString& keyword) {

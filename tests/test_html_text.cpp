@@ -32,6 +32,11 @@ TEST(RemoveHtml, Cases) {
         {"comments and declarations go", "<!DOCTYPE html><!-- note -->t", "t"},
         {"tags across lines go", "<a\nhref='x'>link</a>", "link"},
         {"unclosed < runs to the end untouched", "a < b", "a < b"},
+        {"a style opening joined by a deleted script", "<sty<script>x</script>le>a</style>b", "b"},
+        {"joined across two deleted scripts",
+         "<st<script>1</script>y<script>2</script>le>x</style>y", "y"},
+        {"a style closing joined by a deleted script", "<style>a</sty<script>x</script>le>b", "b"},
+        {"styles after an unterminated script", "<script x <style>a</style>b", "<script x b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(removeHtml(QString::fromUtf8(c.html)), QString::fromUtf8(c.text)) << c.name;
@@ -102,9 +107,10 @@ TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
     static const QRegularExpression script(QStringLiteral("<script(.|\\n|\\t)+?script>"));
     static const QRegularExpression style(QStringLiteral("<style(.|\\n|\\t)+?style>"));
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    const QString pieces[] = {"<script", "script>", "<style", "style>", "<",    ">",  "&nbsp;",
-                              "&nb",     "sp;",     " ",      "\u3000", "\r",   "\n", "\t",
-                              "\r\n",    "a",       "中",     "<p>",    "crip", "t"};
+    const QString pieces[] = {"<script", "script>", "<style", "style>", "<",      ">",
+                              "&nbsp;",  "&nb",     "sp;",    " ",      "\u3000", "\r",
+                              "\n",      "\t",      "\r\n",   "a",      "中",     "<p>",
+                              "crip",    "t",       "<sty",   "le"};
     QRandomGenerator random(7);
     for (int round = 0; round < 3000; ++round) {
         QString html;
@@ -113,12 +119,42 @@ TEST(RemoveHtml, RandomPagesAsTheRegularExpressionsAndRemoveChain) {
         QString expected = QString(html).remove(script).remove(style).remove(tag);
         QString text = removeHtml(html);
         ASSERT_EQ(text, expected) << qPrintable(html);
-        const qsizetype from = random.bounded(html.size() + 1);
-        QString inPlace = html;
-        removeHtmlInPlace(inPlace, from);
-        ASSERT_EQ(inPlace, removeHtml(QStringView(html).sliced(from))) << from << qPrintable(html);
         expected.remove(u' ').remove(QChar(0x3000)).remove(QStringLiteral("&nbsp;"));
         expected.remove(QStringLiteral("\r\n")).remove(u'\t');
+        ASSERT_EQ(pageText(html), expected) << qPrintable(html);
+        const qsizetype from = random.bounded(html.size() + 1);
+        QString pageInPlace = html;
+        pageTextInPlace(pageInPlace, from);
+        ASSERT_EQ(pageInPlace, pageText(QStringView(html).sliced(from)))
+            << from << qPrintable(html);
         ASSERT_EQ(removeBlank(text), expected) << qPrintable(html);
+    }
+}
+
+TEST(PageText, AsRemoveHtmlThenRemoveBlank) {
+    // Cases where a tag the tag deletion takes out sits among the blanks, and where runs of
+    // eight units start or end on a line break, an entity or an opening.
+    const char* const cases[] = {
+        "&nb<b>sp;x",            // the tag joins an entity
+        "&n<b> </b>bsp;x",       // a tag and a space inside one
+        "\r<br>\n",              // a CR LF pair across a tag
+        "\r<br>\t\n",            // a tab after the tag keeps the pair
+        "1234567\r\nabcdefgh",   // the pair across two runs
+        "12345678\nabcdefgh",    // a line feed opening a run
+        "\r        \n1234567",   // spaces between CR and LF
+        "abcdefg<i>hijklmno",    // a tag at the end of a run
+        "abc<defghijklmno",      // an opening with no closing after it
+        "abcdefghijklmn<op>q<r", // the last opening has none
+        "a>b<c>d\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\r\n",
+        "<script>x</script>&nbsp;&nbsp;&nbsp;&nbsp;\t\t\t\t\t\t\t\t",
+        "&nbsp\r\n;&nbsp;",
+        "<a><b><c>d", // tags one after another
+        "<a><b",      // the last opening has no closing
+        "x<a><<b>y",  // an opening inside a tag
+        "",
+    };
+    for (const char* html : cases) {
+        QString text = removeHtml(QString::fromUtf8(html));
+        EXPECT_EQ(pageText(QString::fromUtf8(html)), removeBlank(text)) << html;
     }
 }
