@@ -12,6 +12,13 @@
 
 namespace {
 
+// memmove of count units; an empty page may have no buffer at all, and memmove must not be
+// handed a null pointer even for nothing.
+void moveUnits(char16_t* to, const char16_t* from, qsizetype count) {
+    if (count > 0)
+        std::memmove(to, from, size_t(count) * sizeof(char16_t));
+}
+
 // The three deletions are the regular expressions "<script(.|\n|\t)+?script>",
 // "<style(.|\n|\t)+?style>" and "<[^>]*>", global, case-sensitive. They are simple enough to match
 // with plain searches, which keeps every page linear (a backtracking engine goes quadratic on a
@@ -54,13 +61,13 @@ qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out)
             break;
         }
         if (out + w != in + done) // nothing has gone yet: a page without blocks is not copied
-            std::memmove(out + w, in + done, size_t(start - done) * 2);
+            moveUnits(out + w, in + done, start - done);
         w += start - done;
         done = end + qsizetype(scriptEnd.size());
         joins.push_back(w);
     }
     if (out + w != in + done)
-        std::memmove(out + w, in + done, size_t(n - done) * 2);
+        moveUnits(out + w, in + done, n - done);
     n = w + n - done;
     // Those across a join come after every one seen before it and before every one after it:
     // merged, not sorted, so that a page of nothing but openings stays linear.
@@ -83,12 +90,12 @@ qsizetype deleteScriptsAndStyles(const char16_t* in, qsizetype n, char16_t* out)
         if (end < 0)
             break; // nor has any later one
         if (w != done)
-            std::memmove(out + w, out + done, size_t(start - done) * 2);
+            moveUnits(out + w, out + done, start - done);
         w += start - done;
         done = end + qsizetype(styleEnd.size());
     }
     if (w != done)
-        std::memmove(out + w, out + done, size_t(n - done) * 2);
+        moveUnits(out + w, out + done, n - done);
     return w + n - done;
 }
 
@@ -111,7 +118,7 @@ qsizetype deleteTags(char16_t* s, qsizetype n) {
             break;
         i = lanes::find(s, i + 1, n, u'>') + 1;
     }
-    std::memmove(s + w, s + i, size_t(n - i) * 2);
+    moveUnits(s + w, s + i, n - i);
     return w + n - i;
 }
 
