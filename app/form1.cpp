@@ -2,6 +2,7 @@
 
 #include "app/busy_pointer.h"
 #include "app/desktop_open.h"
+#include "app/form_fonts.h"
 #include "app/history_window.h"
 #include "app/message_box.h"
 #include "app/tool_run.h"
@@ -110,6 +111,8 @@ QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
 Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
+    for (QWidget* control : findChildren<QWidget*>())
+        useInstalledFamily(control);
     // Eleven captions in one row need tighter tabs than Qt's default. The form cannot name a tab
     // control's bar, and a style sheet on the tab control itself would reach every control on its
     // pages, which then lose the form's font for the application's.
@@ -758,6 +761,12 @@ bool Form1::event(QEvent* event) {
         });
     }
     return QWidget::event(event);
+}
+
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        useInstalledFamily(this);
+    QWidget::changeEvent(event);
 }
 
 bool Form1::toolsRunning() const {

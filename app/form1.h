@@ -85,6 +85,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // After the first paint: what the page shown does not need.
     bool event(QEvent* event) override;
+    // The form's font names the installed family before any control inherits it.
+    void changeEvent(QEvent* event) override;
 
 private:
     void setLinkColour(const QColor& colour);
