@@ -111,6 +111,8 @@ QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
 Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
+    // The form's own font was changed as it was set (changeEvent); these are the controls that
+    // name a family of their own.
     for (QWidget* control : findChildren<QWidget*>())
         useInstalledFamily(control);
     // Eleven captions in one row need tighter tabs than Qt's default. The form cannot name a tab
