@@ -2,6 +2,7 @@
 
 #include "app/busy_pointer.h"
 #include "app/desktop_open.h"
+#include "app/form_fonts.h"
 #include "app/history_window.h"
 #include "app/message_box.h"
 #include "app/tool_run.h"
@@ -36,6 +37,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -110,6 +112,10 @@ QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
 Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
+    // The form's own font was changed as it was set (changeEvent); these are the controls that
+    // name a family of their own.
+    for (QWidget* control : findChildren<QWidget*>())
+        useInstalledFamily(control);
     // Eleven captions in one row need tighter tabs than Qt's default. The form cannot name a tab
     // control's bar, and a style sheet on the tab control itself would reach every control on its
     // pages, which then lose the form's font for the application's.
@@ -117,7 +123,10 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
         tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
     ui->webBBS->setRemoteContent(true);
     ui->webLink->setRemoteContent(true);
-    loadArtwork();
+    setWindowIcon(QIcon(program_folder::file(QStringLiteral("/images/tessivo.png"))));
+    loadArtwork(ui->SSTab1->currentWidget());
+    connect(ui->SSTab1, &QTabWidget::currentChanged, this,
+            [this](int index) { loadArtwork(ui->SSTab1->widget(index)); });
 
     indexedRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdQuery), ui->cmdQuery);
     backlinkRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdLink), ui->cmdLink);
@@ -170,14 +179,20 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     ui->lblUrl->installEventFilter(this);
 
     startUp(endpointsFile);
-    openHistory();
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this, this, &Form1::showHistory);
     focusFirstInput();
 }
 
 // Without its history the window still does everything else: the user is told once, and again
 // when asking for the history.
+HistoryStore* Form1::history() {
+    if (!historyOpened_)
+        openHistory();
+    return history_.get();
+}
+
 void Form1::openHistory() {
+    historyOpened_ = true;
     try {
         history_ = std::make_unique<HistoryStore>(HistoryStore::defaultPath());
     } catch (const ToolError& e) {
@@ -187,7 +202,7 @@ void Form1::openHistory() {
 }
 
 void Form1::showHistory() {
-    if (!history_) {
+    if (!history()) {
         message_box::warn(this, QStringLiteral("历史记录不可用：") + historyProblem_);
         return;
     }
@@ -268,9 +283,8 @@ void Form1::startUp(const QString& endpointsFile) {
     }
 }
 
-void Form1::loadArtwork() {
+void Form1::loadArtwork(const QWidget* page) {
     const QString images = program_folder::file(QStringLiteral("/images/"));
-    setWindowIcon(QIcon(images + QStringLiteral("tessivo.png")));
     const struct {
         QLabel* label;
         const char* file;
@@ -285,7 +299,8 @@ void Form1::loadArtwork() {
         {ui->Image10_2, "separator.jpg"},
     };
     for (const auto& p : pictures)
-        p.label->setPixmap(QPixmap(images + QLatin1String(p.file)));
+        if (p.label->pixmap().isNull() && (!page || page->isAncestorOf(p.label)))
+            p.label->setPixmap(QPixmap(images + QLatin1String(p.file)));
 }
 
 void Form1::cmdQuery_Click() {
@@ -740,6 +755,25 @@ void Form1::cmdWhoisQuery_Click() {
             });
         },
         recorded(recording, boxOnFailure(this, ErrorBox::Prefixed)));
+}
+
+bool Form1::event(QEvent* event) {
+    if (event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // The other pages' pictures (and the image plugins they need) and the history database
+        // wait until the window is on the screen.
+        QTimer::singleShot(0, this, [this] {
+            loadArtwork(nullptr);
+            history();
+        });
+    }
+    return QWidget::event(event);
+}
+
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        useInstalledFamily(this);
+    QWidget::changeEvent(event);
 }
 
 bool Form1::toolsRunning() const {

@@ -38,8 +38,9 @@ public:
     // Whether any network tool is running beside the window.
     bool toolsRunning() const;
 
-    // The history database, or nullptr when it could not be opened (the user was told why).
-    HistoryStore* history() const { return history_.get(); }
+    // The history database, or nullptr when it could not be opened (the user was told why). It
+    // opens once the window has painted, or sooner when something asks for it.
+    HistoryStore* history();
     // Where the IP and WHOIS lookups resolve names and send their port-43 queries: the system's
     // resolver and TCP unless told otherwise (the demo, the tests). Both must outlive the window.
     void useLookups(Resolver& resolver, WhoisClient& whois);
@@ -82,13 +83,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing stops every running tool and closes the history window.
     void closeEvent(QCloseEvent* event) override;
+    // After the first paint: what the page shown does not need.
+    bool event(QEvent* event) override;
+    // The form's font names the installed family before any control inherits it.
+    void changeEvent(QEvent* event) override;
 
 private:
     void setLinkColour(const QColor& colour);
     void startUp(const QString& endpointsFile);
     void openHistory();
     void focusFirstInput();
-    void loadArtwork();
+    // The pictures of the page, once, and every picture of the window when page is null.
+    void loadArtwork(const QWidget* page);
     void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
     void wireRankChoices();
     RankChoice rankChoice() const;
@@ -117,6 +123,8 @@ private:
     // controls its run writes to go.
     std::unique_ptr<ToolRun> indexedRun_, backlinkRun_, periodRun_, badgesRun_, rankRun_,
         relatedRun_, densityRun_, ipRun_, whoisRun_;
+    bool painted_ = false;
+    bool historyOpened_ = false;
     bool historyFailed_ = false;
     std::unique_ptr<HistoryStore> history_;
     QString historyProblem_; // why history_ is null

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/form_fonts.h"
 #include "app/screenshot_tour.h"
 #include "app/translations.h"
 #include "app/window_options.h"
@@ -8,7 +9,6 @@
 #include "net/http_fetch.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <cstdio>
@@ -19,17 +19,6 @@ namespace {
 
 void out(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
-}
-
-// The form names the Windows fonts; on Linux let fontconfig pick the nearest CJK faces.
-void substituteFonts() {
-    QFont::insertSubstitutions(QStringLiteral("宋体"),
-                               {QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
-                                QStringLiteral("WenQuanYi Micro Hei")});
-    QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"),
-                               {QStringLiteral("KaiTi"), QStringLiteral("AR PL UKai CN"),
-                                QStringLiteral("Noto Serif CJK SC"),
-                                QStringLiteral("WenQuanYi Micro Hei")});
 }
 
 } // namespace
@@ -59,7 +48,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("tessivo"));
     QGuiApplication::setDesktopFileName(QStringLiteral("invalid.tessivo.Tessivo"));
     const QtTranslations translations(QLocale::system());
-    substituteFonts();
+    substituteFormFonts();
 
     const WindowOptions options = parseWindowOptions(QApplication::arguments().mid(1));
     if (!options.unknown.isNull()) {

@@ -1,6 +1,7 @@
 // Time from process start to the first paint of the window, and resident memory then.
 // With --peer: the same for a bare Qt window with one label, the floor any Qt program pays.
 #include "app/form1.h"
+#include "app/form_fonts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -66,8 +67,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<QWidget> window;
     if (argc > 1 && QByteArray(argv[1]) == "--peer")
         window = std::make_unique<QLabel>(QStringLiteral("Tessivo_V2.3"));
-    else
+    else {
+        substituteFormFonts(); // as the program does before it builds its window
         window = std::make_unique<Form1>(fetch);
+    }
     window->installEventFilter(&probe);
     window->show();
     return app.exec();
