@@ -315,8 +315,7 @@ void Form1::runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input
         return;
     view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
     const QString scratch = QString::fromLatin1(kind.scratchName);
-    const Recording record = beginRecording(
-        &kind == &kIndexedSurvey ? QStringLiteral("indexed") : QStringLiteral("backlinks"), d);
+    const Recording record = beginRecording(QLatin1String(kind.tool), d);
     run.start(
         [&kind, d, scratch, view, record, fetcher = &fetcher_, endpoints = endpoints_](ToolRun& r) {
             const QString document =

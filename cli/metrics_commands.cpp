@@ -15,8 +15,8 @@ QStringList cleanDomain(const QStringList& typed) {
     return {requireSite(typed.value(0))};
 }
 
-ToolCall surveyCall(const char* tool, const SurveyKind& kind) {
-    return {.tool = tool,
+ToolCall surveyCall(const SurveyKind& kind) {
+    return {.tool = kind.tool,
             .inputs = {"domain"},
             .clean = cleanDomain,
             .labels =
@@ -109,14 +109,14 @@ constexpr const char* kDomainLine = "每行一个域名";
     "（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有标记，\"no_number\" "   \
     "文字不是数）。"
 
-Command surveyCommand(const char* name, const char* help, const SurveyKind& kind) {
-    return {name,
+Command surveyCommand(const char* help, const SurveyKind& kind) {
+    return {kind.tool,
             "DOMAIN | --batch 文件 [批处理选项]",
             help,
             1,
             1,
-            [name, &kind](CliContext& ctx, const QStringList& args) {
-                runToolCommand(ctx, surveyCall(name, kind), args);
+            [&kind](CliContext& ctx, const QStringList& args) {
+                runToolCommand(ctx, surveyCall(kind), args);
             },
             {},
             kDomainLine};
@@ -124,12 +124,10 @@ Command surveyCommand(const char* name, const char* help, const SurveyKind& kind
 
 std::vector<Command> metricsCommands() {
     return {
-        surveyCommand("indexed",
-                      "收录查询：向八个搜索引擎查询 DOMAIN 被收录的网页数，"
+        surveyCommand("收录查询：向八个搜索引擎查询 DOMAIN 被收录的网页数，"
                       "打印结果表格的 HTML 文档" SURVEY_JSON_HELP,
                       kIndexedSurvey),
-        surveyCommand("backlinks",
-                      "反链查询：向八个搜索引擎查询指向 DOMAIN 的链接数，"
+        surveyCommand("反链查询：向八个搜索引擎查询指向 DOMAIN 的链接数，"
                       "打印结果表格的 HTML 文档" SURVEY_JSON_HELP,
                       kBacklinkSurvey),
         {"baidu-period",

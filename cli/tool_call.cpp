@@ -104,22 +104,18 @@ QList<BatchLine> batchLines(const QString& path, qsizetype inputs) {
     return lines;
 }
 
-QString figureCell(const Figure& f) {
-    return f.number ? QString::number(*f.number, 'g', 15) : f.text;
-}
-
 // Where one line's results go: text as the tool prints it, one JSON object, or one CSV row.
 class LineOutput {
 public:
     LineOutput(CliContext& ctx, const ToolCall& call, Format format, bool batch)
-        : ctx_(ctx), call_(call), format_(format), batch_(batch) {}
+        : ctx_(ctx), call_(call), format_(format), batch_(batch), labels_(call.labels(ctx)) {}
 
     void begin() {
         if (format_ == Format::Csv) {
             QStringList head{QStringLiteral("line")};
             for (const char* input : call_.inputs)
                 head << QLatin1String(input);
-            head << QStringLiteral("outcome") << QStringLiteral("error") << call_.labels(ctx_);
+            head << QStringLiteral("outcome") << QStringLiteral("error") << labels_;
             ctx_.print(csvLine(head));
         }
     }
@@ -144,12 +140,9 @@ public:
             QStringList row{QString::number(number)};
             row << inputs << (error.isNull() ? QStringLiteral("done") : QStringLiteral("failed"))
                 << error;
-            for (const QString& label : call_.labels(ctx_)) {
-                QString cell;
-                for (const Figure& f : run.figures)
-                    if (f.label == label)
-                        cell = figureCell(f);
-                row << cell;
+            for (const QString& label : labels_) {
+                const Figure* figure = findFigure(run, label);
+                row << (figure ? figureCell(*figure) : QString());
             }
             ctx_.print(csvLine(row));
         }
@@ -160,6 +153,7 @@ private:
     const ToolCall& call_;
     Format format_;
     bool batch_;
+    QStringList labels_; // the CSV's figure columns
 };
 
 RunRecord startRecord(const CliContext& ctx, const ToolCall& call, const QStringList& inputs) {

@@ -64,6 +64,10 @@ QString padded(const QString& text, int width) {
 
 } // namespace
 
+QString figureCell(const Figure& figure) {
+    return figure.number ? QString::number(*figure.number, 'g', 15) : figure.text;
+}
+
 QString csvLine(const QStringList& fields) {
     QByteArrayList cells;
     for (const QString& field : fields)
@@ -107,9 +111,7 @@ QByteArray historyCsv(const QList<RunRecord>& runs) {
                         run.demo ? QStringLiteral("true") : QStringLiteral("false")};
         for (const QString& label : labels) {
             const Figure* figure = findFigure(run, label);
-            row << (!figure          ? QString()
-                    : figure->number ? QString::number(*figure->number, 'g', 15)
-                                     : figure->text);
+            row << (figure ? figureCell(*figure) : QString());
         }
         csv += csvRow(row);
     }

@@ -15,6 +15,9 @@ QStringList figureLabels(const QList<RunRecord>& runs);
 // The run's figure with that label, or nullptr when the run has none.
 const Figure* findFigure(const RunRecord& run, const QString& label);
 
+// A figure in a CSV cell: its number when it has one, else its text as shown.
+QString figureCell(const Figure& figure);
+
 // One row a run: id, tool, input, keyword, started, ended (ISO 8601, UTC), outcome, error,
 // demo, then one column a figure label holding its number, or its text when it has none.
 // UTF-8 with a byte-order mark, without which spreadsheet programs read the Chinese in the

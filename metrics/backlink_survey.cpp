@@ -28,4 +28,4 @@ const EngineRow kRows[] = {
 
 } // namespace
 
-const SurveyKind kBacklinkSurvey{"外链数量", "result_links.html", kRows};
+const SurveyKind kBacklinkSurvey{"backlinks", "外链数量", "result_links.html", kRows};

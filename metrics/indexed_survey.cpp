@@ -27,4 +27,4 @@ const EngineRow kRows[] = {
 
 } // namespace
 
-const SurveyKind kIndexedSurvey{"收录数量", "result.html", kRows};
+const SurveyKind kIndexedSurvey{"indexed", "收录数量", "result.html", kRows};

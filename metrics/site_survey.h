@@ -21,8 +21,10 @@ struct EngineRow {
     const char* stripList;
 };
 
-// A survey: its data-row caption, its scratch file's name and its eight engines in column order.
+// A survey: its name, its data-row caption, its scratch file's name and its eight engines in
+// column order.
 struct SurveyKind {
+    const char* tool; // its name in the history and the command line's command
     const char* caption;
     const char* scratchName;
     std::span<const EngineRow> engines;

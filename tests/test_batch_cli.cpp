@@ -1,3 +1,4 @@
+#include "cli_run.h"
 #include "fixture_server.h"
 #include "history/history_store.h"
 
@@ -15,12 +16,6 @@
 void serveRankPages(FixtureServer& server);
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
 
 QList<QJsonObject> jsonLines(const QString& out) {
     QList<QJsonObject> objects;
@@ -57,11 +52,7 @@ protected:
     }
 
     CliRun run(const QStringList& args) {
-        QProcess p;
-        p.start(TESSIVO_CLI, QStringList{"--endpoints", ini, "--history", history} + args);
-        p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return runCli(QStringList{"--endpoints", ini, "--history", history} + args);
     }
 
     FixtureServer server;

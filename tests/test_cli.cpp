@@ -1,4 +1,5 @@
 #include "base/charset.h"
+#include "cli_run.h"
 #include "fixture_server.h"
 
 #include <QFile>
@@ -11,22 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(QStringLiteral(TESSIVO_CLI), args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 class CliSurvey : public ::testing::Test {
 protected:
@@ -52,8 +37,8 @@ protected:
 } // namespace
 
 TEST_F(CliSurvey, IndexedPrintsTheDocument) {
-    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"),
-                          QStringLiteral("http://example.cn/")});
+    const CliRun r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"),
+                             QStringLiteral("http://example.cn/")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith(
         QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>")));
@@ -67,8 +52,8 @@ TEST_F(CliSurvey, IndexedPrintsTheDocument) {
 }
 
 TEST_F(CliSurvey, IndexedJson) {
-    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
-                          QStringLiteral("indexed"), QStringLiteral("example.cn")});
+    const CliRun r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
+                             QStringLiteral("indexed"), QStringLiteral("example.cn")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o.value(QStringLiteral("domain")).toString(), QStringLiteral("example.cn"));
@@ -90,7 +75,7 @@ TEST_F(CliSurvey, IndexedJson) {
 
 TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
     server.add("/s", {200, "text/html", charset::encodeGbk(QStringLiteral("找到相关网页约12"))});
-    const CliRun r = cli(
+    const CliRun r = runCli(
         {QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral("x.cn")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
@@ -98,7 +83,7 @@ TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
 }
 
 TEST_F(CliSurvey, AnEmptyDomainRequestsNothing) {
-    const CliRun r = cli(
+    const CliRun r = runCli(
         {QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral(" '/' ")});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.count(u'\n'), 1);
@@ -106,35 +91,36 @@ TEST_F(CliSurvey, AnEmptyDomainRequestsNothing) {
 }
 
 TEST(Cli, TextCommands) {
-    CliRun r = cli({QStringLiteral("urlencode"), QStringLiteral("seo 工具")});
+    CliRun r = runCli({QStringLiteral("urlencode"), QStringLiteral("seo 工具")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QStringLiteral("seo+%B9%A4%BE%DF\n"));
-    r = cli({QStringLiteral("page-text")},
-            QStringLiteral("<p>关键词 密度</p>\r\n<script>x()</script>").toUtf8());
+    r = runCli({QStringLiteral("page-text")},
+               QStringLiteral("<p>关键词 密度</p>\r\n<script>x()</script>").toUtf8());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QStringLiteral("关键词密度\n"));
 }
 
 TEST(Cli, HelpAndUsageErrors) {
-    CliRun r = cli({QStringLiteral("--help")});
+    CliRun r = runCli({QStringLiteral("--help")});
     EXPECT_EQ(r.status, 0);
     for (const char* c :
          {"indexed", "urlencode", "page-text", "--endpoints", "--config-dir", "--json"})
         EXPECT_TRUE(r.out.contains(QLatin1String(c))) << c;
-    r = cli({QStringLiteral("indexed"), QStringLiteral("--help")});
+    r = runCli({QStringLiteral("indexed"), QStringLiteral("--help")});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.contains(QStringLiteral("indexed DOMAIN")));
-    EXPECT_EQ(cli({QStringLiteral("nonsense")}).status, 2);
-    EXPECT_EQ(cli({}).status, 2);
-    EXPECT_EQ(cli({QStringLiteral("urlencode")}).status, 2);
-    EXPECT_EQ(
-        cli({QStringLiteral("--bogus"), QStringLiteral("urlencode"), QStringLiteral("a")}).status,
-        2);
+    EXPECT_EQ(runCli({QStringLiteral("nonsense")}).status, 2);
+    EXPECT_EQ(runCli({}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("urlencode")}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("--bogus"), QStringLiteral("urlencode"), QStringLiteral("a")})
+                  .status,
+              2);
 }
 
 TEST(Cli, OptionsAnywhereAndTheirForms) {
-    const QString help = cli({QStringLiteral("--help")}).out;
-    const QString urlencodeHelp = cli({QStringLiteral("urlencode"), QStringLiteral("--help")}).out;
+    const QString help = runCli({QStringLiteral("--help")}).out;
+    const QString urlencodeHelp =
+        runCli({QStringLiteral("urlencode"), QStringLiteral("--help")}).out;
     const struct {
         QStringList args;
         int status;
@@ -170,7 +156,7 @@ TEST(Cli, OptionsAnywhereAndTheirForms) {
          "tessivo-cli：urlencode 的参数个数不对：urlencode TEXT（见 tessivo-cli --help）\n"},
     };
     for (const auto& c : cases) {
-        const CliRun r = cli(c.args);
+        const CliRun r = runCli(c.args);
         EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString();
         EXPECT_EQ(r.out, c.out) << c.args.join(u' ').toStdString();
         EXPECT_EQ(r.err, QString::fromUtf8(c.err)) << c.args.join(u' ').toStdString();
@@ -178,38 +164,39 @@ TEST(Cli, OptionsAnywhereAndTheirForms) {
 }
 
 TEST(Cli, VersionAndHelpListEveryOption) {
-    const CliRun r = cli({QStringLiteral("--version")});
+    const CliRun r = runCli({QStringLiteral("--version")});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^tessivo-cli \\d+(\\.\\d+)*\n$"))
                     .match(r.out)
                     .hasMatch())
         << r.out.toStdString();
-    const QString help = cli({QStringLiteral("--help")}).out;
+    const QString help = runCli({QStringLiteral("--help")}).out;
     for (const char* line : {"\n  -h, --help            ", "\n  --version             "})
         EXPECT_TRUE(help.contains(QLatin1String(line))) << line;
 }
 
 TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     auto gbk = [](const char* t) { return charset::encodeGbk(QString::fromUtf8(t)); };
-    CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("backlinks"),
-                    QStringLiteral("example.cn")});
+    CliRun r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("backlinks"),
+                       QStringLiteral("example.cn")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("<td align='center'>外链数量</td>")));
 
-    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("baidu-period"),
-             QStringLiteral("example.cn"), QStringLiteral("--period"), QStringLiteral("最近一周")});
+    r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("baidu-period"),
+                QStringLiteral("example.cn"), QStringLiteral("--period"),
+                QStringLiteral("最近一周")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("百度在最近 7 日内共收录了 约1,230 个页面\n"));
-    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
-             QStringLiteral("baidu-period"), QStringLiteral("example.cn")});
+    r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
+                QStringLiteral("baidu-period"), QStringLiteral("example.cn")});
     const QJsonObject period = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(period.value(QStringLiteral("sentence")).toString(),
               QStringLiteral("百度在最近 所有时间 日内共收录了 约1,230 个页面"));
     EXPECT_TRUE(period.value(QStringLiteral("url"))
                     .toString()
                     .endsWith(QStringLiteral("&lm=0&ct=0&ft=&q5=&q6=&tn=baiduadv")));
-    EXPECT_EQ(cli({QStringLiteral("--endpoints"), ini, QStringLiteral("baidu-period"),
-                   QStringLiteral("x.cn"), QStringLiteral("--period"), QStringLiteral("昨天")})
+    EXPECT_EQ(runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("baidu-period"),
+                      QStringLiteral("x.cn"), QStringLiteral("--period"), QStringLiteral("昨天")})
                   .status,
               2);
     const struct {
@@ -237,15 +224,15 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
          "tessivo-cli --help）\n"},
     };
     for (const auto& p : periods) {
-        r = cli(QStringList{QStringLiteral("--endpoints"), ini} + p.args);
+        r = runCli(QStringList{QStringLiteral("--endpoints"), ini} + p.args);
         EXPECT_EQ(r.status, p.status) << p.args.join(u' ').toStdString();
         EXPECT_EQ(r.out, QString::fromUtf8(p.out)) << p.args.join(u' ').toStdString();
         EXPECT_EQ(r.err, QString::fromUtf8(p.err)) << p.args.join(u' ').toStdString();
     }
 
     server.add("/web", {200, "text/html", gbk("<dt>Sogou Rank</dt><dd>5</dd>")});
-    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"), QStringLiteral("badges"),
-             QStringLiteral("example.cn")});
+    r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
+                QStringLiteral("badges"), QStringLiteral("example.cn")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject badges = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(badges.value(QStringLiteral("sogou")).toString(), QStringLiteral("5/100"));
@@ -256,29 +243,29 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     EXPECT_TRUE(figures[QStringLiteral("alexa")][QStringLiteral("number")].isNull());
     EXPECT_FALSE(figures[QStringLiteral("alexa")][QStringLiteral("why")].toString().isEmpty());
     EXPECT_EQ(badges.size(), 5);
-    r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
-             QStringLiteral("example.cn")});
+    r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
+                QStringLiteral("example.cn")});
     EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 4);
 }
 
 TEST(Cli, DirectoryAndConvert) {
-    CliRun r = cli({QStringLiteral("directory"), QStringLiteral("cn_bbs")});
+    CliRun r = runCli({QStringLiteral("directory"), QStringLiteral("cn_bbs")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QStringList first = r.out.split(u'\n').front().split(u'\t');
     ASSERT_EQ(first.size(), 3);
     EXPECT_EQ(first[0], QStringLiteral("1"));
     EXPECT_TRUE(first[2].startsWith(QStringLiteral("http")));
 
-    r = cli({QStringLiteral("--json"), QStringLiteral("directory"), QStringLiteral("cn_b2c")});
+    r = runCli({QStringLiteral("--json"), QStringLiteral("directory"), QStringLiteral("cn_b2c")});
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o.value(QStringLiteral("header")).toString(), QStringLiteral("论坛网站名称"));
     EXPECT_GE(o.value(QStringLiteral("rows")).toArray().size(), 20);
-    EXPECT_EQ(cli({QStringLiteral("directory"), QStringLiteral("nope")}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("directory"), QStringLiteral("nope")}).status, 2);
 
-    r = cli({QStringLiteral("convert"), QStringLiteral("s2t"), QStringLiteral("发展国家")});
+    r = runCli({QStringLiteral("convert"), QStringLiteral("s2t"), QStringLiteral("发展国家")});
     EXPECT_EQ(r.out, QStringLiteral("發展國家\n"));
-    r = cli({QStringLiteral("--json"), QStringLiteral("convert"), QStringLiteral("t2s")},
-            QStringLiteral("這個國家\n").toUtf8());
+    r = runCli({QStringLiteral("--json"), QStringLiteral("convert"), QStringLiteral("t2s")},
+               QStringLiteral("這個國家\n").toUtf8());
     EXPECT_EQ(
         QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("result")).toString(),
         QStringLiteral("这个国家"));
@@ -294,18 +281,18 @@ TEST(Cli, DirectoryAndConvert) {
         {QByteArray(70000, ' ') + "国" + QByteArray(70000, ' ') + "发\n", nullptr},
     };
     for (const auto& p : piped) {
-        r = cli({QStringLiteral("convert"), QStringLiteral("s2t")}, p.in);
+        r = runCli({QStringLiteral("convert"), QStringLiteral("s2t")}, p.in);
         EXPECT_EQ(r.status, 0);
         const QString expected =
             p.out ? QString::fromUtf8(p.out)
                   : QStringLiteral("國") + QString(70000, u' ') + QStringLiteral("發\n");
         EXPECT_EQ(r.out, expected) << p.in.left(20).toStdString();
     }
-    EXPECT_EQ(cli({QStringLiteral("convert"), QStringLiteral("s2t")}, "   \n").status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("convert"), QStringLiteral("s2t")}, "   \n").status, 2);
 
     QTemporaryDir empty;
-    r = cli({QStringLiteral("--config-dir"), empty.path(), QStringLiteral("convert"),
-             QStringLiteral("s2t"), QStringLiteral("国")});
+    r = runCli({QStringLiteral("--config-dir"), empty.path(), QStringLiteral("convert"),
+                QStringLiteral("s2t"), QStringLiteral("国")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("fanti.txt")));
@@ -324,7 +311,7 @@ TEST(Cli, CommandsThatMakeNoRequestNeverReadTheEndpointsFile) {
         {{"convert", "s2t"}, "国", 0},    {{"baidu-period", "x.cn"}, {}, 1},
     };
     for (const auto& c : cases) {
-        const CliRun r = cli(QStringList{"--endpoints", missing} + c.args, c.input);
+        const CliRun r = runCli(QStringList{"--endpoints", missing} + c.args, c.input);
         EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString() << r.err.toStdString();
         EXPECT_EQ(r.err.contains(missing), c.status == 1) << c.args.join(u' ').toStdString();
     }
@@ -349,7 +336,7 @@ TEST(Cli, ErrorsNameTheAddressWithControlCharactersEscapedAndLongValuesCut) {
         {refused + longPath, (refused + longPath).left(200) + QStringLiteral("…")},
     };
     for (const auto& c : cases) {
-        const CliRun r = cli({QStringLiteral("density"), c.address, QStringLiteral("kw")});
+        const CliRun r = runCli({QStringLiteral("density"), c.address, QStringLiteral("kw")});
         EXPECT_EQ(r.status, 1) << c.address.toStdString();
         EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误：无法连接到服务器")))
             << r.err.toStdString();
@@ -365,7 +352,7 @@ TEST(Cli, ErrorsNameTheAddressWithControlCharactersEscapedAndLongValuesCut) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray("[endpoints]\nGoogleHost=ht\0tp://x\n", 33));
     f.close();
-    const CliRun r = cli(
+    const CliRun r = runCli(
         {QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"), QStringLiteral("x.cn")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("“ht\\x00tp://x”"))) << r.err.toStdString();
@@ -386,7 +373,7 @@ TEST(Cli, ConvertReadsTheLastIncompleteSequenceOfStandardInput) {
          QString(65536, u'x') + QStringLiteral("\uFEFF國\n")},
     };
     for (const auto& c : cases) {
-        const CliRun r = cli({QStringLiteral("convert"), QStringLiteral("s2t")}, c.in);
+        const CliRun r = runCli({QStringLiteral("convert"), QStringLiteral("s2t")}, c.in);
         EXPECT_EQ(r.status, 0) << c.in.right(8).toHex().toStdString();
         EXPECT_EQ(r.out, c.out) << c.in.right(8).toHex().toStdString();
         EXPECT_EQ(QString::fromUtf8(c.in).trimmed(), c.out.trimmed().replace(u'國', u'国'))

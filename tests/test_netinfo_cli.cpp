@@ -1,3 +1,4 @@
+#include "cli_run.h"
 #include "history/history_store.h"
 #include "netinfo_fakes.h"
 
@@ -12,21 +13,6 @@
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TESSIVO_CLI), args);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
 QStringList keys(const QJsonObject& o) {
     QStringList k = o.keys();
     k.sort();
@@ -38,7 +24,7 @@ protected:
     CliRun run(QStringList args) {
         args.prepend(fake.iniFile(dir));
         args.prepend(QStringLiteral("--endpoints"));
-        return cli(args);
+        return runCli(args);
     }
 
     fakes::Registries fake;
@@ -128,8 +114,8 @@ TEST_F(NetinfoCli, AWrongWhoisHostIsTheEndpointFilesFault) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[endpoints]\nWhoisHost=whois://127.0.0.1:43\n");
     f.close();
-    const CliRun r = cli({QStringLiteral("--endpoints"), ini, QStringLiteral("whois"),
-                          QStringLiteral("example.cn")});
+    const CliRun r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("whois"),
+                             QStringLiteral("example.cn")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("第 2 行：“whois://127.0.0.1:43”应为主机名或地址")))
         << r.err.toStdString();
@@ -153,14 +139,14 @@ TEST(NetinfoCliStop, CtrlCDuringAWhoisReadExits130) {
 
 TEST(NetinfoDemo, BothToolsAnswerWithoutTheNetwork) {
     for (const char* tool : {"ip", "whois"}) {
-        const CliRun r = cli({QStringLiteral("--demo"), QStringLiteral("--json"),
-                              QLatin1String(tool), QStringLiteral("www.example.com.cn")});
+        const CliRun r = runCli({QStringLiteral("--demo"), QStringLiteral("--json"),
+                                 QLatin1String(tool), QStringLiteral("www.example.com.cn")});
         ASSERT_EQ(r.status, 0) << tool << ": " << r.err.toStdString();
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
         EXPECT_TRUE(o.value(QStringLiteral("demo")).toBool()) << tool;
     }
-    const CliRun com = cli({QStringLiteral("--demo"), QStringLiteral("--json"),
-                            QStringLiteral("whois"), QStringLiteral("example.com")});
+    const CliRun com = runCli({QStringLiteral("--demo"), QStringLiteral("--json"),
+                               QStringLiteral("whois"), QStringLiteral("example.com")});
     EXPECT_EQ(QJsonDocument::fromJson(com.out.toUtf8()).object().value(QStringLiteral("source")),
               QStringLiteral("rdap"));
 }

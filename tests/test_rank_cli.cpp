@@ -1,3 +1,4 @@
+#include "cli_run.h"
 #include "fixture_server.h"
 
 #include <QFile>
@@ -14,12 +15,6 @@ void serveRankPages(FixtureServer& server);
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
 class KeywordRankCli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -33,13 +28,7 @@ protected:
             f.write(QByteArray(name) + "=" + server.base().toUtf8() + "\n");
     }
 
-    CliRun run(QStringList args) {
-        QProcess p;
-        p.start(TESSIVO_CLI, QStringList{"--endpoints", ini} + args);
-        p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    CliRun run(QStringList args) { return runCli(QStringList{"--endpoints", ini} + args); }
 
     FixtureServer server;
     QTemporaryDir dir;

@@ -1,4 +1,5 @@
 #include "base/charset.h"
+#include "cli_run.h"
 #include "fixture_server.h"
 
 #include <QFile>
@@ -10,12 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
 
 // Index pages show the word as sent; "r5", the fifth related keyword, has a broken one.
 class CliResearch : public ::testing::Test {
@@ -42,13 +37,7 @@ protected:
                 "\nBaiduSearchHost=" + server.base().toUtf8() + "\n");
     }
 
-    CliRun run(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(TESSIVO_CLI), QStringList{"--endpoints", ini} + args);
-        p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    CliRun run(const QStringList& args) { return runCli(QStringList{"--endpoints", ini} + args); }
 
     FixtureServer server;
     QTemporaryDir dir;
