@@ -599,14 +599,11 @@ void Form1::cmdKeyWord_Click() {
     for (const RankBoxName& b : kRankBoxes)
         if (!choice.asked[size_t(b.box)])
             rankBox(b.box)->clear(); // an engine not asked shows no old answer
-    QJsonArray engines;
-    for (const RankBoxName& b : kRankBoxes)
-        if (choice.asked[size_t(b.box)])
-            engines << QLatin1String(b.name);
     const QString tool = QStringLiteral("keyword-rank");
     const Recording record = beginRecording(
         tool, site, keyword,
-        {{QStringLiteral("pages"), choice.pages}, {QStringLiteral("engines"), engines}});
+        {{QStringLiteral("pages"), choice.pages},
+         {QStringLiteral("engines"), QJsonArray::fromStringList(askedBoxNames(choice))}});
     // Each box's tooltip tells how its answer moved since the last run recorded for the same
     // site and keyword; the page itself shows what it always showed.
     QHash<QString, Figure> before;

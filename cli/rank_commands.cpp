@@ -61,15 +61,6 @@ QStringList cleanSiteAndKeyword(const QStringList& typed) {
     return {site, keyword};
 }
 
-// The boxes asked, by the names the output gives them.
-QStringList askedBoxes(const RankChoice& choice) {
-    QStringList names;
-    for (const RankBoxName& b : kRankBoxes)
-        if (choice.asked[size_t(b.box)])
-            names << QLatin1String(b.name);
-    return names;
-}
-
 void keywordRank(CliContext& ctx, const QStringList& in, RunRecord& run, QJsonObject& json) {
     const RankChoice choice = rankChoice(ctx);
     // The last recorded answers, read before this run is recorded.
@@ -103,13 +94,13 @@ const ToolCall kKeywordRank{
     .tool = "keyword-rank",
     .inputs = {"site", "keyword"},
     .clean = cleanSiteAndKeyword,
-    .labels = [](const CliContext& ctx) { return askedBoxes(rankChoice(ctx)); },
+    .labels = [](const CliContext& ctx) { return askedBoxNames(rankChoice(ctx)); },
     .asked =
         [](const CliContext& ctx) {
             const RankChoice choice = rankChoice(ctx);
             return QJsonObject{
                 {QStringLiteral("pages"), choice.pages},
-                {QStringLiteral("engines"), QJsonArray::fromStringList(askedBoxes(choice))}};
+                {QStringLiteral("engines"), QJsonArray::fromStringList(askedBoxNames(choice))}};
         },
     .run = keywordRank};
 

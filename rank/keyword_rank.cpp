@@ -73,6 +73,14 @@ Figure scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoint
 
 } // namespace
 
+QStringList askedBoxNames(const RankChoice& choice) {
+    QStringList names;
+    for (const RankBoxName& b : kRankBoxes)
+        if (choice.asked[size_t(b.box)])
+            names << QLatin1String(b.name);
+    return names;
+}
+
 Figure rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
               const QString& keyword) {
     const RankEngine& e = engineFor(box);

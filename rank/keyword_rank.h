@@ -7,6 +7,7 @@
 #include "net/http_fetch.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <iterator>
@@ -36,6 +37,9 @@ struct RankChoice {
     }();
     int pages = kMaxRankPages;
 };
+
+// The names of the boxes choice asks, in box order.
+QStringList askedBoxNames(const RankChoice& choice);
 
 // Told each box's answer as soon as its engine has answered: the box's text, the position as
 // its number, or why there is none (the label is the box's name).

@@ -1,6 +1,7 @@
 // What the requests of one run share: connections, over HTTP and HTTPS, and nothing else.
 #include "base/tool_error.h"
 #include "certificate.h"
+#include "failure_of.h"
 #include "fixture_server.h"
 #include "net/http_fetch.h"
 #include "net/stop.h"
@@ -12,19 +13,6 @@
 #include <thread>
 
 using namespace std::chrono_literals;
-
-namespace {
-
-QString failureOf(Fetcher& f, const QString& url) {
-    try {
-        f.get(url);
-    } catch (const ToolError& e) {
-        return e.description();
-    }
-    return QStringLiteral("(no error)");
-}
-
-} // namespace
 
 TEST(FetchSession, ARunsRequestsComeOnOneConnection) {
     const Certificate certificate;

@@ -1,5 +1,6 @@
 #include "base/charset.h"
 #include "base/tool_error.h"
+#include "failure_of.h"
 #include "fixture_server.h"
 #include "net/http_fetch.h"
 
@@ -10,15 +11,6 @@ namespace {
 
 QByteArray gbk(const char* utf8) {
     return charset::encodeGbk(QString::fromUtf8(utf8));
-}
-
-QString failureOf(Fetcher& f, const QString& url) {
-    try {
-        f.get(url);
-    } catch (const ToolError& e) {
-        return e.description();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace
