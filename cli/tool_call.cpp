@@ -37,7 +37,7 @@ double delaySeconds(const QString& text) {
     return s;
 }
 
-// One field of a CSV line: quotes hold commas, and "" is a quote.
+// The fields of a CSV line: quotes hold commas, and "" is a quote.
 QStringList splitCsvLine(const QString& line) {
     QStringList fields;
     QString field;
@@ -93,12 +93,9 @@ QList<BatchLine> batchLines(const QString& path, qsizetype inputs) {
         if (fields.size() != inputs)
             throw ToolError(
                 QStringLiteral("批处理文件 %1 第 %2 行应有 %3 项（%4），却有 %5 项：%6")
-                    .arg(echoed(path))
-                    .arg(i + 1)
-                    .arg(inputs)
-                    .arg(csv ? QStringLiteral("以逗号分隔") : QStringLiteral("以制表符分隔"))
-                    .arg(fields.size())
-                    .arg(echoed(line)));
+                    .arg(echoed(path), QString::number(i + 1), QString::number(inputs),
+                         csv ? QStringLiteral("以逗号分隔") : QStringLiteral("以制表符分隔"),
+                         QString::number(fields.size()), echoed(line)));
         lines.append({int(i + 1), fields});
     }
     return lines;
@@ -122,7 +119,7 @@ public:
 
     void line(int number, const QStringList& inputs) {
         if (batch_ && format_ == Format::Text)
-            ctx_.print(QStringLiteral("# %1\t%2").arg(number).arg(inputs.join(u'\t')));
+            ctx_.print(QStringLiteral("# %1\t%2").arg(QString::number(number), inputs.join(u'\t')));
     }
 
     void result(int number, const QStringList& inputs, const RunRecord& run, QJsonObject json,
@@ -211,7 +208,8 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
             inputs = call.clean(line.fields);
         } catch (const UsageError& e) {
             ++failed;
-            lineCtx.warn(QStringLiteral("第 %1 行：%2").arg(line.number).arg(e.message));
+            lineCtx.warn(
+                QStringLiteral("第 %1 行：%2").arg(QString::number(line.number), e.message));
             out.result(line.number, line.fields, RunRecord{}, {}, e.message);
             continue;
         }
@@ -241,10 +239,9 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
     if (skipped > 0)
         ctx.warn(QStringLiteral("--resume：跳过了 %1 行（24 小时内已成功查询）").arg(skipped));
     if (failed > 0)
-        throw ToolError(QStringLiteral("批处理文件 %1 共 %2 行，其中 %3 行失败")
-                            .arg(echoed(path))
-                            .arg(lines.size())
-                            .arg(failed));
+        throw ToolError(
+            QStringLiteral("批处理文件 %1 共 %2 行，其中 %3 行失败")
+                .arg(echoed(path), QString::number(lines.size()), QString::number(failed)));
 }
 
 } // namespace

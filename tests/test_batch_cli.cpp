@@ -186,4 +186,14 @@ TEST_F(BatchCli, KilledMidBatchLeavesOnlyWholeRuns) {
     }
 }
 
+TEST_F(BatchCli, AMalformedLineIsNamedByItsFileAndNumberAsTyped) {
+    // A file name holding "%2" is quoted as it is, not taken for a place to fill in.
+    const QString file = write("lines %1%2.tsv", "example.cn\tseo\nonly-one-field\n");
+    const CliRun r = run({"keyword-rank", "--batch", file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("lines %1%2.tsv")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("第 2 行应有 2 项")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()); // the file is read whole before the first line is asked
+}
+
 } // namespace
