@@ -18,6 +18,7 @@
 #include "metrics/indexed_survey.h"
 #include "metrics/rank_badges.h"
 #include "metrics/scratch_file.h"
+#include "net/engine_files.h"
 #include "netinfo/domain_name.h"
 #include "netinfo/ip_lookup.h"
 #include "netinfo/lookup_figures.h"
@@ -246,6 +247,10 @@ void Form1::startUp(const QString& endpointsFile) {
         problem +=
             (problem.isEmpty() || given.isEmpty() ? QString() : QStringLiteral("\n")) + given;
     }
+    // The engines are read now, on the window's thread, so that a wrong engines file is told with
+    // the endpoints; a wrong user file leaves its tool with the shipped rows.
+    for (const QString& wrong : engines::catalog().problems())
+        problem += (problem.isEmpty() ? QString() : QStringLiteral("\n")) + wrong;
     if (!problem.isEmpty())
         startUpError(problem);
     try {

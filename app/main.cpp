@@ -6,6 +6,7 @@
 #include "base/program_folder.h"
 #include "demo/demo_fetcher.h"
 #include "demo/demo_lookups.h"
+#include "net/engine_files.h"
 #include "net/http_fetch.h"
 
 #include <QApplication>
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
     }
     if (!options.configDir.isEmpty())
         program_folder::setPath(options.configDir);
+    if (!options.enginesDir.isEmpty())
+        engines::useFolder(options.enginesDir);
 
     const CurlGlobal curl;
     std::unique_ptr<Fetcher> fetcher;

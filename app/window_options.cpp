@@ -11,6 +11,7 @@ const struct {
     {"--screenshots", &WindowOptions::screenshots},
     {"--endpoints", &WindowOptions::endpointsFile},
     {"--config-dir", &WindowOptions::configDir},
+    {"--engines-dir", &WindowOptions::enginesDir},
     {"--proxy", &WindowOptions::proxy},
 };
 
@@ -52,8 +53,9 @@ WindowOptions parseWindowOptions(const QStringList& words) {
 
 QString windowUsage() {
     return QStringLiteral(
-               "用法：tessivo [--demo] [--endpoints 文件] [--config-dir 文件夹] [--proxy URL] "
-               "[--screenshots 文件夹]\n"
+               "用法：tessivo [--demo] [--endpoints 文件] [--config-dir 文件夹] [--engines-dir "
+               "文件夹] "
+               "[--proxy URL] [--screenshots 文件夹]\n"
                "打开 Tessivo 站长工具箱的窗口。\n"
                "\n"
                "选项：\n"
@@ -64,6 +66,9 @@ QString windowUsage() {
                "                        ~/.config/tessivo/endpoints.ini 之后读）\n"
                "  --config-dir 文件夹   从 文件夹/config、文件夹/images 和 文件夹/download\n"
                "                        读数据文件，而不是程序的数据文件夹\n"
+               "  --engines-dir 文件夹  从 文件夹 读引擎文件（indexed.ini 等），而不是\n"
+               "                        config/engines；~/.config/tessivo/engines 中的\n"
+               "                        文件仍然覆盖其中的同名引擎\n"
                "  --proxy URL           经代理发送工具的请求（如 http://127.0.0.1:8080）；\n"
                "                        不给出时按环境变量 http_proxy、https_proxy、no_proxy\n"
                "  --screenshots 文件夹  启动后把两个标签控件的每一页各存为一张 PNG，然后退出；\n"

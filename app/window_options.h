@@ -8,6 +8,7 @@ struct WindowOptions {
     QString screenshots = {};
     QString endpointsFile = {};
     QString configDir = {};
+    QString enginesDir = {};
     QString proxy = {};
     bool demo = false;
     bool help = false;

@@ -66,3 +66,18 @@ QByteArray readDataFile(const QString& path) {
     bytes.truncate(got);
     return bytes;
 }
+
+QString lineTextProblem(const QByteArray& bytes) {
+    const bool utf16Bom = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    // Without a byte-order mark, UTF-16 shows itself by a zero byte beside the first character.
+    const bool utf16Zero = bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
+    if (utf16Bom || utf16Zero)
+        return QStringLiteral("文件是 UTF-16 编码，请另存为 UTF-8");
+    if (bytes.contains('\r') && !bytes.contains('\n'))
+        return QStringLiteral("文件只用 CR 换行，请改用 LF 或 CR LF 换行");
+    return {};
+}
+
+QByteArray withoutBom(const QByteArray& bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+}

@@ -12,3 +12,10 @@ inline constexpr qint64 kDataFileMaxBytes = 4 * 1024 * 1024;
 // a device or a FIFO, directly or through a link) or is larger than kDataFileMaxBytes, so that
 // a wrong path can neither hang the program nor fill its memory.
 QByteArray readDataFile(const QString& path);
+
+// What makes the bytes of a configuration file unreadable as lines of UTF-8 text (UTF-16, lines
+// ended by CR alone), if anything; empty when nothing does.
+QString lineTextProblem(const QByteArray& bytes);
+
+// bytes without a leading UTF-8 byte-order mark.
+QByteArray withoutBom(const QByteArray& bytes);

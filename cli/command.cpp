@@ -47,9 +47,9 @@ std::vector<CommandOption> commandOptions(const Command& command) {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> v;
-        for (auto part :
-             {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
-              directoriesCommands(), scriptCommands(), netinfoCommands(), historyCommands()})
+        for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
+                          directoriesCommands(), scriptCommands(), netinfoCommands(),
+                          historyCommands(), enginesCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

@@ -84,6 +84,7 @@ std::vector<Command> researchCommands();
 std::vector<Command> directoriesCommands();
 std::vector<Command> scriptCommands();
 std::vector<Command> historyCommands();
+std::vector<Command> enginesCommands();
 std::vector<Command> netinfoCommands();
 
 // The cleaned domain, or a UsageError saying that nothing was requested.

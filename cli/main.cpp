@@ -6,6 +6,7 @@
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "net/engine_files.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -79,6 +80,14 @@ int main(int argc, char** argv) {
         return answer(line);
     if (!line.settings.configDir.isNull())
         program_folder::setPath(line.settings.configDir);
+    if (!line.settings.enginesDir.isNull())
+        engines::useFolder(line.settings.enginesDir);
+    // A wrong engines file is told when a command first needs the engines; the tools go on with
+    // the shipped rows where the wrong file was the user's.
+    engines::setProblemReporter([](const QStringList& problems) {
+        for (const QString& problem : problems)
+            err(QStringLiteral("tessivo-cli：") + problem);
+    });
 
     try {
         const CurlGlobal curl;

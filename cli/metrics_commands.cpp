@@ -22,8 +22,8 @@ ToolCall surveyCall(const SurveyKind& kind) {
             .labels =
                 [&kind](const CliContext&) {
                     QStringList names;
-                    for (const EngineRow& row : kind.engines)
-                        names << QLatin1String(row.name);
+                    for (const EngineRow& row : kind.engines())
+                        names << row.name;
                     return names;
                 },
             .run =

@@ -12,6 +12,11 @@ const ProgramOption kOptions[] = {
      "从 文件夹/config、文件夹/images 和 文件夹/download 读数据文件，\n"
      "而不是程序的数据文件夹（安装后为 share/tessivo）",
      &Settings::configDir},
+    {"--engines-dir", "文件夹",
+     "从 文件夹 读引擎文件（indexed.ini、keyword-rank.ini 等），\n"
+     "而不是数据文件夹的 config/engines；~/.config/tessivo/engines\n"
+     "中的文件仍然覆盖其中的同名引擎",
+     &Settings::enginesDir},
     {"--json", nullptr, "以 JSON 打印结果", &Settings::json},
     {"--demo", nullptr,
      "演示模式：不连网络，用程序自带的示例页面回答每个请求；\n"

@@ -8,6 +8,7 @@
 struct Settings {
     QString endpointsFile;
     QString configDir;
+    QString enginesDir; // read the engines files from here instead of config/engines
     bool json = false;
     bool demo = false;
     QString proxy;

@@ -5,6 +5,7 @@
 #include "base/tool_error.h"
 #include "demo/demo_figures.h"
 #include "demo/demo_pages.h"
+#include "net/engine_files.h"
 #include "net/stop.h"
 
 #include <QFile>
@@ -45,39 +46,11 @@ struct Route {
     Figures figures;
 };
 
-// First match wins. Baidu's rank search must come before its period query, whose "rn=10" is
-// also the beginning of the rank search's "rn=100".
+// The requests that are no engine row's: the related searches, the Baidu index and RDAP. First
+// match wins.
 const Route kRoutes[] = {
-    {"baidu-pages", "/s", "wd=site%3A", "baidu_count.html", Figures::Count},
-    {"baidu-links", "/s", "wd=domain%3A", "baidu_count.html", Figures::Count},
-    {"baidu-rank", "/s", "rn=100&q1=", "baidu_rank.html", Figures::Listed},
-    {"baidu-period", "/s", "rn=10&q1=site%3A", "baidu_count.html", Figures::Period},
-    {"yahoo-rank", "/s", "pid=hp&p=", "yahoo_rank.html", Figures::Unlisted},
     {"baidu-related", "/s", "wd=", "baidu_related.html", Figures::Related},
     {"baidu-index", "/main/word.php", "word=", "baidu_index.html", Figures::Index},
-    {"google-pages", "/search", "sourceid=navclient&q=site%3a", "google_pages.html",
-     Figures::Count},
-    {"google-links", "/search", "sourceid=navclient&q=link%3a", "google_links.html",
-     Figures::Count},
-    {"pagerank", "/search", "features=Rank&q=info:", "pagerank.txt", Figures::PageRank},
-    {"google-rank", "/search", "as_q=", "google_rank.html", Figures::Listed},
-    {"yahoo-pages", "/search", "bwm=p&p=", "yahoo_pages.html", Figures::Count},
-    {"yahoo-links", "/search", "bwm=i&p=", "yahoo_links.html", Figures::Count},
-    {"youdao-rank", "/search", "keyfrom=&q=", "youdao_rank.html", Figures::Unlisted},
-    {"youdao-pages", "/search", "q=site%3A", "youdao_count.html", Figures::Count},
-    {"youdao-links", "/search", "q=inlink%3A", "youdao_count.html", Figures::Count},
-    {"sogou-rank", "/web", "fieldtitle=&query=", "sogou_rank.html", Figures::Listed},
-    {"sogou-pages", "/web", "query=site%3A", "sogou_count.html", Figures::Count},
-    {"sogou-links", "/web", "query=link%3A", "sogou_count.html", Figures::Count},
-    {"sogou-badge", "/web", "query=", "sogou_badge.html", Figures::SogouRank},
-    {"soso-pages", "/q", "w=site%3A", "soso_count.html", Figures::Count},
-    {"soso-links", "/q", "w=link%3A", "soso_count.html", Figures::Count},
-    {"zhongsou-pages", "/p", "w=site%3A", "zhongsou_count.html", Figures::Count},
-    {"zhongsou-links", "/p", "w=link%3A", "zhongsou_count.html", Figures::Count},
-    {"live-pages", "/results.aspx", "q=site%3A", "live_count.html", Figures::Count},
-    {"live-links", "/results.aspx", "q=link%3A", "live_count.html", Figures::Count},
-    {"alexa", "/data/details/traffic_details/", "", "alexa.html", Figures::Alexa},
-    {"chinarank", "/overview/Info.do", "url=", "chinarank.html", Figures::ChinaRank},
     {"rdap-dns", "/rdap/dns.json", "", "rdap_dns.json", Figures::Fixed},
     {"rdap-ipv4", "/rdap/ipv4.json", "", "rdap_ipv4.json", Figures::Fixed},
     {"rdap-ipv6", "/rdap/ipv6.json", "", "rdap_ipv6.json", Figures::Fixed},
@@ -152,39 +125,120 @@ std::optional<QString> subjectOf(const Route& route, const Request& r) {
     return subject;
 }
 
+// What answers a request: the page, its kind of figures, and the name the figures are made up
+// for (two answers never share one).
+struct Answer {
+    QString name;
+    QString page;
+    Figures figures;
+};
+
+// Baidu's period query counts the same pages as the indexed-page survey's Baidu column.
+const QString kBaiduPagesName = QStringLiteral("indexed/baidu");
+
+const struct {
+    const char* name;
+    Figures figures;
+} kRowFigures[] = {
+    {"count", Figures::Count},          {"period", Figures::Period},
+    {"pagerank", Figures::PageRank},    {"alexa", Figures::Alexa},
+    {"sogou-rank", Figures::SogouRank}, {"chinarank", Figures::ChinaRank},
+    {"listed", Figures::Listed},        {"unlisted", Figures::Unlisted},
+};
+
+// How well a request fits an engine row's request template, and what it asks about: the path
+// after the endpoint must be the template's (up to a hole in it, whose place the subject takes),
+// each parameter the template fixes must have its value, and each holed one must begin with the
+// text before its hole; the first holed with the domain or keyword is the subject. More
+// parameters, then longer fixed text, fit better. Nothing when the request is not the row's.
+std::optional<std::pair<int, QString>> fit(const QString& requestTemplate, const Request& r) {
+    QString rest = requestTemplate;
+    if (rest.startsWith(u'{'))
+        rest = rest.mid(rest.indexOf(u'}') + 1);
+    const qsizetype mark = rest.indexOf(u'?');
+    const QString path = mark < 0 ? rest : rest.left(mark);
+    const QString query = mark < 0 ? QString() : rest.mid(mark + 1);
+    int score = 0;
+    std::optional<QString> subject;
+    if (const qsizetype hole = path.indexOf(u'{'); hole >= 0) {
+        if (!r.path.startsWith(path.left(hole)))
+            return std::nullopt;
+        subject = r.path.mid(hole);
+    } else if (r.path != path) {
+        return std::nullopt;
+    }
+    for (const QString& pair : query.split(u'&', Qt::SkipEmptyParts)) {
+        const QString name = pair.section(u'=', 0, 0);
+        const QString value = pair.section(u'=', 1);
+        const std::optional<QString> v = r.value(name);
+        if (!v)
+            return std::nullopt;
+        const qsizetype hole = value.indexOf(u'{');
+        const QString fixed = hole < 0 ? value : value.left(hole);
+        if (hole < 0 ? *v != value : !v->startsWith(fixed))
+            return std::nullopt;
+        score += 1000 + int(fixed.size());
+        const QString held = value.mid(hole);
+        if (!subject && hole >= 0 &&
+            (held.startsWith(QStringLiteral("{d}")) || held.startsWith(QStringLiteral("{k"))))
+            subject = v->mid(fixed.size());
+    }
+    return std::pair(score, subject.value_or(QString()));
+}
+
+// The engine row whose request fits r best, with what r asks about; rows without a demo answer
+// are left out.
+std::optional<std::pair<Answer, QString>> rowAnswer(const Request& r) {
+    std::optional<std::pair<Answer, QString>> best;
+    int bestScore = -1;
+    for (const EngineEntry& row : engines::catalog().all()) {
+        const QStringList demo = row.value(QStringLiteral("demo")).split(u' ', Qt::SkipEmptyParts);
+        if (demo.size() != 2)
+            continue;
+        const auto fits = fit(row.value(QStringLiteral("request")), r);
+        if (!fits || fits->first <= bestScore)
+            continue;
+        for (const auto& kind : kRowFigures)
+            if (demo[0] == QLatin1String(kind.name)) {
+                bestScore = fits->first;
+                best = {Answer{row.tool + u'/' + row.engine, demo[1], kind.figures}, fits->second};
+            }
+    }
+    return best;
+}
+
 using demo::Holes;
 
 // Ten results of keyword from the page that starts at result first (0 for the first page), the
 // site sought at a place of its own when listed.
-void fillResults(Holes& holes, const Route& route, const QString& keyword, int first, bool listed) {
-    const int offset = demo::pick(QLatin1String(route.name), keyword, int(std::size(kResultSites)));
+void fillResults(Holes& holes, const Answer& answer, const QString& keyword, int first,
+                 bool listed) {
+    const int offset = demo::pick(answer.name, keyword, int(std::size(kResultSites)));
     for (int i = 0; i < kResultsOnPage; ++i)
         holes.insert(QStringLiteral("url%1").arg(i + 1),
                      QLatin1String(kResultSites[(offset + first + i) % std::size(kResultSites)]));
     const QString site = sought;
     if (listed && !site.isEmpty()) {
-        const int place =
-            demo::pick(QLatin1String(route.name), site + u'\n' + keyword, kResultsOnPage);
+        const int place = demo::pick(answer.name, site + u'\n' + keyword, kResultsOnPage);
         holes.insert(QStringLiteral("url%1").arg(place + 1), site);
     }
     holes.insert(QStringLiteral("keyword"), keyword);
-    holes.insert(QStringLiteral("count"),
-                 demo::grouped(demo::figure(QLatin1String(route.name), keyword, 5, 8)));
+    holes.insert(QStringLiteral("count"), demo::grouped(demo::figure(answer.name, keyword, 5, 8)));
     holes.insert(QStringLiteral("first"), QString::number(first + 1));
     holes.insert(QStringLiteral("last"), QString::number(first + kResultsOnPage));
 }
 
-Holes holesFor(const Route& route, const Request& r, const QString& subject) {
-    const QLatin1String name(route.name);
+Holes holesFor(const Answer& answer, const Request& r, const QString& subject) {
+    const QString& name = answer.name;
     Holes holes;
-    switch (route.figures) {
+    switch (answer.figures) {
     case Figures::Count:
         holes.insert(QStringLiteral("domain"), subject);
         holes.insert(QStringLiteral("count"), demo::grouped(demo::figure(name, subject, 3, 7)));
         break;
     case Figures::Period: {
         // The same count for all time as the indexed-page survey's Baidu column.
-        const qint64 all = demo::figure(QStringLiteral("baidu-pages"), subject, 3, 7);
+        const qint64 all = demo::figure(kBaiduPagesName, subject, 3, 7);
         const QString lm = r.value(u"lm").value_or(QString());
         int perMille = 1000;
         for (const auto& share : kPeriodShares)
@@ -214,8 +268,8 @@ Holes holesFor(const Route& route, const Request& r, const QString& subject) {
     case Figures::Listed:
     case Figures::Unlisted:
         // Yahoo asks for later pages by the index of their first result.
-        fillResults(holes, route, subject, r.value(u"b").value_or(QString()).toInt(),
-                    route.figures == Figures::Listed);
+        fillResults(holes, answer, subject, r.value(u"b").value_or(QString()).toInt(),
+                    answer.figures == Figures::Listed);
         break;
     case Figures::Related: {
         const QString keyword = demo::fromGbkPercent(subject);
@@ -255,21 +309,28 @@ HttpResponse DemoFetcher::get(const QString& url) {
     if (stopRequested())
         throw ToolStopped{};
     const Request r(url);
-    for (const Route& route : kRoutes)
-        if (const std::optional<QString> subject = subjectOf(route, r)) {
-            const QString name = QLatin1String(route.page);
-            if (name.endsWith(QStringLiteral(".json")))
-                return {demo::fill(demo::readPage(name), name, holesFor(route, r, *subject),
-                                   demo::Escape::Json)
-                            .toUtf8(),
-                        "application/rdap+json"};
-            const QString page =
-                demo::fill(demo::readPage(name), name, holesFor(route, r, *subject));
-            const QByteArray type = name.endsWith(QStringLiteral(".txt"))
-                                        ? "text/plain; charset=gbk"
-                                        : "text/html; charset=gbk";
-            return {charset::encodeGbk(page), type};
-        }
+    std::optional<std::pair<Answer, QString>> found = rowAnswer(r);
+    if (!found)
+        for (const Route& route : kRoutes)
+            if (const std::optional<QString> subject = subjectOf(route, r)) {
+                found = {
+                    Answer{QLatin1String(route.name), QLatin1String(route.page), route.figures},
+                    *subject};
+                break;
+            }
+    if (found) {
+        const auto& [answer, subject] = *found;
+        const QString& name = answer.page;
+        if (name.endsWith(QStringLiteral(".json")))
+            return {demo::fill(demo::readPage(name), name, holesFor(answer, r, subject),
+                               demo::Escape::Json)
+                        .toUtf8(),
+                    "application/rdap+json"};
+        const QString page = demo::fill(demo::readPage(name), name, holesFor(answer, r, subject));
+        const QByteArray type = name.endsWith(QStringLiteral(".txt")) ? "text/plain; charset=gbk"
+                                                                      : "text/html; charset=gbk";
+        return {charset::encodeGbk(page), type};
+    }
     const QString name = QLatin1String(kArticle);
     return {charset::encodeGbk(
                 demo::fill(demo::readPage(name), name, {{QStringLiteral("address"), url}})),

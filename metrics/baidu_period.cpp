@@ -2,6 +2,7 @@
 
 #include "base/text_ops.h"
 #include "base/tool_error.h"
+#include "net/engine_files.h"
 #include "net/request_address.h"
 
 namespace {
@@ -34,23 +35,25 @@ BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoint
             lm = QString::fromLatin1(p.lm);
             shown = QString::fromUtf8(p.shown);
         }
-    const QString url = requestAddress(
-        "{BaiduSearchHost}/s?q1=site%3A{d}&q2=&q3=&q4=&rn=10&lm={lm}&ct=0&ft=&q5=&q6=&tn=baiduadv",
-        endpoints, {.d = domain, .lm = lm});
-    const QString page = HttpFetch(fetcher, url, Decode::Gbk);
+    // Baidu is the only engine of the query; its row is read for the markers, not picked.
+    const EngineEntry& row =
+        engines::catalog().row(QStringLiteral("baidu-period"), QStringLiteral("baidu"));
+    const QString url = requestAddress(row.value(QStringLiteral("request")).toStdString(),
+                                       endpoints, {.d = domain, .lm = lm});
+    const QString page = HttpFetch(fetcher, url, decodeOf(row));
 
-    const QString marker = QStringLiteral("找到相关网页");
+    const QString marker = row.value(QStringLiteral("start"));
+    const QString end = row.value(QStringLiteral("end"));
     const int p = text::inStr(1, page, marker);
     if (p == 0)
-        throw ToolError(QStringLiteral("无效的过程调用或参数：百度的页面中没有“找到相关网页”，"
-                                       "无法读出收录数：%1")
-                            .arg(echoed(url)));
-    const int q = text::inStr(p, page, QStringLiteral("篇"));
+        throw ToolError(QStringLiteral("无效的过程调用或参数：百度的页面中没有“%1”，"
+                                       "无法读出收录数：%2")
+                            .arg(marker, echoed(url)));
+    const int q = text::inStr(p, page, end);
     if (q == 0)
-        throw ToolError(
-            QStringLiteral("无效的过程调用或参数：百度的页面中“找到相关网页”之后没有“篇”，"
-                           "无法读出收录数：%1")
-                .arg(echoed(url)));
+        throw ToolError(QStringLiteral("无效的过程调用或参数：百度的页面中“%1”之后没有“%2”，"
+                                       "无法读出收录数：%3")
+                            .arg(marker, end, echoed(url)));
     // Only the marker goes: "约" and the digit-group commas stay in the count.
     const QString count = text::removeAll(text::mid(page, p, q - p), marker);
     return {QStringLiteral("百度在最近 ") + shown + QStringLiteral(" 日内共收录了 ") + count +

@@ -2,6 +2,7 @@
 
 #include "base/text_ops.h"
 #include "base/tool_error.h"
+#include "net/engine_files.h"
 #include "net/request_address.h"
 
 namespace {
@@ -10,22 +11,22 @@ const QString kMissing = QStringLiteral("-");
 
 } // namespace
 
-QString cutPageRank(const QString& body) {
-    QString r = text::trimSpaces(text::removeAll(body, QStringLiteral("Rank_1:1:")));
+QString cutPageRank(const QString& body, const BadgeMarkers& m) {
+    QString r = text::trimSpaces(text::removeAll(body, m.strip));
     r = text::removeAll(r, QStringLiteral("\r\n"));
     r = text::removeAll(r, QStringLiteral("\r"));
     return text::removeAll(r, QStringLiteral("\n"));
 }
 
-QString cutAlexa(const QString& page) {
-    const int at = text::inStr(1, page, QStringLiteral("rank of"));
+QString cutAlexa(const QString& page, const BadgeMarkers& m) {
+    const int at = text::inStr(1, page, m.start);
     if (at == 0)
         return kMissing;
-    QString kept = text::removeAll(text::midToEnd(page, at), QStringLiteral("rank of:</span>"));
-    const int close = text::inStr(1, kept, QStringLiteral("</span>"));
+    QString kept = text::removeAll(text::midToEnd(page, at), m.skip);
+    const int close = text::inStr(1, kept, m.end);
     if (close == 0)
         return kMissing;
-    kept = text::removeAll(text::mid(kept, 1, close), QStringLiteral("<span class=\"descBold\">"));
+    kept = text::removeAll(text::mid(kept, 1, close), m.strip);
     const int gt = text::inStr(1, kept, QStringLiteral(">"));
     if (gt > 0)
         return text::removeAll(text::midToEnd(kept, gt + 1), QStringLiteral("<"));
@@ -34,12 +35,12 @@ QString cutAlexa(const QString& page) {
     return kept;
 }
 
-QString cutSogouRank(const QString& page) {
-    const int at = text::inStr(1, page, QStringLiteral("<dt>Sogou Rank</dt>"));
+QString cutSogouRank(const QString& page, const BadgeMarkers& m) {
+    const int at = text::inStr(1, page, m.start);
     if (at == 0)
         return kMissing;
     QString kept = text::midToEnd(page, at);
-    const int close = text::inStr(1, kept, QStringLiteral("</dd>"));
+    const int close = text::inStr(1, kept, m.end);
     if (close == 0)
         return kMissing;
     kept = text::mid(kept, 1, close);
@@ -51,8 +52,8 @@ QString cutSogouRank(const QString& page) {
     return text::removeAll(text::removeAll(window, QStringLiteral("<")), QStringLiteral(">"));
 }
 
-QString cutChinaRank(const QString& page) {
-    const int at = text::inStr(1, page, QStringLiteral("cr_bg25.gif"));
+QString cutChinaRank(const QString& page, const BadgeMarkers& m) {
+    const int at = text::inStr(1, page, m.start);
     if (at == 0)
         return kMissing;
     QString kept = text::midToEnd(page, at);
@@ -69,6 +70,13 @@ QString cutChinaRank(const QString& page) {
     return text::removeAll(kept, QStringLiteral("/td"));
 }
 
+const BadgeName& badgeNamed(const QString& key) {
+    for (const BadgeName& b : kBadges)
+        if (key == QLatin1String(b.key))
+            return b;
+    throw ToolError(QStringLiteral("没有名为“%1”的评级").arg(echoed(key)));
+}
+
 bool isPageRank(const QString& rank) {
     bool ok = false;
     const int n = rank.toInt(&ok);
@@ -77,51 +85,61 @@ bool isPageRank(const QString& rank) {
 
 namespace {
 
-// The four ratings in the order they are asked. Alexa is asked about the domain, the others
-// about "www." + domain; the ch value is the toolbar's fixed checksum.
-const struct BadgeRequest {
-    Badge badge;
-    const char* requestTemplate;
-    bool asksSite;
-    Decode decode;
-    QString (*cut)(const QString&);
-    const char* suffix;
-} kRequests[] = {
-    {Badge::PageRank,
-     "{GoogleHost}/search?client=navclient&ch=6-318520749&features=Rank&q=info:{d}", true,
-     Decode::Declared, cutPageRank, ""},
-    {Badge::Alexa, "{AlexaHost}/data/details/traffic_details/{d}", false, Decode::Declared,
-     cutAlexa, ""},
-    {Badge::Sogou, "{SogouHost}/web?query={d}", true, Decode::Gbk, cutSogouRank, "/100"},
-    {Badge::ChinaRank,
-     "{ChinaRankHost}/overview/"
-     "Info.do?url={d}&from=0&r=1230610618442&imageField.x=23&imageField.y=15",
-     true, Decode::Gbk, cutChinaRank, ""},
+// The cutter a badge row's strategy names.
+using Cutter = QString (*)(const QString&, const BadgeMarkers&);
+const struct {
+    const char* strategy;
+    Cutter cut;
+} kCutters[] = {
+    {"pagerank", cutPageRank},
+    {"alexa", cutAlexa},
+    {"sogou-rank", cutSogouRank},
+    {"chinarank", cutChinaRank},
 };
 
+BadgeMarkers markersOf(const EngineEntry& row) {
+    return {row.value(QStringLiteral("start")), row.value(QStringLiteral("skip")),
+            row.value(QStringLiteral("end")), row.value(QStringLiteral("strip"))};
+}
+
+Cutter cutterNamed(const QString& strategy) {
+    for (const auto& c : kCutters)
+        if (strategy == QLatin1String(c.strategy))
+            return c.cut;
+    throw ToolError(QStringLiteral("评级的读法“%1”不存在").arg(echoed(strategy)));
+}
+
 } // namespace
+
+BadgeMarkers badgeMarkers(const QString& key) {
+    return markersOf(engines::catalog().row(QStringLiteral("badges"), key));
+}
 
 void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
                    const std::function<void(Badge, const Figure&)>& report,
                    const Progress& progress) {
-    const QString site = QStringLiteral("www.") + domain;
-    for (const BadgeRequest& r : kRequests) {
+    // The engines file gives the ratings in the order they are asked.
+    const QList<EngineEntry>& rows = engines::catalog().rows(QStringLiteral("badges"));
+    int step = 0;
+    for (const EngineEntry& row : rows) {
+        const BadgeName& badge = badgeNamed(row.engine);
         if (progress)
-            progress(QString::fromLatin1(kBadges[size_t(r.badge)].name), int(r.badge) + 1,
-                     int(std::size(kRequests)));
-        const QString url =
-            requestAddress(r.requestTemplate, endpoints, {.d = r.asksSite ? site : domain});
-        const QString key = QLatin1String(kBadges[size_t(r.badge)].key);
+            progress(QString::fromLatin1(badge.name), ++step, int(rows.size()));
+        const QString url = requestAddress(row.value(QStringLiteral("request")).toStdString(),
+                                           endpoints, {.d = domain});
+        const QString key = QLatin1String(badge.key);
+        const BadgeMarkers markers = markersOf(row);
         Figure figure;
         try {
-            const QString cut = r.cut(HttpFetch(fetcher, url, r.decode));
+            const QString cut = cutterNamed(row.value(QStringLiteral("strategy")))(
+                HttpFetch(fetcher, url, decodeOf(row)), markers);
             figure = cut == kMissing ? missingFigure(key, cut, Why::Unrecognised, {}, url)
                                      : countFigure(key, cut, url);
         } catch (const ToolError& e) {
             // A failed rating does not keep the others from being asked.
             figure = missingFigure(key, kMissing, Why::Failed, e.description(), url);
         }
-        figure.text += QLatin1String(r.suffix);
-        report(r.badge, figure);
+        figure.text += row.value(QStringLiteral("suffix"));
+        report(badge.badge, figure);
     }
 }

@@ -1,20 +1,32 @@
 #include "metrics/site_survey.h"
 
 #include "net/count_link.h"
+#include "net/engine_files.h"
 #include "net/request_address.h"
+
+std::vector<EngineRow> SurveyKind::engines() const {
+    std::vector<EngineRow> rows;
+    for (const EngineEntry& e : engines::catalog().rows(QLatin1String(tool)))
+        rows.push_back({e.value(QStringLiteral("name")), e.value(QStringLiteral("logo")),
+                        e.value(QStringLiteral("request")), decodeOf(e),
+                        e.value(QStringLiteral("start")), e.value(QStringLiteral("end")),
+                        e.value(QStringLiteral("strip"))});
+    return rows;
+}
 
 namespace {
 
 // The table's opening: style, body, table, the logo row and the data-row caption cell.
-QString resultsTableHead(const SurveyKind& kind, const EndpointTable& endpoints) {
+QString resultsTableHead(const SurveyKind& kind, const std::vector<EngineRow>& engines,
+                         const EndpointTable& endpoints) {
     QString doc =
         QStringLiteral("<style>td{font-size:12px;}</style><body leftmargin='0' topmargin='0'>"
                        "<table width='100%' cellpadding='0' cellspacing='1' bgcolor='#EEEEEE'>"
                        "<tr height='25'><td align='center'>搜索引擎</td>");
     const QString maker = endpoints.base(Endpoint::MakerHost);
-    for (const EngineRow& row : kind.engines)
+    for (const EngineRow& row : engines)
         doc += QStringLiteral("<td align='center'><img src='") + maker +
-               QStringLiteral("/images/") + QLatin1String(row.logo) + QStringLiteral(".gif'></td>");
+               QStringLiteral("/images/") + row.logo + QStringLiteral(".gif'></td>");
     doc += QStringLiteral("</tr><tr bgcolor='#FFFFFF' height='25'><td align='center'>") +
            QString::fromUtf8(kind.caption) + QStringLiteral("</td>");
     return doc;
@@ -25,18 +37,18 @@ QString resultsTableHead(const SurveyKind& kind, const EndpointTable& endpoints)
 QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
                   const EndpointTable& endpoints, const Progress& progress,
                   const FigureSink& figureSink) {
-    QString doc = resultsTableHead(kind, endpoints);
+    const std::vector<EngineRow> engines = kind.engines();
+    QString doc = resultsTableHead(kind, engines, endpoints);
     int step = 0;
-    for (const EngineRow& row : kind.engines) {
+    for (const EngineRow& row : engines) {
         if (progress)
-            progress(QString::fromLatin1(row.name), ++step, int(kind.engines.size()));
-        const QString url = requestAddress(row.requestTemplate, endpoints, {.d = d});
+            progress(row.name, ++step, int(engines.size()));
+        const QString url = requestAddress(row.requestTemplate.toStdString(), endpoints, {.d = d});
         Figure figure;
-        const QString value = getCountLink(fetcher, url, QString::fromUtf8(row.startMarker),
-                                           QString::fromUtf8(row.endMarker),
-                                           QString::fromUtf8(row.stripList), row.decode, &figure);
+        const QString value = getCountLink(fetcher, url, row.startMarker, row.endMarker,
+                                           row.stripList, row.decode, &figure);
         if (figureSink) {
-            figure.label = QString::fromLatin1(row.name);
+            figure.label = row.name;
             figureSink(figure);
         }
         doc += QStringLiteral("<td align='center'>") + value + QStringLiteral("</td>");

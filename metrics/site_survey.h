@@ -7,27 +7,30 @@
 
 #include <QString>
 #include <functional>
-#include <span>
+#include <vector>
 
-// One engine of a survey: its name, its logo in the table's head, where to ask (see
-// requestAddress; {d} is the domain) and how to cut its count out of the answer.
+// One engine of a survey, from its row in config/engines/<tool>.ini: its name, its logo in the
+// table's head, where to ask (see requestAddress; {d} is the domain) and how to cut its count out
+// of the answer.
 struct EngineRow {
-    const char* name;
-    const char* logo; // MakerHost/images/<logo>.gif
-    const char* requestTemplate;
+    QString name;
+    QString logo; // MakerHost/images/<logo>.gif
+    QString requestTemplate;
     Decode decode;
-    const char* startMarker;
-    const char* endMarker;
-    const char* stripList;
+    QString startMarker;
+    QString endMarker;
+    QString stripList;
 };
 
-// A survey: its name, its data-row caption, its scratch file's name and its eight engines in
-// column order.
+// A survey: its name, its data-row caption and its scratch file's name; its engines, in column
+// order, are the rows of its engines file.
 struct SurveyKind {
-    const char* tool; // its name in the history and the command line's command
+    const char* tool; // its name in the history, the command line's command and its engines file
     const char* caption;
     const char* scratchName;
-    std::span<const EngineRow> engines;
+
+    // Raises ToolError when the engines file could not be read.
+    std::vector<EngineRow> engines() const;
 };
 
 // Queries every engine of kind in order, telling progress before each request and figureSink

@@ -33,18 +33,6 @@ std::optional<qint64> writtenPort(const QString& value) {
     return ok ? std::optional(port) : std::nullopt;
 }
 
-// What makes the bytes of an endpoints file unreadable as lines of UTF-8 text, if anything.
-QString encodingProblem(const QByteArray& bytes) {
-    const bool utf16Bom = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    // Without a byte-order mark, UTF-16 shows itself by a zero byte beside the first character.
-    const bool utf16Zero = bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
-    if (utf16Bom || utf16Zero)
-        return QStringLiteral("文件是 UTF-16 编码，请另存为 UTF-8");
-    if (bytes.contains('\r') && !bytes.contains('\n'))
-        return QStringLiteral("文件只用 CR 换行，请改用 LF 或 CR LF 换行");
-    return {};
-}
-
 // The endpoints files every program reads, in order: the one in the data folder, then the
 // user's own.
 QStringList configuredFiles() {
@@ -128,14 +116,11 @@ QString EndpointTable::apply(const QString& iniPath) {
     } catch (const ToolError& e) {
         return e.description(); // it names the file
     }
-    if (const QString why = encodingProblem(bytes); !why.isEmpty())
+    if (const QString why = lineTextProblem(bytes); !why.isEmpty())
         return fileProblem(why);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-
     QStringList wrong;
     qsizetype wrongLines = 0;
-    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
+    const QStringList lines = QString::fromUtf8(withoutBom(bytes)).split(u'\n');
     enum { None, Endpoints, Unknown } section = None;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();

@@ -18,11 +18,12 @@ QString normaliseSite(const QString& site) {
     return text::mid(lower, 1, 4) == u"www." ? text::midToEnd(lower, 5) : lower;
 }
 
-const RankEngine& engineFor(RankBox box) {
-    for (const RankEngine& e : rankEngines())
+RankEngine engineFor(const std::vector<RankEngine>& engines, RankBox box) {
+    for (const RankEngine& e : engines)
         if (e.box == box)
             return e;
-    Q_UNREACHABLE();
+    throw ToolError(QStringLiteral("关键词排名的引擎文件中没有“%1”")
+                        .arg(QString::fromLatin1(kRankBoxes[size_t(box)].name)));
 }
 
 QString boxName(RankBox box) {
@@ -38,17 +39,17 @@ Figure scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoint
         fetcher.lookingFor(site);
         for (int p = 1; p <= std::min(e.pages, maxPages); ++p) {
             const RequestValues values{.k = keyword, .p = p};
-            url = requestAddress(e.request, endpoints, values);
+            url = requestAddress(e.request.toStdString(), endpoints, values);
             if (p > 1)
-                url += requestAddress(e.laterPages, endpoints, values);
-            const RankCut cut = e.cut(HttpFetch(fetcher, url, e.decode), site, keyword);
+                url += requestAddress(e.laterPages.toStdString(), endpoints, values);
+            const RankCut cut = e.cut(HttpFetch(fetcher, url, e.decode), site, keyword, e.markers);
             if (cut.settled)
                 return missingFigure(label, cut.text, cut.why, {}, url);
-            const QList<QStringView> pieces =
-                QStringView(cut.text).split(e.separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+            const QList<QStringView> pieces = QStringView(cut.text).split(
+                e.markers.separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
             for (qsizetype i = 0; i < pieces.size(); ++i)
                 if (pieces[i].contains(site, Qt::CaseSensitive)) {
-                    const RankAt at = e.answer(p, int(i), cut.text);
+                    const RankAt at = e.answer(p, int(i), cut.text, e.markers);
                     return {.label = label,
                             .text = at.text,
                             .number = at.position,
@@ -57,7 +58,7 @@ Figure scan(const RankEngine& e, Fetcher& fetcher, const EndpointTable& endpoint
                             .address = url};
                 }
         }
-        return missingFigure(label, e.notFound, Why::NotFound, {}, url);
+        return missingFigure(label, e.markers.notFound, Why::NotFound, {}, url);
     } catch (const ToolStopped&) {
         throw;
     } catch (const ToolError& error) {
@@ -83,9 +84,10 @@ QStringList askedBoxNames(const RankChoice& choice) {
 
 Figure rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
               const QString& keyword) {
-    const RankEngine& e = engineFor(box);
-    Figure answer =
-        scan(e.copies ? engineFor(*e.copies) : e, fetcher, endpoints, site, keyword, kMaxRankPages);
+    const std::vector<RankEngine> engines = rankEngines();
+    const RankEngine e = engineFor(engines, box);
+    Figure answer = scan(e.copies ? engineFor(engines, *e.copies) : e, fetcher, endpoints, site,
+                         keyword, kMaxRankPages);
     answer.label = boxName(box);
     return answer;
 }
@@ -94,12 +96,13 @@ void searchKeywordRank(Fetcher& fetcher, const EndpointTable& endpoints, const Q
                        const QString& keyword, const RankSink& report, const RankChoice& choice,
                        const Progress& progress) {
     const auto asked = [&](RankBox box) { return choice.asked[size_t(box)]; };
+    const std::vector<RankEngine> engines = rankEngines();
     int steps = 0;
-    for (const RankEngine& e : rankEngines())
+    for (const RankEngine& e : engines)
         steps += asked(e.box) && !e.copies;
     int step = 0;
     std::array<Figure, kRankBoxCount> boxes;
-    for (const RankEngine& e : rankEngines()) {
+    for (const RankEngine& e : engines) {
         if (!asked(e.box) || (e.copies && !asked(*e.copies)))
             continue;
         Figure& answer = boxes[size_t(e.box)];

@@ -56,9 +56,10 @@ using RankSink = std::function<void(RankBox box, const Figure& answer)>;
 //   "-"                                  the page lacks its result markers, or anything failed
 // The figure's number is N; without one, why tells a site not found ("未查询到", Sogou's empty
 // box) from a page not recognised ("--", "-") and a failed request ("-", with the failure's
-// description). Never raises. site and keyword are already cleaned (cleanSite, cleanKeyword) and
-// not empty; the site is lower-cased and loses a leading "www." before the search, the pages are
-// searched as they are, case-sensitively. Soso's box asks Google.
+// description). Raises only when the engines file cannot be read. site and keyword are already
+// cleaned (cleanSite, cleanKeyword) and not empty; the site is lower-cased and loses a leading
+// "www." before the search, the pages are searched as they are, case-sensitively. Soso's box asks
+// Google.
 Figure rankOn(RankBox box, Fetcher& fetcher, const EndpointTable& endpoints, const QString& site,
               const QString& keyword);
 

@@ -51,7 +51,8 @@ TEST(BacklinkSurvey, AsksEachEngineItsOwnLinkQuestion) {
 
 TEST(BacklinkSurvey, SogouAsfIsTheConfiguredHostWithoutScheme) {
     EndpointTable t;
-    EXPECT_EQ(requestAddress(kBacklinkSurvey.engines[3].requestTemplate, t, {.d = "a.cn"}),
+    EXPECT_EQ(requestAddress(kBacklinkSurvey.engines()[3].requestTemplate.toStdString(), t,
+                             {.d = "a.cn"}),
               QStringLiteral("http://www.sogou.com/web?query=link%3Aa.cn&_asf=www.sogou.com&_ast="
                              "1237559803&w=01019900&p=40040100"));
 }
@@ -97,11 +98,17 @@ TEST(BaiduPeriod, MissingMarkersFail) {
 }
 
 TEST(RankBadges, Cutters) {
-    EXPECT_EQ(cutPageRank(QStringLiteral("Rank_1:1:5\r\n")), QStringLiteral("5"));
+    EXPECT_EQ(
+        cutPageRank(QStringLiteral("Rank_1:1:5\r\n"), badgeMarkers(QStringLiteral("pagerank"))),
+        QStringLiteral("5"));
     // Spaces are trimmed before the line breaks go, so a space before a line break stays.
-    EXPECT_EQ(cutPageRank(QStringLiteral(" Rank_1:1:10\n")), QStringLiteral("10"));
-    EXPECT_EQ(cutPageRank(QStringLiteral("Rank_1:1:10 \n")), QStringLiteral("10 "));
-    EXPECT_EQ(cutPageRank(QString()), QString());
+    EXPECT_EQ(
+        cutPageRank(QStringLiteral(" Rank_1:1:10\n"), badgeMarkers(QStringLiteral("pagerank"))),
+        QStringLiteral("10"));
+    EXPECT_EQ(
+        cutPageRank(QStringLiteral("Rank_1:1:10 \n"), badgeMarkers(QStringLiteral("pagerank"))),
+        QStringLiteral("10 "));
+    EXPECT_EQ(cutPageRank(QString(), badgeMarkers(QStringLiteral("pagerank"))), QString());
 
     const struct {
         const char* page;
@@ -114,7 +121,9 @@ TEST(RankBadges, Cutters) {
         {"rank of:</span>789</span>", "789"}, // no tag left: the final "<" goes too
     };
     for (const auto& c : alexa)
-        EXPECT_EQ(cutAlexa(QString::fromUtf8(c.page)), QString::fromUtf8(c.figure)) << c.page;
+        EXPECT_EQ(cutAlexa(QString::fromUtf8(c.page), badgeMarkers(QStringLiteral("alexa"))),
+                  QString::fromUtf8(c.figure))
+            << c.page;
 
     const struct {
         const char* page;
@@ -127,7 +136,9 @@ TEST(RankBadges, Cutters) {
         {"<p>Sogou</p>", "-"},
     };
     for (const auto& c : sogou)
-        EXPECT_EQ(cutSogouRank(QString::fromUtf8(c.page)), QString::fromUtf8(c.figure)) << c.page;
+        EXPECT_EQ(cutSogouRank(QString::fromUtf8(c.page), badgeMarkers(QStringLiteral("sogou"))),
+                  QString::fromUtf8(c.figure))
+            << c.page;
 
     const struct {
         const char* page;
@@ -140,7 +151,10 @@ TEST(RankBadges, Cutters) {
         {"no marker", "-"},
     };
     for (const auto& c : china)
-        EXPECT_EQ(cutChinaRank(QString::fromUtf8(c.page)), QString::fromUtf8(c.figure)) << c.page;
+        EXPECT_EQ(
+            cutChinaRank(QString::fromUtf8(c.page), badgeMarkers(QStringLiteral("chinarank"))),
+            QString::fromUtf8(c.figure))
+            << c.page;
 }
 
 TEST(RankBadges, IsPageRankOnlyForRanksZeroToTen) {

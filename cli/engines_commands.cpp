@@ -1,0 +1,56 @@
+#include "cli/command.h"
+
+#include "net/engine_files.h"
+
+#include <QJsonArray>
+
+namespace {
+
+// Every row in force, each with the file and line it came from and its keys as written there.
+void listEngines(CliContext& ctx) {
+    const EngineCatalog& catalog = engines::catalog();
+    const QList<EngineEntry> rows = catalog.all();
+    if (ctx.json) {
+        QJsonArray list;
+        for (const EngineEntry& row : rows) {
+            QJsonObject fields;
+            for (const auto& [key, value] : row.fields)
+                fields.insert(key, value);
+            list.append(QJsonObject{{QStringLiteral("tool"), row.tool},
+                                    {QStringLiteral("engine"), row.engine},
+                                    {QStringLiteral("file"), row.file},
+                                    {QStringLiteral("line"), row.line},
+                                    {QStringLiteral("fields"), fields}});
+        }
+        ctx.printJson(
+            {{QStringLiteral("engines"), list},
+             {QStringLiteral("problems"), QJsonArray::fromStringList(catalog.problems())}});
+        return;
+    }
+    for (const EngineEntry& row : rows) {
+        ctx.print(QStringLiteral("%1 %2（%3 第 %4 行）")
+                      .arg(row.tool, row.engine, row.file)
+                      .arg(row.line));
+        for (const auto& [key, value] : row.fields)
+            ctx.print(QStringLiteral("  %1 = %2").arg(key, value));
+    }
+}
+
+} // namespace
+
+std::vector<Command> enginesCommands() {
+    return {
+        {"engines", "list",
+         "列出正在使用的每个引擎：工具、引擎名、来自哪个文件的第几行，以及它的请求地址、解码方式、"
+         "标记、删除列表和策略（每行“键 = 值”，与文件中写的相同）。引擎文件在数据文件夹的 "
+         "config/engines 中（--engines-dir 指定别的文件夹），~/.config/tessivo/engines 中的同名文件"
+         "按引擎覆盖它们；有误的文件会在标准错误输出上说明。--json：{\"engines\": [{\"tool\", "
+         "\"engine\", \"file\", \"line\", \"fields\"}…], \"problems\": […]}。",
+         1, 1,
+         [](CliContext& ctx, const QStringList& args) {
+             if (args[0] != u"list")
+                 throw UsageError{QStringLiteral("engines 后应为 list")};
+             listEngines(ctx);
+         }},
+    };
+}

@@ -1,0 +1,74 @@
+#include "net/engine_schema.h"
+
+#include <iterator>
+
+namespace {
+
+const FieldRule kSurveyFields[] = {
+    {"name", FieldKind::Text, true},       {"logo", FieldKind::Text, true},
+    {"request", FieldKind::Request, true}, {"decode", FieldKind::Decode, true},
+    {"start", FieldKind::Text, true},      {"end", FieldKind::Text, true},
+    {"strip", FieldKind::Text, false},     {"demo", FieldKind::Demo, false},
+};
+
+const FieldRule kPeriodFields[] = {
+    {"request", FieldKind::Request, true},   {"decode", FieldKind::Decode, true},
+    {"strategy", FieldKind::Strategy, true}, {"start", FieldKind::Text, true},
+    {"end", FieldKind::Text, true},          {"demo", FieldKind::Demo, false},
+};
+// Baidu's lm parameter takes the period chosen from the window's list.
+const StrategyRule kPeriodStrategies[] = {{"periods", ""}};
+const char* const kPeriodEngines[] = {"baidu"};
+
+const FieldRule kBadgeFields[] = {
+    {"request", FieldKind::Request, true},   {"decode", FieldKind::Decode, true},
+    {"strategy", FieldKind::Strategy, true}, {"start", FieldKind::Text, false},
+    {"skip", FieldKind::Text, false},        {"end", FieldKind::Text, false},
+    {"strip", FieldKind::Text, false},       {"suffix", FieldKind::Text, false},
+    {"demo", FieldKind::Demo, false},
+};
+const StrategyRule kBadgeStrategies[] = {
+    {"pagerank", "strip"},
+    {"alexa", "start skip end strip"},
+    {"sogou-rank", "start end"},
+    {"chinarank", "start"},
+};
+const char* const kBadgeEngines[] = {"pagerank", "alexa", "sogou", "chinarank"};
+
+const FieldRule kRankFields[] = {
+    {"request", FieldKind::Request, true},   {"later-pages", FieldKind::Request, false},
+    {"pages", FieldKind::Pages, false},      {"decode", FieldKind::Decode, true},
+    {"strategy", FieldKind::Strategy, true}, {"start", FieldKind::Text, false},
+    {"end", FieldKind::Text, false},         {"results", FieldKind::Text, false},
+    {"paid", FieldKind::Text, false},        {"separator", FieldKind::Text, false},
+    {"not-found", FieldKind::Text, false},   {"absent", FieldKind::Text, false},
+    {"demo", FieldKind::Demo, false},        {"copies", FieldKind::Engine, false},
+};
+const StrategyRule kRankStrategies[] = {
+    {"baidu", "start end results paid separator not-found"},
+    {"google", "results separator not-found"},
+    {"framed", "start end separator not-found"},
+    {"sogou", "start end separator absent not-found"},
+};
+const char* const kRankEngines[] = {"baidu", "google", "yahoo", "sogou", "soso", "youdao"};
+
+const EngineSchema kSchemas[] = {
+    {"indexed", kSurveyFields, {}, {}},
+    {"backlinks", kSurveyFields, {}, {}},
+    {"baidu-period", kPeriodFields, kPeriodStrategies, kPeriodEngines},
+    {"badges", kBadgeFields, kBadgeStrategies, kBadgeEngines},
+    {"keyword-rank", kRankFields, kRankStrategies, kRankEngines, true},
+};
+
+} // namespace
+
+const EngineSchema* engineSchema(const QString& tool) {
+    for (const EngineSchema& s : kSchemas)
+        if (tool == QLatin1String(s.tool))
+            return &s;
+    return nullptr;
+}
+
+std::span<const EngineSchema> engineSchemas() {
+    return kSchemas;
+}
