@@ -7,19 +7,15 @@
 #include "app/message_box.h"
 #include "app/tool_run.h"
 #include "app/web_view.h"
-#include "base/input_cleaning.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "directories/directory_lists.h"
 #include "history/history_store.h"
-#include "history/run_log.h"
-#include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
-#include "metrics/indexed_survey.h"
 #include "metrics/rank_badges.h"
 #include "metrics/scratch_file.h"
+#include "metrics/site_survey.h"
 #include "net/engine_files.h"
-#include "netinfo/domain_name.h"
 #include "netinfo/ip_lookup.h"
 #include "netinfo/lookup_figures.h"
 #include "netinfo/lookup_text.h"
@@ -29,10 +25,10 @@
 #include "research/related_search.h"
 #include "research/research_figures.h"
 #include "script/script_conversion.h"
+#include "tools/rank_options.h"
 #include "ui_form1.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QShortcut>
@@ -97,6 +93,21 @@ QWidget* pageOf(QWidget* control) {
     return w;
 }
 
+// finished, after the run's record is ended and saved.
+ToolRun::Finished recorded(const std::shared_ptr<RecordedRun>& record, ToolRun::Finished finished) {
+    return [record, finished](const ToolRun::Outcome& o) {
+        record->finish(runEndOf(o.end), o.error);
+        finished(o);
+    };
+}
+
+// The typed inputs cleaned as the tool's entry says; empty when one of them is cleaned to
+// nothing, and the handler ends silently.
+QStringList cleaned(Tool tool, const QStringList& typed) {
+    const QStringList inputs = cleanInputs(toolEntry(tool), typed);
+    return allGiven(inputs) ? inputs : QStringList();
+}
+
 // What a survey's view shows when the survey ended without its table: where it ended and why,
 // in place of the waiting page.
 QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
@@ -111,7 +122,13 @@ QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
 } // namespace
 
 Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
+    : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher),
+      runHistory_([this] { return history(); },
+                  [this](const QString& description) {
+                      // Told once: the tools go on working without their history.
+                      showError(this, QStringLiteral("结果未能记入历史记录：") + description,
+                                ErrorBox::DescriptionOnly);
+                  }) {
     ui->setupUi(this);
     // The form's own font was changed as it was set (changeEvent); these are the controls that
     // name a family of their own.
@@ -309,23 +326,25 @@ void Form1::loadArtwork(const QWidget* page) {
 }
 
 void Form1::cmdQuery_Click() {
-    runSiteSurvey(*indexedRun_, kIndexedSurvey, ui->txtDomain, ui->webBBS);
+    runSiteSurvey(*indexedRun_, Tool::Indexed, ui->txtDomain, ui->webBBS);
 }
 
-void Form1::runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view) {
+void Form1::runSiteSurvey(ToolRun& run, Tool tool, QLineEdit* input, WebView* view) {
     if (run.stopIfRunning())
         return;
-    const QString d = cleanSite(input->text());
-    if (d.isEmpty())
+    const QStringList in = cleaned(tool, {input->text()});
+    if (in.isEmpty())
         return;
     view->navigate(program_folder::file(QStringLiteral("/config/wait.html")));
+    const SurveyKind& kind = *toolEntry(tool).survey;
     const QString scratch = QString::fromLatin1(kind.scratchName);
-    const Recording record = beginRecording(QLatin1String(kind.tool), d);
+    const Recording record = beginRecording(tool, in);
     run.start(
-        [&kind, d, scratch, view, record, fetcher = &fetcher_, endpoints = endpoints_](ToolRun& r) {
+        [&kind, d = in[0], scratch, view, record, fetcher = &fetcher_,
+         endpoints = endpoints_](ToolRun& r) {
             const QString document =
                 runSurvey(kind, d, *fetcher, endpoints, r.progress(),
-                          [record](const Figure& figure) { record->figures << figure; });
+                          [record](const Figure& figure) { record->add(figure); });
             const QString path = writeScratchFile(scratch, document);
             r.post([view, path] { view->navigate(path); });
         },
@@ -345,52 +364,28 @@ void Form1::runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input
         ToolRun::Pointer::AfterBox);
 }
 
-Form1::Recording Form1::beginRecording(const QString& tool, const QString& input,
-                                       const QString& keyword, const QJsonObject& asked) const {
-    auto record = std::make_shared<RunRecord>(beginRun(tool, input, keyword, asked));
-    record->demo = demoRuns;
-    return record;
-}
-
-ToolRun::Finished Form1::recorded(Recording record, ToolRun::Finished finished) {
-    return [this, record, finished](const ToolRun::Outcome& o) {
-        endRun(*record, runEndOf(o.end), o.error);
-        saveRun(*record);
-        finished(o);
-    };
-}
-
-void Form1::saveRun(const RunRecord& run) {
-    HistoryStore* store = history();
-    if (!store || historyFailed_)
-        return;
-    try {
-        store->record(run);
-    } catch (const ToolError& e) {
-        // Told once: the tools go on working without their history.
-        historyFailed_ = true;
-        showError(this, QStringLiteral("结果未能记入历史记录：") + e.description(),
-                  ErrorBox::DescriptionOnly);
-    }
+Form1::Recording Form1::beginRecording(Tool tool, const QStringList& inputs,
+                                       const QJsonObject& asked) {
+    return std::make_shared<RecordedRun>(&runHistory_, toolEntry(tool), inputs, asked, demoRuns);
 }
 
 void Form1::cmdLink_Click() {
-    runSiteSurvey(*backlinkRun_, kBacklinkSurvey, ui->txtDomain2, ui->webLink);
+    runSiteSurvey(*backlinkRun_, Tool::Backlinks, ui->txtDomain2, ui->webLink);
 }
 
 void Form1::cmdBaidu_Click() {
     if (periodRun_->stopIfRunning())
         return;
-    const QString d = cleanSite(ui->txtDomain1->text());
-    if (d.isEmpty())
+    const QStringList in = cleaned(Tool::BaiduPeriod, {ui->txtDomain1->text()});
+    if (in.isEmpty())
         return;
     const QString period = ui->cmbBaiDu->currentText();
     const Recording record =
-        beginRecording(QStringLiteral("baidu-period"), d, {}, {{QStringLiteral("period"), period}});
+        beginRecording(Tool::BaiduPeriod, in, {{QStringLiteral("period"), period}});
     periodRun_->start(
-        [this, d, period, record, endpoints = endpoints_](ToolRun& r) {
+        [this, d = in[0], period, record, endpoints = endpoints_](ToolRun& r) {
             const BaiduPeriodResult result = runBaiduPeriod(fetcher_, endpoints, d, period);
-            record->figures << result.count;
+            record->add(result.count);
             r.post([this, result] {
                 ui->Label7->setText(result.sentence);
                 ui->Label7->adjustSize(); // the sentence is far wider than the label's design
@@ -403,8 +398,8 @@ void Form1::cmdBaidu_Click() {
 void Form1::cmdPr_Click() {
     if (badgesRun_->stopIfRunning())
         return;
-    const QString d = cleanSite(ui->txtDomainPr->text());
-    if (d.isEmpty())
+    const QStringList in = cleaned(Tool::Badges, {ui->txtDomainPr->text()});
+    if (in.isEmpty())
         return;
     const auto show = [this](Badge badge, const QString& caption) {
         QLabel* const labels[] = {ui->lblGooglePr, ui->lblAlexa, ui->lblSogou, ui->lblChinaRank};
@@ -420,13 +415,13 @@ void Form1::cmdPr_Click() {
         }
         labels[size_t(badge)]->setText(caption);
     };
-    const Recording record = beginRecording(QStringLiteral("badges"), d);
+    const Recording record = beginRecording(Tool::Badges, in);
     badgesRun_->start(
-        [this, d, show, record, endpoints = endpoints_](ToolRun& r) {
+        [this, d = in[0], show, record, endpoints = endpoints_](ToolRun& r) {
             runRankBadges(
                 fetcher_, endpoints, d,
                 [&r, show, record](Badge badge, const Figure& figure) {
-                    record->figures << figure;
+                    record->add(figure);
                     r.post([show, badge, caption = figure.text] { show(badge, caption); });
                 },
                 r.progress());
@@ -546,17 +541,17 @@ void Form1::convertScript(bool toTraditional) {
 void Form1::cmdRelateAndIndex_Click() {
     if (relatedRun_->stopIfRunning())
         return;
-    const QString keyword = cleanKeyword(ui->txtRelateKeyWord->text());
-    if (keyword.isEmpty())
+    const QStringList in = cleaned(Tool::Related, {ui->txtRelateKeyWord->text()});
+    if (in.isEmpty())
         return;
-    const Recording record = beginRecording(QStringLiteral("related"), keyword);
+    const Recording record = beginRecording(Tool::Related, in);
     relatedRun_->start(
-        [this, keyword, record, rows = ui->LvKeyword->topLevelItemCount(),
+        [this, keyword = in[0], record, rows = ui->LvKeyword->topLevelItemCount(),
          endpoints = endpoints_](ToolRun& r) {
             runRelatedSearch(
                 fetcher_, endpoints, keyword, rows,
                 [this, &r, record](const KeywordRow& row) {
-                    record->figures << keywordRowFigures(row);
+                    record->add(keywordRowFigures(row));
                     r.post([this, row] { new QTreeWidgetItem(ui->LvKeyword, row.columns()); });
                 },
                 r.progress());
@@ -568,15 +563,15 @@ void Form1::cmdRelateAndIndex_Click() {
 void Form1::cmdFrequency_Click() {
     if (densityRun_->stopIfRunning())
         return;
-    const QString address = cleanKeyword(ui->txtSearchPage->text());
-    const QString keyword = cleanKeyword(ui->txtSearchKeyWord->text());
-    if (address.isEmpty() || keyword.isEmpty())
+    const QStringList in =
+        cleaned(Tool::Density, {ui->txtSearchPage->text(), ui->txtSearchKeyWord->text()});
+    if (in.isEmpty())
         return;
-    const Recording record = beginRecording(QStringLiteral("density"), address, keyword);
+    const Recording record = beginRecording(Tool::Density, in);
     densityRun_->start(
-        [this, address, keyword, record](ToolRun& r) {
-            const KeywordDensity d = runKeywordDensity(fetcher_, address, keyword);
-            record->figures << densityFigures(d);
+        [this, in, record](ToolRun& r) {
+            const KeywordDensity d = runKeywordDensity(fetcher_, in[0], in[1]);
+            record->add(densityFigures(d));
             r.post([this, d] {
                 ui->txtPageContent->setPlainText(d.pageText);
                 ui->lblLenTotal->setText(d.captions.lenTotal);
@@ -596,38 +591,29 @@ void Form1::cmdFrequency_Click() {
 void Form1::cmdKeyWord_Click() {
     if (rankRun_->stopIfRunning())
         return;
-    const QString site = cleanSite(ui->txtKeyWordUrl->text());
-    const QString keyword = cleanKeyword(ui->txtKeyWord->text());
-    if (site.isEmpty() || keyword.isEmpty())
+    const QStringList in =
+        cleaned(Tool::KeywordRank, {ui->txtKeyWordUrl->text(), ui->txtKeyWord->text()});
+    if (in.isEmpty())
         return;
     const RankChoice choice = rankChoice();
     for (const RankBoxName& b : kRankBoxes)
         if (!choice.asked[size_t(b.box)])
             rankBox(b.box)->clear(); // an engine not asked shows no old answer
-    const QString tool = QStringLiteral("keyword-rank");
-    const Recording record = beginRecording(
-        tool, site, keyword,
-        {{QStringLiteral("pages"), choice.pages},
-         {QStringLiteral("engines"), QJsonArray::fromStringList(askedBoxNames(choice))}});
+    const Recording record = beginRecording(Tool::KeywordRank, in, rankOptions(choice));
     // Each box's tooltip tells how its answer moved since the last run recorded for the same
     // site and keyword; the page itself shows what it always showed.
-    QHash<QString, Figure> before;
-    if (HistoryStore* store = history()) {
-        try {
-            before = lastFigures(*store, tool, site, keyword);
-        } catch (const ToolError&) {
-            before.clear(); // the run goes on without comparisons
-        }
+    try {
+        record->compareWithLast();
+    } catch (const ToolError&) {
+        // The run goes on without comparisons.
     }
     rankRun_->start(
-        [this, site, keyword, choice, record, before, endpoints = endpoints_](ToolRun& r) {
+        [this, in, choice, record, endpoints = endpoints_](ToolRun& r) {
             searchKeywordRank(
-                fetcher_, endpoints, site, keyword,
-                [this, &r, record, &before](RankBox box, const Figure& answer) {
-                    record->figures << answer;
-                    const auto last = before.constFind(answer.label);
-                    const QString change =
-                        positionChange(answer, last == before.cend() ? nullptr : &*last);
+                fetcher_, endpoints, in[0], in[1],
+                [this, &r, record](RankBox box, const Figure& answer) {
+                    record->add(answer);
+                    const QString change = record->change(answer);
                     r.post([this, box, text = answer.text, change] {
                         rankBox(box)->setText(text);
                         rankBox(box)->setToolTip(
@@ -703,18 +689,18 @@ void Form1::useLookups(Resolver& resolver, WhoisClient& whois) {
 void Form1::cmdIpQuery_Click() {
     if (ipRun_->stopIfRunning())
         return;
-    const QString host = typedHost(ui->txtIpTarget->text());
-    if (host.isEmpty())
+    const QStringList in = cleaned(Tool::Ip, {ui->txtIpTarget->text()});
+    if (in.isEmpty())
         return;
     ui->lvIp->clear();
     ui->lblIpCname->clear();
-    const Recording record = beginRecording(QStringLiteral("ip"), host);
+    const Recording record = beginRecording(Tool::Ip, in);
     ipRun_->start(
-        [this, host, record, endpoints = endpoints_](ToolRun& r) {
+        [this, host = in[0], record, endpoints = endpoints_](ToolRun& r) {
             const IpLookup result = runIpLookup(
                 {fetcher_, *resolver_, endpoints}, host,
                 [this, &r, record](const IpAddressRow& row) {
-                    record->figures << ipRowFigures(row);
+                    record->add(ipRowFigures(row));
                     r.post([this, row] {
                         auto* item = new QTreeWidgetItem(ui->lvIp, ipColumns(row));
                         // Why the registry's columns are empty, where the user looks for it.
@@ -737,17 +723,17 @@ void Form1::cmdIpQuery_Click() {
 void Form1::cmdWhoisQuery_Click() {
     if (whoisRun_->stopIfRunning())
         return;
-    const QString host = typedHost(ui->txtWhoisDomain->text());
-    if (host.isEmpty())
+    const QStringList in = cleaned(Tool::Whois, {ui->txtWhoisDomain->text()});
+    if (in.isEmpty())
         return;
     ui->txtWhoisSummary->clear();
     ui->txtWhoisRecord->clear();
-    const Recording recording = beginRecording(QStringLiteral("whois"), host);
+    const Recording recording = beginRecording(Tool::Whois, in);
     whoisRun_->start(
-        [this, host, recording, endpoints = endpoints_](ToolRun& r) {
+        [this, host = in[0], recording, endpoints = endpoints_](ToolRun& r) {
             const DomainRecord record =
                 runWhoisLookup(fetcher_, *whois_, endpoints, host, r.progress());
-            recording->figures << domainFigures(record);
+            recording->add(domainFigures(record));
             r.post([this, record] {
                 const QString notice = domainNotice(record);
                 ui->txtWhoisSummary->setPlainText(

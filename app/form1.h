@@ -1,12 +1,13 @@
 #pragma once
 
 #include "app/tool_run.h"
-#include "history/run_record.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 #include "net/resolver.h"
 #include "net/whois_client.h"
 #include "rank/keyword_rank.h"
+#include "tools/recorded_run.h"
+#include "tools/tool_registry.h"
 
 #include <QJsonObject>
 #include <QPointer>
@@ -23,7 +24,6 @@ class HistoryWindow;
 class QCheckBox;
 class QLineEdit;
 class WebView;
-struct SurveyKind;
 
 // The program's one window. How it looks is form1.ui's business; its handlers are glue: read the
 // controls, run the tool, write the controls, and show the error box when the tool fails.
@@ -95,20 +95,16 @@ private:
     void focusFirstInput();
     // The pictures of the page, once, and every picture of the window when page is null.
     void loadArtwork(const QWidget* page);
-    void runSiteSurvey(ToolRun& run, const SurveyKind& kind, QLineEdit* input, WebView* view);
+    void runSiteSurvey(ToolRun& run, Tool tool, QLineEdit* input, WebView* view);
     void wireRankChoices();
     RankChoice rankChoice() const;
     QLineEdit* rankBox(RankBox box) const;
     QCheckBox* rankCheckBox(RankBox box) const;
     // Every network tool's run, for what concerns them all.
     std::array<ToolRun*, 9> runs() const;
-    // A run's record: begun when the run starts, filled by its work, written when it finishes.
-    using Recording = std::shared_ptr<RunRecord>;
-    Recording beginRecording(const QString& tool, const QString& input, const QString& keyword = {},
-                             const QJsonObject& asked = {}) const;
-    // finished, after the record is written to the history.
-    ToolRun::Finished recorded(Recording record, ToolRun::Finished finished);
-    void saveRun(const RunRecord& run);
+    // A run's record: begun when the run starts, filled by its work, saved when it finishes.
+    using Recording = std::shared_ptr<RecordedRun>;
+    Recording beginRecording(Tool tool, const QStringList& inputs, const QJsonObject& asked = {});
     void loadDirectory(const char* name);
     void convertScript(bool toTraditional);
 
@@ -125,8 +121,8 @@ private:
         relatedRun_, densityRun_, ipRun_, whoisRun_;
     bool painted_ = false;
     bool historyOpened_ = false;
-    bool historyFailed_ = false;
     std::unique_ptr<HistoryStore> history_;
+    RunHistory runHistory_;  // the store above, and the error box the first failed write shows
     QString historyProblem_; // why history_ is null
     QPointer<HistoryWindow> historyWindow_;
 };

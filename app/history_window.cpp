@@ -5,6 +5,7 @@
 #include "base/tool_error.h"
 #include "history/history_export.h"
 #include "history/history_store.h"
+#include "tools/tool_registry.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
@@ -26,8 +27,6 @@
 #include <memory>
 
 namespace {
-
-constexpr const char* kRankTool = "keyword-rank";
 
 QString outcomeText(const RunRecord& run) {
     QString text = run.end == RunEnd::Done     ? QStringLiteral("完成")
@@ -121,7 +120,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
     setWindowTitle(QStringLiteral("历史记录"));
     resize(900, 640);
 
-    for (const RecordedTool& t : kRecordedTools)
+    for (const ToolEntry& t : toolEntries())
         toolPicker_->addItem(QString::fromUtf8(t.caption), QString::fromLatin1(t.key));
     subjectPicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     subjectPicker_->setMinimumContentsLength(24);
@@ -260,7 +259,7 @@ void HistoryWindow::drawChart() {
     time->setFormat(QStringLiteral("MM-dd HH:mm"));
     auto* value = new QValueAxis;
     value->setLabelFormat(QStringLiteral("%d"));
-    const bool rank = tool() == QLatin1String(kRankTool);
+    const bool rank = tool() == QLatin1String(toolEntry(Tool::KeywordRank).key);
     value->setReverse(rank); // the first place is the best and belongs at the top
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(value, Qt::AlignLeft);

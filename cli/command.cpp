@@ -1,6 +1,5 @@
 #include "cli/command.h"
 
-#include "base/input_cleaning.h"
 #include "cli/tool_call.h"
 
 #include <QJsonDocument>
@@ -54,12 +53,4 @@ const std::vector<Command>& commands() {
         return v;
     }();
     return all;
-}
-
-QString requireSite(const QString& typed) {
-    const QString d = cleanSite(typed);
-    if (d.isEmpty())
-        throw UsageError{QStringLiteral(
-            "域名清理后为空（去掉空格、撇号、http://、https:// 和 /），未发出任何请求")};
-    return d;
 }

@@ -86,6 +86,3 @@ std::vector<Command> scriptCommands();
 std::vector<Command> historyCommands();
 std::vector<Command> enginesCommands();
 std::vector<Command> netinfoCommands();
-
-// The cleaned domain, or a UsageError saying that nothing was requested.
-QString requireSite(const QString& typed);

@@ -3,25 +3,19 @@
 #include "base/tool_error.h"
 #include "history/history_export.h"
 #include "history/history_store.h"
+#include "tools/tool_registry.h"
 
 #include <QFileInfo>
 #include <cstdio>
 
 namespace {
 
-QStringList recordedTools() {
-    QStringList keys;
-    for (const RecordedTool& t : kRecordedTools)
-        keys << QLatin1String(t.key);
-    return keys;
-}
-
 const QStringList kFormats = {QStringLiteral("table"), QStringLiteral("csv"),
                               QStringLiteral("json")};
 
 void requireTool(const QString& tool) {
-    if (!recordedTools().contains(tool))
-        throw UsageError{QStringLiteral("--tool 应为 %1 之一").arg(recordedTools().join(u'、'))};
+    if (!findTool(tool))
+        throw UsageError{QStringLiteral("--tool 应为 %1 之一").arg(toolKeys().join(u'、'))};
 }
 
 void requireFormat(const QString& format) {
@@ -76,18 +70,27 @@ void history(CliContext& ctx) {
         ctx.print(historyTable(runs));
 }
 
+// The help names every tool by its key.
+const char* historyHelp() {
+    static const QByteArray help =
+        QStringLiteral(
+            "历史记录：列出记下的查询，最新的在前。--tool 只列一种工具（%1），--input 只列一个输入"
+            "（域名、网址或关键词，与记下的完全相同），--since 只列该时刻以后的（YYYY-MM-DD "
+            "为当地零点，或 ISO 8601 时间）。--format table（默认）打印对齐的表格；csv 为带 BOM "
+            "的 UTF-8，每次查询一行，每项数字一列；json（或 --json）为完整记录的数组。"
+            "数据库由 --history 指定，默认为用户数据文件夹中的 history.sqlite。")
+            .arg(toolKeys().join(u'、'))
+            .toUtf8();
+    return help.constData();
+}
+
 } // namespace
 
 std::vector<Command> historyCommands() {
     return {
         {"history",
          "[--tool 工具] [--input 输入] [--since 日期] [--format table|csv|json]",
-         "历史记录：列出记下的查询，最新的在前。--tool 只列一种工具（indexed、backlinks、"
-         "baidu-period、badges、keyword-rank、related、density、ip、whois），--input 只列一个输入"
-         "（域名、网址或关键词，与记下的完全相同），--since 只列该时刻以后的（YYYY-MM-DD "
-         "为当地零点，或 ISO 8601 时间）。--format table（默认）打印对齐的表格；csv 为带 BOM "
-         "的 UTF-8，每次查询一行，每项数字一列；json（或 --json）为完整记录的数组。"
-         "数据库由 --history 指定，默认为用户数据文件夹中的 history.sqlite。",
+         historyHelp(),
          0,
          0,
          [](CliContext& ctx, const QStringList&) { history(ctx); },

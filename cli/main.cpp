@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
                        line.settings.demo,
                        line.settings.historyFile,
                        line.settings.noHistory};
-        CliHistory history(line.settings.historyFile, line.settings.noHistory);
+        CliHistory history(line.settings.historyFile, line.settings.noHistory,
+                           [&ctx](const QString& text) { ctx.warn(text); });
         ctx.history = &history;
         ctx.resolver = resolver.get();
         ctx.whois = whois.get();

@@ -1,47 +1,38 @@
 #include "cli/command.h"
 #include "cli/tool_call.h"
 
-#include "metrics/backlink_survey.h"
 #include "metrics/baidu_period.h"
-#include "metrics/indexed_survey.h"
-#include "metrics/rank_badges.h"
 #include "metrics/scratch_file.h"
+#include "metrics/site_survey.h"
 
 #include <QJsonArray>
 
 namespace {
 
-QStringList cleanDomain(const QStringList& typed) {
-    return {requireSite(typed.value(0))};
-}
+// What the usage error says when the domain is cleaned to nothing.
+constexpr const char* kEmptyDomain =
+    "域名清理后为空（去掉空格、撇号、http://、https:// 和 /），未发出任何请求";
 
-ToolCall surveyCall(const SurveyKind& kind) {
-    return {.tool = kind.tool,
-            .inputs = {"domain"},
-            .clean = cleanDomain,
-            .labels =
-                [&kind](const CliContext&) {
-                    QStringList names;
-                    for (const EngineRow& row : kind.engines())
-                        names << row.name;
-                    return names;
-                },
-            .run =
-                [&kind](CliContext& ctx, const QStringList& in, RunRecord& run, QJsonObject& json) {
-                    QJsonArray engines;
-                    const QString doc = scratchFileText(runSurvey(
-                        kind, in[0], ctx.fetcher, ctx.endpoints, {}, [&](const Figure& f) {
-                            run.figures << f;
-                            QJsonObject engine = figureJson(f);
-                            engine.insert(QStringLiteral("name"), f.label);
-                            engines.append(engine);
-                        }));
-                    json = {{QStringLiteral("domain"), in[0]},
-                            {QStringLiteral("document"), doc},
-                            {QStringLiteral("engines"), engines}};
-                    if (printsText(ctx))
-                        ctx.print(doc);
-                }};
+ToolCall surveyCall(Tool tool) {
+    return {
+        .tool = tool,
+        .emptyInput = kEmptyDomain,
+        .run = [tool](CliContext& ctx, const QStringList& in, RecordedRun& run, QJsonObject& json) {
+            QJsonArray engines;
+            const QString doc =
+                scratchFileText(runSurvey(*toolEntry(tool).survey, in[0], ctx.fetcher,
+                                          ctx.endpoints, {}, [&](const Figure& f) {
+                                              run.add(f);
+                                              QJsonObject engine = figureJson(f);
+                                              engine.insert(QStringLiteral("name"), f.label);
+                                              engines.append(engine);
+                                          }));
+            json = {{QStringLiteral("domain"), in[0]},
+                    {QStringLiteral("document"), doc},
+                    {QStringLiteral("engines"), engines}};
+            if (printsText(ctx))
+                ctx.print(doc);
+        }};
 }
 
 QString periodOf(const CliContext& ctx) {
@@ -49,24 +40,22 @@ QString periodOf(const CliContext& ctx) {
 }
 
 const ToolCall kBaiduPeriod{
-    .tool = "baidu-period",
-    .inputs = {"domain"},
-    .clean = cleanDomain,
-    .labels = [](const CliContext&) { return QStringList{QStringLiteral("count")}; },
-    .asked =
-        [](const CliContext& ctx) {
-            return QJsonObject{{QStringLiteral("period"), periodOf(ctx)}};
-        },
+    .tool = Tool::BaiduPeriod,
+    .emptyInput = kEmptyDomain,
     .run =
-        [](CliContext& ctx, const QStringList& in, RunRecord& run, QJsonObject& json) {
+        [](CliContext& ctx, const QStringList& in, RecordedRun& run, QJsonObject& json) {
             const BaiduPeriodResult r =
                 runBaiduPeriod(ctx.fetcher, ctx.endpoints, in[0], periodOf(ctx));
-            run.figures << r.count;
+            run.add(r.count);
             json = {{QStringLiteral("sentence"), r.sentence},
                     {QStringLiteral("url"), r.url},
                     {QStringLiteral("count"), figureJson(r.count)}};
             if (printsText(ctx))
                 ctx.print(r.sentence);
+        },
+    .asked =
+        [](const CliContext& ctx) {
+            return QJsonObject{{QStringLiteral("period"), periodOf(ctx)}};
         }};
 
 void requireBaiduPeriod(const QString& period) {
@@ -75,28 +64,19 @@ void requireBaiduPeriod(const QString& period) {
 }
 
 const ToolCall kBadgesCall{
-    .tool = "badges",
-    .inputs = {"domain"},
-    .clean = cleanDomain,
-    .labels =
-        [](const CliContext&) {
-            QStringList keys;
-            for (const BadgeName& b : kBadges)
-                keys << QLatin1String(b.key);
-            return keys;
-        },
-    .run =
-        [](CliContext& ctx, const QStringList& in, RunRecord& run, QJsonObject& json) {
-            QJsonObject figures;
-            runRankBadges(ctx.fetcher, ctx.endpoints, in[0], [&](Badge, const Figure& f) {
-                run.figures << f;
-                json.insert(f.label, f.text);
-                figures.insert(f.label, figureJson(f));
-                if (printsText(ctx))
-                    ctx.print(f.text);
-            });
-            json.insert(QStringLiteral("figures"), figures);
-        }};
+    .tool = Tool::Badges,
+    .emptyInput = kEmptyDomain,
+    .run = [](CliContext& ctx, const QStringList& in, RecordedRun& run, QJsonObject& json) {
+        QJsonObject figures;
+        toolEntry(Tool::Badges).run({ctx.fetcher, ctx.endpoints, in, {}}, [&](const Figure& f) {
+            run.add(f);
+            json.insert(f.label, f.text);
+            figures.insert(f.label, figureJson(f));
+            if (printsText(ctx))
+                ctx.print(f.text);
+        });
+        json.insert(QStringLiteral("figures"), figures);
+    }};
 
 } // namespace
 
@@ -109,14 +89,14 @@ constexpr const char* kDomainLine = "每行一个域名";
     "（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有标记，\"no_number\" "   \
     "文字不是数）。"
 
-Command surveyCommand(const char* help, const SurveyKind& kind) {
-    return {kind.tool,
+Command surveyCommand(const char* help, Tool tool) {
+    return {toolEntry(tool).key,
             "DOMAIN | --batch 文件 [批处理选项]",
             help,
             1,
             1,
-            [&kind](CliContext& ctx, const QStringList& args) {
-                runToolCommand(ctx, surveyCall(kind), args);
+            [tool](CliContext& ctx, const QStringList& args) {
+                runToolCommand(ctx, surveyCall(tool), args);
             },
             {},
             kDomainLine};
@@ -126,11 +106,11 @@ std::vector<Command> metricsCommands() {
     return {
         surveyCommand("收录查询：向八个搜索引擎查询 DOMAIN 被收录的网页数，"
                       "打印结果表格的 HTML 文档" SURVEY_JSON_HELP,
-                      kIndexedSurvey),
+                      Tool::Indexed),
         surveyCommand("反链查询：向八个搜索引擎查询指向 DOMAIN 的链接数，"
                       "打印结果表格的 HTML 文档" SURVEY_JSON_HELP,
-                      kBacklinkSurvey),
-        {"baidu-period",
+                      Tool::Backlinks),
+        {toolEntry(Tool::BaiduPeriod).key,
          "DOMAIN | --batch 文件 [批处理选项] [--period 时间段]",
          "百度更新：查询百度在所选时间段内收录 DOMAIN 的网页数，打印结果句子。时间段为"
          "“全部时间”（默认）、“最近一天”、“最近一周”、“最近一月”、“最近一年”之一。"
@@ -141,7 +121,7 @@ std::vector<Command> metricsCommands() {
          [](CliContext& ctx, const QStringList& args) { runToolCommand(ctx, kBaiduPeriod, args); },
          {{"--period", "时间段", requireBaiduPeriod}},
          kDomainLine},
-        {"badges",
+        {toolEntry(Tool::Badges).key,
          "DOMAIN | --batch 文件 [批处理选项]",
          "PR/Alexa：依次查询 Google PageRank、Alexa 排名、Sogou Rank 和 ChinaRank，每行打印一项"
          "（取不到的显示“-”，Sogou 后跟“/100”）。"

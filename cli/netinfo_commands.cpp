@@ -2,8 +2,6 @@
 
 #include "cli/interrupt.h"
 #include "cli/run_history.h"
-#include "history/run_log.h"
-#include "netinfo/domain_name.h"
 #include "netinfo/ip_lookup.h"
 #include "netinfo/lookup_figures.h"
 #include "netinfo/lookup_text.h"
@@ -13,9 +11,9 @@
 
 namespace {
 
-QString requireHost(const QString& typed) {
-    const QString host = typedHost(typed);
-    if (host.isEmpty())
+QStringList requireHost(Tool tool, const QString& typed) {
+    const QStringList host = cleanInputs(toolEntry(tool), {typed});
+    if (!allGiven(host))
         throw UsageError{QStringLiteral("清理后为空（去掉空格、撇号、协议、路径和端口），"
                                         "未发出任何请求")};
     return host;
@@ -26,17 +24,18 @@ QJsonValue optionalText(const QString& text) {
 }
 
 void ip(CliContext& ctx, const QString& typed) {
-    const QString host = requireHost(typed);
+    const QStringList inputs = requireHost(Tool::Ip, typed);
+    const QString& host = inputs[0];
     // Read before the run: a wrong endpoints file is no failure of the lookup.
     const EndpointTable& endpoints = ctx.endpoints;
     armInterrupt();
     bool headed = false;
     IpLookup result;
-    RunRecord run = beginRun(QStringLiteral("ip"), host);
-    recordedRun(ctx, run, [&] {
+    RecordedRun run = recordedRun(ctx, Tool::Ip, inputs);
+    runRecorded(run, [&] {
         result = runIpLookup({ctx.fetcher, *ctx.resolver, endpoints}, host,
                              [&](const IpAddressRow& row) {
-                                 run.figures << ipRowFigures(row);
+                                 run.add(ipRowFigures(row));
                                  if (ctx.json)
                                      return;
                                  if (!headed)
@@ -85,14 +84,14 @@ QString answerKey(DomainRecord::Answer answer) {
 }
 
 void whois(CliContext& ctx, const QString& typed) {
-    const QString host = requireHost(typed);
+    const QStringList inputs = requireHost(Tool::Whois, typed);
     const EndpointTable& endpoints = ctx.endpoints;
     armInterrupt();
     DomainRecord r;
-    RunRecord run = beginRun(QStringLiteral("whois"), host);
-    recordedRun(ctx, run, [&] {
-        r = runWhoisLookup(ctx.fetcher, *ctx.whois, endpoints, host);
-        run.figures << domainFigures(r);
+    RecordedRun run = recordedRun(ctx, Tool::Whois, inputs);
+    runRecorded(run, [&] {
+        r = runWhoisLookup(ctx.fetcher, *ctx.whois, endpoints, inputs[0]);
+        run.add(domainFigures(r));
     });
     if (ctx.json) {
         ctx.printJson({
@@ -126,7 +125,7 @@ void whois(CliContext& ctx, const QString& typed) {
 
 std::vector<Command> netinfoCommands() {
     return {
-        {"ip", "TARGET",
+        {toolEntry(Tool::Ip).key, "TARGET",
          "IP查询：TARGET 为域名或 IP 地址（去掉协议、路径和端口）。域名经系统解析器解析出全部 "
          "IPv4 和 IPv6 地址；每个地址打印一行：地址、类型、反向解析、国家/地区（程序自带的离线"
          "数据库）、网络和所有者（地区互联网注册机构的 "
@@ -137,7 +136,7 @@ std::vector<Command> netinfoCommands() {
          "\"country_code\", \"country\", \"network\", \"owner\", \"network_country\", "
          "\"rdap_error\"}]}，不知道的为 null。",
          1, 1, [](CliContext& ctx, const QStringList& args) { ip(ctx, args[0]); }},
-        {"whois", "DOMAIN",
+        {toolEntry(Tool::Whois).key, "DOMAIN",
          "WHOIS查询：查询 DOMAIN 所属的可注册域名（按公共后缀列表，如 "
          "http://www.example.com.cn/x → example.com.cn）的注册信息。先查 RDAP（IANA 的引导文件"
          "给出注册局的服务器，并跟随注册局给出的注册商记录），顶级域名没有 RDAP 时查 WHOIS（TCP "

@@ -2,11 +2,9 @@
 #include "cli/run_history.h"
 #include "cli/tool_call.h"
 
-#include "base/input_cleaning.h"
-#include "history/run_log.h"
 #include "rank/keyword_rank.h"
+#include "tools/rank_options.h"
 
-#include <QJsonArray>
 #include <QJsonObject>
 #include <array>
 
@@ -52,63 +50,37 @@ RankChoice rankChoice(const CliContext& ctx) {
     return choice;
 }
 
-QStringList cleanSiteAndKeyword(const QStringList& typed) {
-    const QString site = cleanSite(typed.value(0));
-    const QString keyword = cleanKeyword(typed.value(1));
-    if (site.isEmpty() || keyword.isEmpty())
-        throw UsageError{QStringLiteral("网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
-                                        "http://、https:// 和 /），未发出任何请求")};
-    return {site, keyword};
-}
-
-void keywordRank(CliContext& ctx, const QStringList& in, RunRecord& run, QJsonObject& json) {
-    const RankChoice choice = rankChoice(ctx);
+void keywordRank(CliContext& ctx, const QStringList& in, RecordedRun& run, QJsonObject& json) {
     // The last recorded answers, read before this run is recorded.
-    QHash<QString, Figure> before;
-    bool compared = false;
-    if (HistoryStore* store = ctx.history ? ctx.history->store(ctx) : nullptr) {
-        before = lastFigures(*store, run.tool, in[0], in[1]);
-        compared = true;
-    }
+    const bool compared = run.compareWithLast();
     QJsonObject engines;
-    searchKeywordRank(
-        ctx.fetcher, ctx.endpoints, in[0], in[1],
-        [&](RankBox, const Figure& answer) {
-            run.figures << answer;
+    toolEntry(Tool::KeywordRank)
+        .run({ctx.fetcher, ctx.endpoints, in, run.record().options}, [&](const Figure& answer) {
+            run.add(answer);
             json.insert(answer.label.toLower(), answer.text);
             QJsonObject engine = figureJson(answer, QStringLiteral("position"));
-            if (compared) {
-                const auto last = before.constFind(answer.label);
-                engine.insert(QStringLiteral("change"),
-                              positionChange(answer, last == before.cend() ? nullptr : &*last));
-            }
+            if (compared)
+                engine.insert(QStringLiteral("change"), run.change(answer));
             engines.insert(answer.label.toLower(), engine);
             if (printsText(ctx))
                 ctx.print(answer.label + u'\t' + answer.text);
-        },
-        choice);
+        });
     json.insert(QStringLiteral("engines"), engines);
 }
 
 const ToolCall kKeywordRank{
-    .tool = "keyword-rank",
-    .inputs = {"site", "keyword"},
-    .clean = cleanSiteAndKeyword,
-    .labels = [](const CliContext& ctx) { return askedBoxNames(rankChoice(ctx)); },
-    .asked =
-        [](const CliContext& ctx) {
-            const RankChoice choice = rankChoice(ctx);
-            return QJsonObject{
-                {QStringLiteral("pages"), choice.pages},
-                {QStringLiteral("engines"), QJsonArray::fromStringList(askedBoxNames(choice))}};
-        },
-    .run = keywordRank};
+    .tool = Tool::KeywordRank,
+    .emptyInput = "网址或关键词清理后为空（去掉首尾空格、撇号，网址再去掉 "
+                  "http://、https:// 和 /），未发出任何请求",
+    .run = keywordRank,
+    .asked = [](const CliContext& ctx) { return rankOptions(rankChoice(ctx)); },
+    .labels = [](const CliContext& ctx) { return askedBoxNames(rankChoice(ctx)); }};
 
 } // namespace
 
 std::vector<Command> rankCommands() {
     return {
-        {"keyword-rank",
+        {toolEntry(Tool::KeywordRank).key,
          "SITE KEYWORD | --batch 文件 [批处理选项] [--engines 引擎,…] [--pages N]",
          "关键词排名：在百度、谷歌、雅虎、搜狗、有道搜索 KEYWORD 的前 100 个结果中查找 SITE "
          "的排名（与窗口“关键词排名”页相同，最多发出 23 个请求）。SITE 是网址，可带 http:// "

@@ -1,9 +1,7 @@
 #include "cli/command.h"
 #include "cli/run_history.h"
 
-#include "base/input_cleaning.h"
 #include "base/tool_error.h"
-#include "history/run_log.h"
 #include "research/keyword_density.h"
 #include "research/related_search.h"
 #include "research/research_figures.h"
@@ -12,27 +10,31 @@
 
 namespace {
 
-QString requireCleaned(const QString& typed, const char* what) {
-    const QString cleaned = cleanKeyword(typed);
-    if (cleaned.isEmpty())
-        throw UsageError{QStringLiteral("%1清理后为空（去掉两端空格和撇号），未发出任何请求")
-                             .arg(QString::fromUtf8(what))};
+// The typed inputs cleaned as the tool's entry says; names[i] is what the usage error calls
+// the i-th when it is cleaned to nothing.
+QStringList requireCleaned(Tool tool, const QStringList& typed, const QStringList& names) {
+    const QStringList cleaned = cleanInputs(toolEntry(tool), typed);
+    for (qsizetype i = 0; i < cleaned.size(); ++i)
+        if (cleaned[i].isEmpty())
+            throw UsageError{QStringLiteral("%1清理后为空（去掉两端空格和撇号），未发出任何请求")
+                                 .arg(names.value(i))};
     return cleaned;
 }
 
 void related(CliContext& ctx, const QString& typed) {
-    const QString keyword = requireCleaned(typed, "关键词");
+    const QStringList inputs = requireCleaned(Tool::Related, {typed}, {QStringLiteral("关键词")});
+    const QString& keyword = inputs[0];
     QJsonArray rows;
     auto printJson = [&] { ctx.printJson({{QStringLiteral("rows"), rows}}); };
     // Read before the run: a wrong endpoints file is no failure of the run, with rows to print.
     const EndpointTable& endpoints = ctx.endpoints;
     qsizetype listed = 0;
-    RunRecord run = beginRun(QStringLiteral("related"), keyword);
+    RecordedRun run = recordedRun(ctx, Tool::Related, inputs);
     try {
-        recordedRun(ctx, run, [&] {
+        runRecorded(run, [&] {
             listed =
                 runRelatedSearch(ctx.fetcher, endpoints, keyword, 0, [&](const KeywordRow& row) {
-                    run.figures << keywordRowFigures(row);
+                    run.add(keywordRowFigures(row));
                     if (ctx.json)
                         rows.append(QJsonArray::fromStringList(row.columns()));
                     else
@@ -55,13 +57,13 @@ void related(CliContext& ctx, const QString& typed) {
 
 void density(CliContext& ctx, const QString& typedAddress, const QString& typedKeyword) {
     // The address is cleaned exactly like the keyword: spaces trimmed, apostrophes deleted.
-    const QString address = requireCleaned(typedAddress, "网址");
-    const QString keyword = requireCleaned(typedKeyword, "关键词");
+    const QStringList inputs = requireCleaned(Tool::Density, {typedAddress, typedKeyword},
+                                              {QStringLiteral("网址"), QStringLiteral("关键词")});
     KeywordDensity d;
-    RunRecord run = beginRun(QStringLiteral("density"), address, keyword);
-    recordedRun(ctx, run, [&] {
-        d = runKeywordDensity(ctx.fetcher, address, keyword);
-        run.figures << densityFigures(d);
+    RecordedRun run = recordedRun(ctx, Tool::Density, inputs);
+    runRecorded(run, [&] {
+        d = runKeywordDensity(ctx.fetcher, inputs[0], inputs[1]);
+        run.add(densityFigures(d));
     });
     if (ctx.json) {
         ctx.printJson({{QStringLiteral("text"), d.pageText},
@@ -82,7 +84,7 @@ void density(CliContext& ctx, const QString& typedAddress, const QString& typedK
 
 std::vector<Command> researchCommands() {
     return {
-        {"related", "KEYWORD",
+        {toolEntry(Tool::Related).key, "KEYWORD",
          "相关搜索和百度指数：先查 KEYWORD 的百度指数（当日、一周、一月、一季关注），再查百度"
          "结果页“相关搜索”中每个相关关键词的指数。每个关键词打印一行：编号、关键词和四个关注度，"
          "以制表符分隔。相关搜索最多查询前 100 个，多出的在标准错误输出中说明。"
@@ -90,7 +92,7 @@ std::vector<Command> researchCommands() {
          "[[编号, 关键词, "
          "当日, 一周, 一月, 一季], …]}，全为字符串。",
          1, 1, [](CliContext& ctx, const QStringList& args) { related(ctx, args[0]); }},
-        {"density", "URL KEYWORD",
+        {toolEntry(Tool::Density).key, "URL KEYWORD",
          "关键词密度：取回 URL 的网页（没有“http://”时在前面加上），去掉 <body 之前的部分、脚本、"
          "样式、标签和空白，统计 KEYWORD 在其中出现的次数（区分大小写，网页文字已转为小写）。"
          "打印五行结果（页面代码总长度、关键字符串长度、关键字出现频率、关键字符总长度、"

@@ -2,13 +2,19 @@
 
 #include "base/tool_error.h"
 #include "cli/command.h"
-#include "history/run_log.h"
 #include "net/http_fetch.h"
-#include "net/stop.h"
+
+CliHistory::CliHistory(QString file, bool off, Warn warn)
+    : file_(std::move(file)), off_(off), warn_(std::move(warn)),
+      runs_([this] { return store(); },
+            [this](const QString& description) {
+                failed_ = true;
+                warn_(QStringLiteral("结果未能记入历史：") + description);
+            }) {}
 
 CliHistory::~CliHistory() = default;
 
-HistoryStore* CliHistory::store(const CliContext& ctx) {
+HistoryStore* CliHistory::store() {
     if (off_ || failed_)
         return nullptr;
     if (!store_) {
@@ -17,45 +23,23 @@ HistoryStore* CliHistory::store(const CliContext& ctx) {
                                                                     : file_);
         } catch (const ToolError& e) {
             failed_ = true;
-            ctx.warn(QStringLiteral("历史记录不可用，本次结果不记录：") + e.description());
+            warn_(QStringLiteral("历史记录不可用，本次结果不记录：") + e.description());
             return nullptr;
         }
     }
     return store_.get();
 }
 
-void CliHistory::record(const CliContext& ctx, const RunRecord& run) {
-    HistoryStore* history = store(ctx);
-    if (!history)
-        return;
-    try {
-        history->record(run);
-    } catch (const ToolError& e) {
-        failed_ = true;
-        ctx.warn(QStringLiteral("结果未能记入历史：") + e.description());
-    }
+RecordedRun recordedRun(const CliContext& ctx, Tool tool, const QStringList& inputs,
+                        const QJsonObject& options) {
+    return RecordedRun(ctx.history ? &ctx.history->runs() : nullptr, toolEntry(tool), inputs,
+                       options, ctx.demo);
 }
 
-void recordedRun(CliContext& ctx, RunRecord& run, const std::function<void()>& work) {
-    run.demo = ctx.demo;
-    const auto save = [&](RunEnd end, const QString& error = {}) {
-        endRun(run, end, error);
-        if (ctx.history)
-            ctx.history->record(ctx, run);
-    };
-    try {
+void runRecorded(RecordedRun& run, const std::function<void()>& work) {
+    run.run([&] {
         // Connections are shared within the run and closed when it ends.
         const FetchSession session;
         work();
-    } catch (const ToolStopped&) {
-        save(RunEnd::Stopped);
-        throw;
-    } catch (const ToolError& e) {
-        save(RunEnd::Failed, e.description());
-        throw;
-    } catch (const std::exception& e) {
-        save(RunEnd::Failed, QString::fromLocal8Bit(e.what()));
-        throw;
-    }
-    save(RunEnd::Done);
+    });
 }

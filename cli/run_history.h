@@ -1,33 +1,43 @@
 #pragma once
 
 #include "history/history_store.h"
-#include "history/run_record.h"
+#include "tools/recorded_run.h"
 
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
 struct CliContext;
 
 // The history as tessivo-cli keeps it: opened the first time a run is recorded or looked up,
-// unless --no-history. A history that cannot be opened or written is told once on standard
-// error, and the command goes on: its results still reach standard output.
+// unless --no-history. A history that cannot be opened or written is told once through warn,
+// and is not used again: the command goes on, its results still reach standard output.
 class CliHistory {
 public:
-    CliHistory(QString file, bool off) : file_(std::move(file)), off_(off) {}
+    using Warn = std::function<void(const QString& text)>;
+    CliHistory(QString file, bool off, Warn warn);
     ~CliHistory();
 
     // nullptr when off or unavailable.
-    HistoryStore* store(const CliContext& ctx);
-    void record(const CliContext& ctx, const RunRecord& run);
+    HistoryStore* store();
+    RunHistory& runs() { return runs_; }
 
 private:
     QString file_;
     bool off_;
     bool failed_ = false;
+    Warn warn_;
     std::unique_ptr<HistoryStore> store_;
+    RunHistory runs_;
 };
 
-// Runs work for run and records it: done, failed with the error's description, or stopped.
-// What work raises is raised again after the record is written.
-void recordedRun(CliContext& ctx, RunRecord& run, const std::function<void()>& work);
+// A run of tool on the cleaned inputs, to be recorded in ctx's history (as demo data with
+// --demo).
+RecordedRun recordedRun(const CliContext& ctx, Tool tool, const QStringList& inputs,
+                        const QJsonObject& options = {});
+
+// Runs work for run, its requests sharing connections within the run, and records it. What work
+// raises is raised again after the record is written.
+void runRecorded(RecordedRun& run, const std::function<void()>& work);

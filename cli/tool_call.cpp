@@ -4,7 +4,6 @@
 #include "base/tool_error.h"
 #include "cli/run_history.h"
 #include "history/history_export.h"
-#include "history/run_log.h"
 #include "net/spaced_fetcher.h"
 
 #include <QJsonArray>
@@ -105,13 +104,14 @@ QList<BatchLine> batchLines(const QString& path, qsizetype inputs) {
 class LineOutput {
 public:
     LineOutput(CliContext& ctx, const ToolCall& call, Format format, bool batch)
-        : ctx_(ctx), call_(call), format_(format), batch_(batch), labels_(call.labels(ctx)) {}
+        : ctx_(ctx), tool_(toolEntry(call.tool)), format_(format), batch_(batch),
+          labels_(call.labels ? call.labels(ctx) : tool_.labels()) {}
 
     void begin() {
         if (format_ == Format::Csv) {
             QStringList head{QStringLiteral("line")};
-            for (const char* input : call_.inputs)
-                head << QLatin1String(input);
+            for (const ToolInput& input : tool_.inputs)
+                head << QLatin1String(input.key);
             head << QStringLiteral("outcome") << QStringLiteral("error") << labels_;
             ctx_.print(csvLine(head));
         }
@@ -127,8 +127,8 @@ public:
         if (format_ == Format::Json) {
             if (batch_) {
                 json.insert(QStringLiteral("line"), number);
-                for (size_t i = 0; i < call_.inputs.size(); ++i)
-                    json.insert(QLatin1String(call_.inputs[i]), inputs.value(qsizetype(i)));
+                for (size_t i = 0; i < tool_.inputs.size(); ++i)
+                    json.insert(QLatin1String(tool_.inputs[i].key), inputs.value(qsizetype(i)));
                 if (!error.isNull())
                     json.insert(QStringLiteral("error"), error);
             }
@@ -147,33 +147,39 @@ public:
 
 private:
     CliContext& ctx_;
-    const ToolCall& call_;
+    const ToolEntry& tool_;
     Format format_;
     bool batch_;
     QStringList labels_; // the CSV's figure columns
 };
 
-RunRecord startRecord(const CliContext& ctx, const ToolCall& call, const QStringList& inputs) {
-    return beginRun(QLatin1String(call.tool), inputs.value(0), inputs.value(1),
-                    call.asked ? call.asked(ctx) : QJsonObject{});
+QStringList cleaned(const ToolCall& call, const QStringList& typed) {
+    const QStringList inputs = cleanInputs(toolEntry(call.tool), typed);
+    if (!allGiven(inputs))
+        throw UsageError{QString::fromUtf8(call.emptyInput)};
+    return inputs;
+}
+
+RecordedRun startRecord(const CliContext& ctx, const ToolCall& call, const QStringList& inputs) {
+    return recordedRun(ctx, call.tool, inputs, call.asked ? call.asked(ctx) : QJsonObject{});
 }
 
 void runOnce(CliContext& ctx, const ToolCall& call, const QStringList& args) {
-    const QStringList inputs = call.clean(args);
+    const QStringList inputs = cleaned(call, args);
     LineOutput out(ctx, call, outputFormat(ctx), false);
-    RunRecord run = startRecord(ctx, call, inputs);
+    RecordedRun run = startRecord(ctx, call, inputs);
     QJsonObject json;
     out.begin();
-    recordedRun(ctx, run, [&] { call.run(ctx, inputs, run, json); });
-    out.result(1, inputs, run, json, QString());
+    runRecorded(run, [&] { call.run(ctx, inputs, run, json); });
+    out.result(1, inputs, run.record(), json, QString());
 }
 
 bool doneLately(CliContext& ctx, const ToolCall& call, const QStringList& inputs) {
-    HistoryStore* store = ctx.history ? ctx.history->store(ctx) : nullptr;
+    HistoryStore* store = ctx.history ? ctx.history->store() : nullptr;
     if (!store)
         return false;
     return !store
-                ->runs({.tool = QLatin1String(call.tool),
+                ->runs({.tool = QLatin1String(toolEntry(call.tool).key),
                         .input = inputs.value(0),
                         .keyword = inputs.value(1),
                         .since = QDateTime::currentDateTimeUtc().addDays(-1),
@@ -183,7 +189,7 @@ bool doneLately(CliContext& ctx, const ToolCall& call, const QStringList& inputs
 }
 
 void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
-    const QList<BatchLine> lines = batchLines(path, qsizetype(call.inputs.size()));
+    const QList<BatchLine> lines = batchLines(path, qsizetype(toolEntry(call.tool).inputs.size()));
     const QString delay = ctx.options.value(QStringLiteral("--delay"), QStringLiteral("1"));
     SpacedFetcher spaced(ctx.fetcher,
                          std::chrono::milliseconds(qint64(delaySeconds(delay) * 1000)));
@@ -205,7 +211,7 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
                          qlonglong(lines.size()), line.fields.join(u' ').toUtf8().constData());
         QStringList inputs;
         try {
-            inputs = call.clean(line.fields);
+            inputs = cleaned(call, line.fields);
         } catch (const UsageError& e) {
             ++failed;
             lineCtx.warn(
@@ -218,10 +224,10 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
             continue;
         }
         out.line(line.number, inputs);
-        RunRecord run = startRecord(lineCtx, call, inputs);
+        RecordedRun run = startRecord(lineCtx, call, inputs);
         QJsonObject json;
         try {
-            recordedRun(lineCtx, run, [&] { call.run(lineCtx, inputs, run, json); });
+            runRecorded(run, [&] { call.run(lineCtx, inputs, run, json); });
         } catch (const ToolError& e) {
             ++failed;
             if (showProgress)
@@ -229,10 +235,10 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
             lineCtx.warn(QStringLiteral("第 %1 行（%2）：%3")
                              .arg(line.number)
                              .arg(inputs.join(u' '), kErrorPrefix + e.description()));
-            out.result(line.number, inputs, run, json, e.description());
+            out.result(line.number, inputs, run.record(), json, e.description());
             continue;
         }
-        out.result(line.number, inputs, run, json, QString());
+        out.result(line.number, inputs, run.record(), json, QString());
     }
     if (showProgress)
         std::fputs("\r\033[K", stderr);

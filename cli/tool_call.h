@@ -1,7 +1,8 @@
 #pragma once
 
 #include "cli/command.h"
-#include "history/run_record.h"
+#include "tools/recorded_run.h"
+#include "tools/tool_registry.h"
 
 #include <QJsonObject>
 #include <QStringList>
@@ -9,21 +10,21 @@
 #include <vector>
 
 // A command that runs one tool on one set of inputs: once from its arguments, or once per line
-// of a batch file (--batch), each run recorded in the history.
+// of a batch file (--batch), each run recorded in the history. The tool's entry in the registry
+// gives the command's name, its inputs and how they are cleaned.
 struct ToolCall {
-    const char* tool;                // the run's name in the history: the command's name
-    std::vector<const char*> inputs; // the inputs' JSON keys and CSV columns
-    // The typed inputs, cleaned; raises UsageError when one is empty after cleaning.
-    std::function<QStringList(const QStringList& typed)> clean;
-    // The figures' labels in the order a CSV row gives them.
-    std::function<QStringList(const CliContext& ctx)> labels;
-    // What else was asked, for the record ({"period": …}); may be empty.
-    std::function<QJsonObject(const CliContext& ctx)> asked = {};
+    Tool tool;
+    const char* emptyInput; // the usage error when an input is cleaned to nothing
     // Runs the tool on cleaned inputs: prints text as it comes unless the output is JSON or
     // CSV, fills json, and adds each figure to run.
-    std::function<void(CliContext& ctx, const QStringList& inputs, RunRecord& run,
+    std::function<void(CliContext& ctx, const QStringList& inputs, RecordedRun& run,
                        QJsonObject& json)>
         run;
+    // What else was asked, for the record ({"period": …}); may be empty.
+    std::function<QJsonObject(const CliContext& ctx)> asked = {};
+    // The figures' labels in the order a CSV row gives them, when the options narrow the
+    // registry's.
+    std::function<QStringList(const CliContext& ctx)> labels = {};
 };
 
 // Whether results are printed as text as they come (neither --json nor --format json|csv).

@@ -1,0 +1,132 @@
+#include "tools/tool_registry.h"
+
+#include "base/input_cleaning.h"
+#include "metrics/backlink_survey.h"
+#include "metrics/indexed_survey.h"
+#include "metrics/rank_badges.h"
+#include "netinfo/domain_name.h"
+#include "netinfo/lookup_figures.h"
+#include "rank/keyword_rank.h"
+#include "research/research_figures.h"
+#include "tools/rank_options.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr ToolInput kDomain[] = {{"domain", Cleaning::Site}};
+constexpr ToolInput kSiteAndKeyword[] = {{"site", Cleaning::Site}, {"keyword", Cleaning::Keyword}};
+constexpr ToolInput kKeyword[] = {{"keyword", Cleaning::Keyword}};
+constexpr ToolInput kAddressAndKeyword[] = {{"url", Cleaning::Keyword},
+                                            {"keyword", Cleaning::Keyword}};
+constexpr ToolInput kTarget[] = {{"target", Cleaning::Host}};
+constexpr ToolInput kWhoisDomain[] = {{"domain", Cleaning::Host}};
+
+template <const SurveyKind& kind> QStringList engineNames() {
+    QStringList names;
+    for (const EngineRow& row : kind.engines())
+        names << row.name;
+    return names;
+}
+
+QStringList labelsOf(const QList<Figure>& figures) {
+    QStringList labels;
+    for (const Figure& f : figures)
+        labels << f.label;
+    return labels;
+}
+
+QStringList noLabels() {
+    return {};
+}
+
+void badges(const ToolRequest& r, const FigureSink& figures) {
+    runRankBadges(
+        r.fetcher, r.endpoints, r.inputs.value(0),
+        [&figures](Badge, const Figure& f) { figures(f); }, r.progress);
+}
+
+void keywordRank(const ToolRequest& r, const FigureSink& figures) {
+    searchKeywordRank(
+        r.fetcher, r.endpoints, r.inputs.value(0), r.inputs.value(1),
+        [&figures](RankBox, const Figure& answer) { figures(answer); }, rankChoiceOf(r.options),
+        r.progress);
+}
+
+// Built on first use: the surveys' names come from their own definitions in metrics/.
+const std::array<ToolEntry, 9>& entries() {
+    static const std::array<ToolEntry, 9> all{{
+        {Tool::Indexed, kIndexedSurvey.tool, "收录查询", kDomain, engineNames<kIndexedSurvey>,
+         &kIndexedSurvey, nullptr},
+        {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
+         &kBacklinkSurvey, nullptr},
+        {Tool::BaiduPeriod, "baidu-period", "百度更新", kDomain,
+         [] { return QStringList{QStringLiteral("count")}; }, nullptr, nullptr},
+        {Tool::Badges, "badges", "PR/Alexa", kDomain,
+         [] {
+             QStringList keys;
+             for (const BadgeName& b : kBadges)
+                 keys << QLatin1String(b.key);
+             return keys;
+         },
+         nullptr, badges},
+        {Tool::KeywordRank, "keyword-rank", "关键词排名", kSiteAndKeyword,
+         [] { return askedBoxNames(RankChoice{}); }, nullptr, keywordRank},
+        {Tool::Related, "related", "相关搜索", kKeyword, noLabels, nullptr, nullptr},
+        {Tool::Density, "density", "关键词密度", kAddressAndKeyword,
+         [] { return labelsOf(densityFigures(KeywordDensity{})); }, nullptr, nullptr},
+        {Tool::Ip, "ip", "IP查询", kTarget, noLabels, nullptr, nullptr},
+        {Tool::Whois, "whois", "WHOIS查询", kWhoisDomain,
+         [] { return labelsOf(domainFigures(DomainRecord{})); }, nullptr, nullptr},
+    }};
+    return all;
+}
+
+QString cleaned(Cleaning cleaning, const QString& typed) {
+    switch (cleaning) {
+    case Cleaning::Site:
+        return cleanSite(typed);
+    case Cleaning::Keyword:
+        return cleanKeyword(typed);
+    case Cleaning::Host:
+        break;
+    }
+    return typedHost(typed);
+}
+
+} // namespace
+
+std::span<const ToolEntry> toolEntries() {
+    return entries();
+}
+
+const ToolEntry& toolEntry(Tool tool) {
+    return entries()[size_t(tool)];
+}
+
+const ToolEntry* findTool(const QString& key) {
+    for (const ToolEntry& t : entries())
+        if (key == QLatin1String(t.key))
+            return &t;
+    return nullptr;
+}
+
+QStringList toolKeys() {
+    QStringList keys;
+    for (const ToolEntry& t : entries())
+        keys << QLatin1String(t.key);
+    return keys;
+}
+
+QStringList cleanInputs(const ToolEntry& tool, const QStringList& typed) {
+    QStringList inputs;
+    for (size_t i = 0; i < tool.inputs.size(); ++i)
+        inputs << cleaned(tool.inputs[i].cleaning, typed.value(qsizetype(i)));
+    return inputs;
+}
+
+bool allGiven(const QStringList& cleaned) {
+    return std::none_of(cleaned.begin(), cleaned.end(),
+                        [](const QString& input) { return input.isEmpty(); });
+}
