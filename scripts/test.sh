@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build
-ctest --test-dir build --output-on-failure
+# No test needs a fixed port or a display of its own, so they run side by side.
+jobs=$(nproc)
+ctest --test-dir build --output-on-failure -j"$((jobs > 2 ? jobs : 2))"

@@ -1,19 +1,67 @@
 #pragma once
 
+#include "base/tool_error.h"
 #include "fixture_server.h"
 #include "net/endpoint_table.h"
+#include "net/whois_client.h"
 #include "whois_fixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
-// The registries of the IP and WHOIS tests, all on loopback: IANA's bootstrap files and the
-// RDAP servers of .com and of the addresses on one HTTP fixture, IANA's WHOIS server on
-// 127.0.0.1, a registry's WHOIS server on port 43 of 127.0.0.2 and a registrar's on port 43 of
-// 127.0.0.3. The records are ours, in the shapes the RFCs and the registries use. Test programs
-// running side by side take turns at port 43 (see WhoisFixture).
+// The registries of the IP and WHOIS tests, all on free ports of 127.0.0.1: IANA's bootstrap
+// files and the RDAP servers of .com and of the addresses on one HTTP fixture, and the WHOIS
+// servers of IANA, of a registry and of a registrar. The records are ours, in the shapes the RFCs
+// and the registries use.
 namespace fakes {
+
+// The names IANA's referral and the thin registry's record give the WHOIS servers, without a
+// port as the real ones are written. ".test" never resolves, so a query that missed
+// LoopbackWhois would fail rather than leave the machine.
+inline const QString kRegistryName = QStringLiteral("whois.registry.test");
+inline const QString kRegistrarName = QStringLiteral("whois.registrar.test");
+
+// A WhoisClient for lookups made in the test's own process: port 43 of a name it knows is asked
+// at that name's fixture (at port 1 of 127.0.0.1, where nothing listens, once the test has shut
+// the fixture), and a failure names the server as the lookup asked for it. Any other server is
+// asked as given.
+class LoopbackWhois : public WhoisClient {
+public:
+    struct Route {
+        QString name;
+        const std::unique_ptr<WhoisFixture>* fixture;
+    };
+    explicit LoopbackWhois(std::vector<Route> routes) : routes_(std::move(routes)) {}
+
+    QByteArray query(const HostPort& server, const QString& question) override {
+        for (const Route& route : routes_) {
+            if (server.host.compare(route.name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (server.port != kWhoisPort) {
+                ADD_FAILURE() << route.name.toStdString() << " asked at port " << server.port;
+                throw ToolError(
+                    QStringLiteral("WHOIS 服务器 %1 只在端口 %2").arg(route.name).arg(kWhoisPort));
+            }
+            const HostPort at{QStringLiteral("127.0.0.1"),
+                              *route.fixture ? (*route.fixture)->port() : quint16(1)};
+            try {
+                return tcp_.query(at, question);
+            } catch (const ToolError& e) {
+                throw ToolError(e.description().replace(
+                    QStringLiteral("127.0.0.1:%1").arg(at.port),
+                    QStringLiteral("%1:%2").arg(route.name).arg(kWhoisPort)));
+            }
+        }
+        return tcp_.query(server, question);
+    }
+
+private:
+    std::vector<Route> routes_;
+    TcpWhoisClient tcp_;
+};
 
 inline QByteArray dnsBootstrap(const QString& base) {
     return QStringLiteral(R"({
@@ -185,13 +233,27 @@ inline QByteArray registrarRecord() {
            "Name Server: a.iana-servers.net\r\n";
 }
 
+// How the registries' referrals name their WHOIS servers.
+enum class Referrals {
+    // By kRegistryName and kRegistrarName, reached through Registries::whois.
+    ByName,
+    // As "127.0.0.1:port", for a tessivo-cli run: the lookup follows a referral with a port as
+    // it follows one without, and the program has no seam for a test's WhoisClient.
+    WithPorts,
+};
+
 // Everything above, served. The registry and registrar servers answer "no match" for names
-// beginning with "free" and refuse names beginning with "busy".
+// beginning with "free" and refuse names beginning with "busy"; the registry holds each answer
+// for whoisDelayMs.
 struct Registries {
     FixtureServer http;
     std::unique_ptr<WhoisFixture> iana, registry, registrar;
+    // The registry's and the registrar's WHOIS servers as the referrals name them.
+    QString registryServer, registrarServer;
+    // The client for lookups in this process.
+    LoopbackWhois whois{{{kRegistryName, &registry}, {kRegistrarName, &registrar}}};
 
-    explicit Registries(int whoisDelayMs = 0) {
+    explicit Registries(Referrals referrals = Referrals::ByName, int whoisDelayMs = 0) {
         const QString base = http.base();
         const auto json = [](QByteArray body, int status = 200) {
             return FixtureServer::Page(status, "application/rdap+json", std::move(body));
@@ -207,22 +269,21 @@ struct Registries {
         http.add("/arin/ip/127.0.0.1",
                  json(network("LOOPBACK-TEST", "127.0.0.0", "127.255.255.255", "测试网络")));
         http.add("/arin/ip/::1", json(rdapNotFound(), 404));
+        registrar =
+            std::make_unique<WhoisFixture>([](const QString&) { return registrarRecord(); });
+        registrarServer = referrals == Referrals::ByName ? kRegistrarName : registrar->hostPort();
         registry = std::make_unique<WhoisFixture>(
-            "127.0.0.2", 43,
-            [](const QString& q) -> QByteArray {
+            [thin = thinRecord(registrarServer)](const QString& q) -> QByteArray {
                 if (q.startsWith(QStringLiteral("free")))
                     return "No matching record.\r\n";
                 if (q.startsWith(QStringLiteral("busy")))
                     return "%ERROR:201: access denied - query rate limit exceeded\r\n";
-                return q.endsWith(QStringLiteral(".cc")) ? thinRecord(QStringLiteral("127.0.0.3"))
-                                                         : cnnicRecord();
+                return q.endsWith(QStringLiteral(".cc")) ? thin : cnnicRecord();
             },
             whoisDelayMs);
-        registrar = std::make_unique<WhoisFixture>(
-            "127.0.0.3", 43, [](const QString&) { return registrarRecord(); });
-        iana = std::make_unique<WhoisFixture>("127.0.0.1", 0, [](const QString& q) {
-            return ianaReferral(q, QStringLiteral("127.0.0.2"));
-        });
+        registryServer = referrals == Referrals::ByName ? kRegistryName : registry->hostPort();
+        iana = std::make_unique<WhoisFixture>(
+            [server = registryServer](const QString& q) { return ianaReferral(q, server); });
     }
 
     EndpointTable endpoints() const {

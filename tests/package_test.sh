@@ -47,8 +47,8 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$scra
 
 # The installed programs, run where they were unpacked, with a home of their own.
 export XDG_CACHE_HOME=$scratch/cache XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data
-export XDG_RUNTIME_DIR=$scratch/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_RUNTIME_DIR=$scratch/runtime HOME=$scratch/home
+mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
 survey=$("$root/usr/bin/tessivo-cli" --demo indexed example.cn 2>"$scratch/err")
 grep -q '演示数据' "$scratch/err" || fail "the demo does not say so: $(cat "$scratch/err")"
 figures=$(grep -o "target='_blank'>[0-9][0-9,]*</a>" <<<"$survey" | wc -l)

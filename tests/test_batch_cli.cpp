@@ -137,15 +137,11 @@ TEST_F(BatchCli, RankJsonTellsTheChangeSinceTheLastRun) {
 }
 
 TEST_F(BatchCli, NoHistoryLeavesNoFile) {
-    QProcess p;
-    p.start(TESSIVO_CLI, {"--endpoints", ini, "--history", history, "--no-history", "--json",
-                          "keyword-rank", "example.cn", "seo 工具"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0);
+    const CliRun r = run({"--no-history", "--json", "keyword-rank", "example.cn", "seo 工具"});
+    EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(QFile::exists(history));
     EXPECT_FALSE(
-        QJsonDocument::fromJson(p.readAllStandardOutput())["engines"]["baidu"].toObject().contains(
-            "change"));
+        QJsonDocument::fromJson(r.outBytes)["engines"]["baidu"].toObject().contains("change"));
 }
 
 TEST_F(BatchCli, KilledMidBatchLeavesOnlyWholeRuns) {
@@ -159,9 +155,9 @@ TEST_F(BatchCli, KilledMidBatchLeavesOnlyWholeRuns) {
     for (int i = 0; i < 20; ++i)
         lines += "example.cn\tseo 工具\n";
     QProcess p;
-    p.start(TESSIVO_CLI, {"--endpoints", ini, "--history", history, "--json", "keyword-rank",
-                          "--batch", write("many.tsv", lines), "--delay", "0", "--engines",
-                          "baidu,youdao", "--pages", "2"});
+    startCli(p, {"--endpoints", ini, "--history", history, "--json", "keyword-rank", "--batch",
+                 write("many.tsv", lines), "--delay", "0", "--engines", "baidu,youdao", "--pages",
+                 "2"});
     ASSERT_TRUE(p.waitForStarted());
     // Two lines printed means two runs recorded; then kill in the middle of a request.
     for (int i = 0; i < 500 && p.state() == QProcess::Running; ++i) {

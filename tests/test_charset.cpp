@@ -2,27 +2,30 @@
 
 #include <gtest/gtest.h>
 
-// One conversion call of the library takes sizes below 2^31, so long texts go through it in
-// pieces of a mebibyte. An input whose converted form is larger than one call takes must still
-// convert whole, characters across the pieces' borders included, not come back empty.
-TEST(Charset, MoreThanAGibibyteConvertsWholeAcrossPieces) {
+// One conversion call of ICU takes sizes below 2^31, so charset::decode feeds its converter
+// pieces of a mebibyte. A page larger than a gibibyte must still convert whole, a character that
+// a piece's border splits included, not come back empty.
+TEST(Charset, IcuDecodesMoreThanAGibibyteWholeAcrossPieces) {
     constexpr qsizetype mebi = qsizetype(1) << 20;
-    const qsizetype n = (qsizetype(1) << 30) + 2;
-    QByteArray gbk(n, 'a');
-    for (const qsizetype at : {qsizetype(0), mebi - 1, n - 2})
-        gbk.replace(at, 2, "\xD6\xD0"); // 中, the second one across the first border
-    QString text = charset::decodeGbk(gbk);
-    gbk = {};
-    ASSERT_EQ(text.size(), n - 3);
-    EXPECT_EQ(text.mid(mebi - 3, 3), QStringLiteral("a中a"));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("中a")));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("a中")));
-
-    text[mebi - 1] = QChar(0xD83D); // U+1F600 across the first border: one "?"
-    text[mebi] = QChar(0xDE00);
-    const QByteArray back = charset::encodeGbk(text);
-    text = {};
-    ASSERT_EQ(back.size(), n - 1);
-    EXPECT_EQ(back.mid(mebi - 1, 4), QByteArray("\xD6\xD0?a"));
-    EXPECT_TRUE(back.endsWith("a\xD6\xD0"));
+    const qsizetype n = (qsizetype(1) << 30) + 3;
+    const struct {
+        const char* charset;
+        QByteArray zhong; // 中
+    } cases[] = {
+        {"GBK", "\xD6\xD0"},       // split one byte and one
+        {"UTF-8", "\xE4\xB8\xAD"}, // split one byte and two
+    };
+    for (const auto& c : cases) {
+        const qsizetype extra = c.zhong.size() - 1; // the bytes 中 has beyond its one unit
+        QByteArray bytes(n, 'a');
+        for (const qsizetype at : {qsizetype(0), mebi - 1, n - c.zhong.size()})
+            bytes.replace(at, c.zhong.size(), c.zhong); // the second one across the first border
+        const std::optional<QString> text = charset::decode(bytes, c.charset);
+        bytes = {};
+        ASSERT_TRUE(text) << c.charset;
+        ASSERT_EQ(text->size(), n - 3 * extra) << c.charset;
+        EXPECT_EQ(text->mid(mebi - 2 - extra, 3), QStringLiteral("a中a")) << c.charset;
+        EXPECT_TRUE(text->startsWith(QStringLiteral("中a"))) << c.charset;
+        EXPECT_TRUE(text->endsWith(QStringLiteral("a中"))) << c.charset;
+    }
 }

@@ -1,10 +1,10 @@
+#include "cli_run.h"
 #include "demo/demo_figures.h"
 #include "net/url_encode.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -18,12 +18,9 @@ struct Demo {
 };
 
 Demo runDemo(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TESSIVO_CLI), QStringList{"--demo", "--json"} + args);
-    p.waitForFinished(60000);
-    const Demo d{QJsonDocument::fromJson(p.readAllStandardOutput()).object(),
-                 QString::fromUtf8(p.readAllStandardError())};
-    EXPECT_EQ(p.exitCode(), 0) << args.join(u' ').toStdString() << d.err.toStdString();
+    const CliRun r = runCli(QStringList{"--demo", "--json"} + args);
+    const Demo d{QJsonDocument::fromJson(r.outBytes).object(), r.err};
+    EXPECT_EQ(r.status, 0) << args.join(u' ').toStdString() << d.err.toStdString();
     EXPECT_TRUE(d.json.value(QStringLiteral("demo")).toBool()) << args.join(u' ').toStdString();
     EXPECT_TRUE(d.err.contains(QStringLiteral("演示数据"))) << d.err.toStdString();
     return d;

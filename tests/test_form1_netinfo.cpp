@@ -39,11 +39,11 @@ private:
 
 class NetinfoPage : public ::testing::Test {
 protected:
-    explicit NetinfoPage(int whoisDelayMs = 0) : fake(whoisDelayMs) {}
+    explicit NetinfoPage(int whoisDelayMs = 0) : fake(fakes::Referrals::ByName, whoisDelayMs) {}
 
     void SetUp() override {
         form = std::make_unique<Form1>(fetcher, fake.iniFile(dir));
-        form->useLookups(resolver, whois);
+        form->useLookups(resolver, fake.whois);
         form->show();
     }
     void TearDown() override { form.reset(); }
@@ -68,7 +68,6 @@ protected:
     QTemporaryDir dir;
     CurlFetcher fetcher;
     LocalResolver resolver;
-    TcpWhoisClient whois;
     QStringList boxes;
     const Seam<void(QWidget*, const QString&)>::Replaced recordBoxes =
         message_box::seam().replace([this](QWidget*, const QString& t) { boxes << t; });
@@ -108,8 +107,9 @@ TEST_F(NetinfoPage, IpFrameListsEachAddressAndTellsWhyARegistryColumnIsEmpty) {
 
 TEST_F(NetinfoPage, WhoisFrameShowsTheSummaryThenTheRecordAsReceived) {
     run("txtWhoisDomain", "cmdWhoisQuery", QStringLiteral("http://www.example.cn/x"));
-    EXPECT_TRUE(summary().startsWith(QStringLiteral("域名：example.cn\n来源：WHOIS（127.0.0.2）\n"
-                                                    "注册商：北京新网数码信息技术有限公司\n")))
+    EXPECT_TRUE(
+        summary().startsWith(QStringLiteral("域名：example.cn\n来源：WHOIS（whois.registry.test）\n"
+                                            "注册商：北京新网数码信息技术有限公司\n")))
         << summary().toStdString();
     EXPECT_EQ(find<QPlainTextEdit>("txtWhoisRecord")->toPlainText(),
               QString::fromUtf8(fakes::cnnicRecord())

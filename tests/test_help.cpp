@@ -1,26 +1,12 @@
+#include "cli_run.h"
 #include "net/endpoint_table.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 // What a new user reads first: the help of both programs, and the README that agrees with it.
 namespace {
-
-struct Answer {
-    int status;
-    QString out;
-};
-
-Answer run(const QString& program, const QStringList& args,
-           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
-}
 
 void expectNamesEveryEndpoint(const QString& help) {
     for (const EndpointInfo& e : kEndpoints)
@@ -30,12 +16,12 @@ void expectNamesEveryEndpoint(const QString& help) {
 } // namespace
 
 TEST(Help, TheCliTellsItsOptionsEndpointsAndExitStatuses) {
-    const Answer help = run(QStringLiteral(TESSIVO_CLI), {QStringLiteral("-h")});
+    const CliRun help = runCli({QStringLiteral("-h")});
     EXPECT_EQ(help.status, 0);
     for (const char* told : {"--demo", "--proxy", "--endpoints", "http_proxy", "no_proxy", "130"})
         EXPECT_TRUE(help.out.contains(QLatin1String(told))) << told;
     expectNamesEveryEndpoint(help.out);
-    const Answer version = run(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--version")});
+    const CliRun version = runCli({QStringLiteral("--version")});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^tessivo-cli [0-9]+\\.[0-9]+\\n$"))
                     .match(version.out)
@@ -44,7 +30,7 @@ TEST(Help, TheCliTellsItsOptionsEndpointsAndExitStatuses) {
 }
 
 TEST(Help, BothReadmesListEveryCommandTheCliHas) {
-    const QString help = run(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--help")}).out;
+    const QString help = runCli({QStringLiteral("--help")}).out;
     const QString commands = help.section(QStringLiteral("命令：\n"), 1).section(u'\n', 0, -1);
     QStringList names;
     static const QRegularExpression line(QStringLiteral("^  ([a-z][a-z-]*) "),
@@ -70,13 +56,14 @@ TEST(Help, TheWindowAnswersHelpAndVersionWithoutADisplay) {
     QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         headless.remove(QLatin1String(name));
-    const Answer help = run(QStringLiteral(TESSIVO_WINDOW), {QStringLiteral("--help")}, headless);
+    const CliRun help =
+        runProgram(QStringLiteral(TESSIVO_WINDOW), {QStringLiteral("--help")}, {}, headless);
     EXPECT_EQ(help.status, 0);
     for (const char* told : {"--demo", "--proxy", "--screenshots", "--version", "http_proxy"})
         EXPECT_TRUE(help.out.contains(QLatin1String(told))) << told;
     expectNamesEveryEndpoint(help.out);
-    const Answer version =
-        run(QStringLiteral(TESSIVO_WINDOW), {QStringLiteral("--version")}, headless);
+    const CliRun version =
+        runProgram(QStringLiteral(TESSIVO_WINDOW), {QStringLiteral("--version")}, {}, headless);
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^tessivo [0-9]+\\.[0-9]+\\n$"))
                     .match(version.out)

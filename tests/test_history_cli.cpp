@@ -1,27 +1,14 @@
+#include "cli_run.h"
 #include "history/history_store.h"
 #include "history_samples.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status;
-    QByteArray out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TESSIVO_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
 
 class HistoryCli : public ::testing::Test {
 protected:
@@ -38,8 +25,8 @@ protected:
         store.record(survey);
     }
     CliRun history(QStringList args) const {
-        return cli(QStringList{QStringLiteral("--history"), file, QStringLiteral("history")} +
-                   args);
+        return runCli(QStringList{QStringLiteral("--history"), file, QStringLiteral("history")} +
+                      args);
     }
 
     QTemporaryDir dir;
@@ -53,7 +40,7 @@ TEST_F(HistoryCli, JsonIsAnArrayOfRecordsNewestFirst) {
                                     QStringList{QStringLiteral("--json")}}) {
         const CliRun r = history(args);
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
-        const QJsonArray runs = QJsonDocument::fromJson(r.out).array();
+        const QJsonArray runs = QJsonDocument::fromJson(r.outBytes).array();
         ASSERT_EQ(runs.size(), 2);
         EXPECT_EQ(runs[0][QStringLiteral("tool")].toString(), QStringLiteral("indexed"));
         EXPECT_EQ(runs[1][QStringLiteral("keyword")].toString(), QStringLiteral("站长工具"));
@@ -64,16 +51,16 @@ TEST_F(HistoryCli, JsonIsAnArrayOfRecordsNewestFirst) {
 TEST_F(HistoryCli, CsvHasAByteOrderMarkAHeaderAndARowARun) {
     const CliRun r = history({QStringLiteral("--format"), QStringLiteral("csv")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("\xEF\xBB\xBF"
-                                 "id,tool,input,"));
-    EXPECT_EQ(r.out.count("\r\n"), 3);
-    EXPECT_TRUE(r.out.contains(",Baidu,Google\r\n"));
+    EXPECT_TRUE(r.outBytes.startsWith("\xEF\xBB\xBF"
+                                      "id,tool,input,"));
+    EXPECT_EQ(r.outBytes.count("\r\n"), 3);
+    EXPECT_TRUE(r.outBytes.contains(",Baidu,Google\r\n"));
 }
 
 TEST_F(HistoryCli, TableHasAHeaderAndALineARun) {
     const CliRun r = history({});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const QStringList lines = QString::fromUtf8(r.out).trimmed().split(u'\n');
+    const QStringList lines = r.out.trimmed().split(u'\n');
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("编号")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("约1,234")));
@@ -94,7 +81,7 @@ TEST_F(HistoryCli, FiltersNarrowTheList) {
     for (const auto& c : cases) {
         const CliRun r = history(c.args + QStringList{QStringLiteral("--json")});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
-        EXPECT_EQ(QJsonDocument::fromJson(r.out).array().size(), c.runs)
+        EXPECT_EQ(QJsonDocument::fromJson(r.outBytes).array().size(), c.runs)
             << c.args.join(u' ').toStdString();
     }
 }
@@ -124,16 +111,16 @@ TEST_F(HistoryCli, AFileThatIsNotOursEndsWithStatusOneNamingIt) {
     f.open(QIODevice::WriteOnly);
     f.write("not a database\n");
     f.close();
-    const CliRun r = cli({QStringLiteral("--history"), other, QStringLiteral("history")});
+    const CliRun r = runCli({QStringLiteral("--history"), other, QStringLiteral("history")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(other)) << r.err.toStdString();
 }
 
 TEST_F(HistoryCli, AMissingFileListsNothingAndIsNotCreated) {
     const QString missing = dir.filePath(QStringLiteral("none/history.sqlite"));
-    const CliRun r = cli({QStringLiteral("--history"), missing, QStringLiteral("--json"),
-                          QStringLiteral("history")});
+    const CliRun r = runCli({QStringLiteral("--history"), missing, QStringLiteral("--json"),
+                             QStringLiteral("history")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(QJsonDocument::fromJson(r.out).array().size(), 0);
+    EXPECT_EQ(QJsonDocument::fromJson(r.outBytes).array().size(), 0);
     EXPECT_FALSE(QFile::exists(missing));
 }

@@ -27,7 +27,7 @@ protected:
         return runCli(args);
     }
 
-    fakes::Registries fake;
+    fakes::Registries fake{fakes::Referrals::WithPorts};
     QTemporaryDir dir;
 };
 
@@ -87,21 +87,24 @@ TEST_F(NetinfoCli, ExitStatuses) {
     const struct {
         QStringList args;
         int status;
-        const char* out; // the start of standard output
+        QString out;     // the start of standard output
         const char* err; // part of standard error
     } cases[] = {
-        {{"whois", "example.cn"}, 0, "域名：example.cn\n来源：WHOIS（127.0.0.2）\n", ""},
-        {{"whois", "free.cn"}, 0, "没有找到 free.cn 的注册信息", ""},
-        {{"whois", "busy.com"}, 0, "RDAP ", ""},
-        {{"whois", "com.cn"}, 1, "", "发生错误：“com.cn”是公共后缀"},
-        {{"whois", "http://"}, 2, "", "清理后为空"},
-        {{"ip", "'"}, 2, "", "清理后为空"},
-        {{"whois", "a.com", "b.com"}, 2, "", ""},
+        {{"whois", "example.cn"},
+         0,
+         QStringLiteral("域名：example.cn\n来源：WHOIS（%1）\n").arg(fake.registryServer),
+         ""},
+        {{"whois", "free.cn"}, 0, QStringLiteral("没有找到 free.cn 的注册信息"), ""},
+        {{"whois", "busy.com"}, 0, QStringLiteral("RDAP "), ""},
+        {{"whois", "com.cn"}, 1, {}, "发生错误：“com.cn”是公共后缀"},
+        {{"whois", "http://"}, 2, {}, "清理后为空"},
+        {{"ip", "'"}, 2, {}, "清理后为空"},
+        {{"whois", "a.com", "b.com"}, 2, {}, ""},
     };
     for (const auto& c : cases) {
         const CliRun r = run(c.args);
         EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString();
-        EXPECT_TRUE(*c.out ? r.out.startsWith(QString::fromUtf8(c.out)) : r.out.isEmpty())
+        EXPECT_TRUE(!c.out.isEmpty() ? r.out.startsWith(c.out) : r.out.isEmpty())
             << c.args.join(u' ').toStdString() << ": " << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err)))
             << c.args.join(u' ').toStdString() << ": " << r.err.toStdString();
@@ -122,11 +125,11 @@ TEST_F(NetinfoCli, AWrongWhoisHostIsTheEndpointFilesFault) {
 }
 
 TEST(NetinfoCliStop, CtrlCDuringAWhoisReadExits130) {
-    fakes::Registries slow(20000); // the registry reads the query and holds its answer
+    fakes::Registries slow(fakes::Referrals::WithPorts, 20000); // the registry holds its answer
     QTemporaryDir dir;
     QProcess p;
-    p.start(QStringLiteral(TESSIVO_CLI), {QStringLiteral("--endpoints"), slow.iniFile(dir),
-                                          QStringLiteral("whois"), QStringLiteral("example.cn")});
+    startCli(p, {QStringLiteral("--endpoints"), slow.iniFile(dir), QStringLiteral("whois"),
+                 QStringLiteral("example.cn")});
     for (int i = 0; i < 250 && slow.registry->questions().isEmpty(); ++i)
         QThread::msleep(20);
     ASSERT_EQ(slow.registry->questions().size(), 1);
@@ -135,6 +138,35 @@ TEST(NetinfoCliStop, CtrlCDuringAWhoisReadExits130) {
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 130);
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+}
+
+// Every set of registries has ports of its own, so test programs run side by side: two
+// lookups, each against its own registries, are held by them at the same time and each reports
+// its own registry.
+TEST(NetinfoCliSideBySide, TwoLookupsWithRegistriesOfTheirOwnRunAtOnce) {
+    fakes::Registries first(fakes::Referrals::WithPorts, 3000);
+    fakes::Registries second(fakes::Referrals::WithPorts, 3000);
+    ASSERT_NE(first.registryServer, second.registryServer);
+    QTemporaryDir firstDir, secondDir;
+    QProcess a, b;
+    startCli(a, {QStringLiteral("--endpoints"), first.iniFile(firstDir), QStringLiteral("whois"),
+                 QStringLiteral("example.cn")});
+    startCli(b, {QStringLiteral("--endpoints"), second.iniFile(secondDir), QStringLiteral("whois"),
+                 QStringLiteral("example.cn")});
+    for (int i = 0; i < 500 && (first.registry->questions().isEmpty() ||
+                                second.registry->questions().isEmpty());
+         ++i)
+        QThread::msleep(20);
+    EXPECT_FALSE(a.waitForFinished(0)) << "both lookups are held at once";
+    EXPECT_FALSE(b.waitForFinished(0)) << "both lookups are held at once";
+    for (auto [p, registries] : {std::pair{&a, &first}, std::pair{&b, &second}}) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        EXPECT_TRUE(QString::fromUtf8(p->readAllStandardOutput())
+                        .startsWith(QStringLiteral("域名：example.cn\n来源：WHOIS（%1）\n")
+                                        .arg(registries->registryServer)));
+        EXPECT_EQ(registries->registry->questions(), QStringList{QStringLiteral("example.cn")});
+    }
 }
 
 TEST(NetinfoDemo, BothToolsAnswerWithoutTheNetwork) {

@@ -33,7 +33,7 @@ public:
 TEST(WhoisLookup, AnswersFromRdapAndTheRegistrarsRecord) {
     fakes::Registries fake;
     CurlFetcher fetcher;
-    TcpWhoisClient whois;
+    WhoisClient& whois = fake.whois;
     QStringList steps;
     const DomainRecord r =
         runWhoisLookup(fetcher, whois, fake.endpoints(), QStringLiteral("www.example.com"),
@@ -54,11 +54,11 @@ TEST(WhoisLookup, AnswersFromRdapAndTheRegistrarsRecord) {
 TEST(WhoisLookup, FallsBackToWhoisThroughIanaForATldWithoutRdap) {
     fakes::Registries fake;
     CurlFetcher fetcher;
-    TcpWhoisClient whois;
+    WhoisClient& whois = fake.whois;
     const DomainRecord cn =
         runWhoisLookup(fetcher, whois, fake.endpoints(), QStringLiteral("www.example.cn"));
     EXPECT_EQ(cn.source, QStringLiteral("whois"));
-    EXPECT_EQ(cn.server, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(cn.server, fakes::kRegistryName);
     EXPECT_EQ(cn.registrar, QStringLiteral("北京新网数码信息技术有限公司"));
     EXPECT_EQ(cn.created, utc("2003-03-17T04:20:05Z"));
     EXPECT_EQ(cn.raw, QString::fromUtf8(fakes::cnnicRecord()));
@@ -70,14 +70,14 @@ TEST(WhoisLookup, FallsBackToWhoisThroughIanaForATldWithoutRdap) {
         runWhoisLookup(fetcher, whois, fake.endpoints(), QStringLiteral("example.cc"));
     EXPECT_EQ(fake.registrar->questions(), QStringList{QStringLiteral("example.cc")});
     EXPECT_EQ(cc.registrar, QStringLiteral("Example Registrar, Inc."));
-    EXPECT_TRUE(cc.raw.contains(QStringLiteral("=== 注册商 WHOIS：127.0.0.3 ===")));
+    EXPECT_TRUE(cc.raw.contains(QStringLiteral("=== 注册商 WHOIS：whois.registrar.test ===")));
     EXPECT_TRUE(cc.raw.contains(QStringLiteral("Example Holdings")));
 }
 
 TEST(WhoisLookup, NoMatchAndRateLimitsAreAnswersNotErrors) {
     fakes::Registries fake;
     CurlFetcher fetcher;
-    TcpWhoisClient whois;
+    WhoisClient& whois = fake.whois;
     const struct {
         const char* host;
         DomainRecord::Answer answer;
@@ -101,14 +101,14 @@ TEST(WhoisLookup, NoMatchAndRateLimitsAreAnswersNotErrors) {
 
 TEST(WhoisLookup, ARegistrarThatFailsLeavesTheRegistrysAnswer) {
     fakes::Registries fake;
-    fake.registrar.reset(); // nothing listens on 127.0.0.3:43 any more
+    fake.registrar.reset(); // nothing answers for the registrar any more
     CurlFetcher fetcher;
-    TcpWhoisClient whois;
+    WhoisClient& whois = fake.whois;
     const DomainRecord r =
         runWhoisLookup(fetcher, whois, fake.endpoints(), QStringLiteral("example.cc"));
     EXPECT_EQ(r.answer, DomainRecord::Answer::Record);
     EXPECT_EQ(r.registrar, QStringLiteral("Example Registrar, Inc."));
-    EXPECT_TRUE(r.registrarNote.contains(QStringLiteral("127.0.0.3:43")))
+    EXPECT_TRUE(r.registrarNote.contains(QStringLiteral("whois.registrar.test:43")))
         << r.registrarNote.toStdString();
     EXPECT_TRUE(domainSummary(r).last().startsWith(QStringLiteral("注册商记录：")));
 }
@@ -116,7 +116,7 @@ TEST(WhoisLookup, ARegistrarThatFailsLeavesTheRegistrysAnswer) {
 TEST(WhoisLookup, FailuresNameWhatFailed) {
     fakes::Registries fake;
     CurlFetcher fetcher;
-    TcpWhoisClient whois;
+    WhoisClient& whois = fake.whois;
     const EndpointTable good = fake.endpoints();
     EndpointTable noIana = good;
     noIana.set(Endpoint::WhoisHost, QStringLiteral("127.0.0.1:1"));
@@ -143,7 +143,7 @@ TEST(WhoisLookup, FailuresNameWhatFailed) {
 TEST(WhoisLookup, WithoutTheBootstrapFileWhoisAnswersAndSaysWhy) {
     fakes::Registries fake;
     CurlFetcher fetcher;
-    TcpWhoisClient whois;
+    WhoisClient& whois = fake.whois;
     EndpointTable endpoints = fake.endpoints();
     endpoints.set(Endpoint::RdapBootstrapHost, fake.http.base() + QStringLiteral("/nothing"));
     const DomainRecord r = runWhoisLookup(fetcher, whois, endpoints, QStringLiteral("example.cn"));

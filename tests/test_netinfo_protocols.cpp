@@ -247,7 +247,7 @@ TEST(WhoisText, AnswersWithoutARecord) {
 
 TEST(TcpWhoisClient, SendsTheQueryLineAndReadsToTheClose) {
     const QByteArray big(200 * 1024, 'x');
-    WhoisFixture server("127.0.0.1", 0, [&](const QString& q) {
+    WhoisFixture server([&](const QString& q) {
         return q == u"big" ? big : QByteArray("answer to ") + q.toUtf8() + "\r\n";
     });
     ASSERT_TRUE(server.listening());
@@ -264,9 +264,8 @@ TEST(TcpWhoisClient, SendsTheQueryLineAndReadsToTheClose) {
 }
 
 TEST(TcpWhoisClient, BoundedInTimeAndSize) {
-    WhoisFixture slow(
-        "127.0.0.1", 0, [](const QString&) { return QByteArray("late"); }, 3000);
-    WhoisFixture large("127.0.0.1", 0, [](const QString&) { return QByteArray(64 * 1024, 'x'); });
+    WhoisFixture slow([](const QString&) { return QByteArray("late"); }, 3000);
+    WhoisFixture large([](const QString&) { return QByteArray(64 * 1024, 'x'); });
     const struct {
         const char* name;
         HostPort server;
@@ -296,8 +295,7 @@ TEST(TcpWhoisClient, BoundedInTimeAndSize) {
 }
 
 TEST(TcpWhoisClient, AStopEndsTheWaitPromptly) {
-    WhoisFixture silent(
-        "127.0.0.1", 0, [](const QString&) { return QByteArray("late"); }, 20000);
+    WhoisFixture silent([](const QString&) { return QByteArray("late"); }, 20000);
     StopFlag flag;
     auto run = std::async(std::launch::async, [&] {
         const StopScope scope(flag);

@@ -109,7 +109,7 @@ TEST_F(KeywordRankCli, LinesReachAPipeAsTheyComeAndCtrlCExits130) {
     f.write("GoogleHost=" + slow.base().toUtf8() + "\n");
     f.close();
     QProcess p;
-    p.start(TESSIVO_CLI, {"--endpoints", ini, "keyword-rank", "example.cn", "seo 工具"});
+    startCli(p, {"--endpoints", ini, "keyword-rank", "example.cn", "seo 工具"});
     ASSERT_TRUE(p.waitForReadyRead(10000));
     for (int i = 0; i < 100 && slow.requests().isEmpty(); ++i)
         QThread::msleep(20);

@@ -185,8 +185,9 @@ TEST(WindowStart, QtsOwnTextsFollowTheUsersLanguage) {
               QStringLiteral("Copy"));
 }
 
-// Every page saved, and the tour ends without leaving anything behind: in the sanitizer build,
-// LeakSanitizer fails this test if the tour outlives the application's loop.
+// Every page saved, and the tour ends without leaving anything behind: in a sanitizer build,
+// LeakSanitizer fails this test if the tour outlives the application's loop. It is slow, so CI's
+// sanitizer stage leaves it out; ctest -L slow runs it in a sanitizer build folder.
 TEST(ScreenshotTour, SavesEveryPageAndQuits) {
     QTemporaryDir dir;
     DemoFetcher fetcher;
