@@ -94,7 +94,7 @@ QByteArray charsetFromBom(const QByteArray& body) {
 QString decodeGbk(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
-    const GbkTables& t = gbkTables();
+    const GbkTables& t = kGbkTables;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     QString out(n, Qt::Uninitialized); // never more units than bytes
@@ -141,7 +141,7 @@ QString decodeGbk(const QByteArray& bytes) {
 QByteArray encodeGbk(const QString& text) {
     if (text.isEmpty())
         return {};
-    const GbkTables& t = gbkTables();
+    const GbkTables& t = kGbkTables;
     const auto* const in = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype n = text.size();
     QByteArray out(n * 2, Qt::Uninitialized); // two bytes per unit at most

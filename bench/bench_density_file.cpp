@@ -1,4 +1,4 @@
-// Median seconds of the keyword-density run (fetch excluded: the page comes from memory) on
+// Median CPU seconds of the keyword-density run (fetch excluded: the page comes from memory) on
 // FILE for KEYWORD, with the figures, so the peer's answer can be checked against ours.
 #include "median_time.h"
 #include "research/keyword_density.h"
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     qsizetype length = 0;
     qsizetype frequency = 0;
     QString density;
-    const double seconds = medianSeconds(argc > 3 ? std::atoi(argv[3]) : 5, [&] {
+    const double seconds = medianCpuSeconds(argc > 3 ? std::atoi(argv[3]) : 5, [&] {
         const KeywordDensity d = runKeywordDensity(fetcher, QStringLiteral("http://page"), keyword);
         length = d.pageLength;
         frequency = d.frequency;

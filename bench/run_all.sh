@@ -8,19 +8,28 @@
 # window and the benchmarks included) into build/; then `bench/run_all.sh build`. The peers are
 # Python 3 with its standard library only, a bare Qt window with one label (bench_startup --peer),
 # a bare libcurl GET, and OpenCC's `opencc` when it is installed (its row is left out otherwise).
+# A build without the window (TESSIVO_GUI=OFF) leaves out the window's rows.
 # When bench/run_reuse_bench.sh exists it runs too, with BUILD_DIR: each row of the Markdown table
 # it prints (scheme, new connection, reused, saving, goal) becomes a row of this one.
 #
-# Timings are medians; on a machine busy with other work they move, the ratios much less, since
-# both sides of a row run in the same minute (start-up runs alternate ours and the peer's).
+# Python is PEER_PYTHON, else the system's /usr/bin/python3, else the interpreter that `python3`
+# runs: not a version manager's shim, whose own start-up would count in the whole-process rows.
+#
+# Timings are medians. Where ours and the peer both compute (page text, density, GBK) and where a
+# whole process is timed (urlencode, convert), they are CPU time, user + system, which other work
+# on a busy machine moves far less than the time on the clock; the ratios move less still, since
+# both sides of a row run in turns in the same minute. Start-up, the fetches and the rank search
+# wait on the window system or the network, and are timed on the clock.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 [[ $# -eq 1 ]] || { echo "usage: bench/run_all.sh BUILD_DIR" >&2; exit 2; }
 build="$(cd "$1" && pwd)"
-for program in bench_page_text bench_density_file bench_gbk bench_startup bench_fetch bench_rank \
-  bench_research tessivo-cli; do
+for program in bench_page_text bench_density_file bench_gbk bench_fetch bench_rank bench_research \
+  tessivo-cli; do
   [[ -x "$build/$program" ]] || { echo "$build/$program is missing: build first" >&2; exit 1; }
 done
+py="${PEER_PYTHON:-/usr/bin/python3}"
+[[ -x "$py" ]] || py="$(python3 -c 'import sys; print(sys.executable)')"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 rows="$work/rows.tsv"
@@ -41,7 +50,7 @@ echo "page text ..." >&2
 python3 "$here/make_page.py" "$work/page.html" $((4 * 1024 * 1024))
 for ((r = 0; r < rounds; ++r)); do
   "$build/bench_page_text" "$work/page.html" 5 >>"$work/page_ours.txt"
-  python3 "$here/page_text_peer.py" "$work/page.html" 5 >>"$work/page_peer.txt"
+  "$py" "$here/page_text_peer.py" "$work/page.html" 5 >>"$work/page_peer.txt"
 done
 read -r ours ours_len < <(middle "$work/page_ours.txt" 1)
 read -r peer peer_len < <(middle "$work/page_peer.txt" 1)
@@ -63,9 +72,9 @@ done
 ours1=$(median <"$work/h1.txt")
 ours2=$(median <"$work/h2.txt")
 hostile 8
-read -r peer1 _ < <(python3 "$here/page_text_peer.py" "$work/s.html" 1)
+read -r peer1 _ < <("$py" "$here/page_text_peer.py" "$work/s.html" 1)
 hostile 16
-read -r peer2 _ < <(python3 "$here/page_text_peer.py" "$work/s.html" 1)
+read -r peer2 _ < <("$py" "$here/page_text_peer.py" "$work/s.html" 1)
 growth=$(calc "$ours2 / $ours1")
 row "page text on '<script x' repeated: time for twice the size" \
   "$(calc "'%.1f× (1 MB %.1f ms, 2 MB %.1f ms)' % ($growth, $ours1 * 1000, $ours2 * 1000)")" \
@@ -76,7 +85,7 @@ echo "keyword density ..." >&2
 python3 -c "open('$work/page.gbk','wb').write(open('$work/page.html',encoding='utf-8',newline='').read().encode('gbk'))"
 for ((r = 0; r < rounds; ++r)); do
   "$build/bench_density_file" "$work/page.gbk" 关键词 5 >>"$work/density_ours.txt"
-  python3 "$here/density_peer.py" "$work/page.gbk" 关键词 5 >>"$work/density_peer.txt"
+  "$py" "$here/density_peer.py" "$work/page.gbk" 关键词 5 >>"$work/density_peer.txt"
 done
 read -r ours ours_len ours_n ours_d < <(middle "$work/density_ours.txt" 1)
 read -r peer peer_len peer_n peer_d < <(middle "$work/density_peer.txt" 1)
@@ -93,7 +102,7 @@ python3 "$here/make_chinese_text.py" "$work/zh.txt" 5000000 "$here/../config/jia
 python3 -c "open('$work/zh.gbk','wb').write(open('$work/zh.txt',encoding='utf-8').read().encode('gbk'))"
 for ((r = 0; r < rounds; ++r)); do
   "$build/bench_gbk" "$work/zh.gbk" 5 >>"$work/gbk_ours.txt"
-  python3 "$here/gbk_peer.py" "$work/zh.gbk" 5 >>"$work/gbk_peer.txt"
+  "$py" "$here/gbk_peer.py" "$work/zh.gbk" 5 >>"$work/gbk_peer.txt"
 done
 read -r ours_dec _ ours_units ours_bytes < <(middle "$work/gbk_ours.txt" 1)
 read -r _ ours_enc _ _ < <(middle "$work/gbk_ours.txt" 2)
@@ -108,32 +117,47 @@ for what in decode encode; do
     "$(calc "'yes' if $ratio >= 1 and ($ours_units, $ours_bytes) == ($peer_units, $peer_bytes) else 'no'")"
 done
 
-echo "start-up ..." >&2
-for i in 1 2 3 4 5 6 7; do
-  QT_QPA_PLATFORM=offscreen "$build/bench_startup" 2>/dev/null >>"$work/ours.txt"
-  QT_QPA_PLATFORM=offscreen "$build/bench_startup" --peer 2>/dev/null >>"$work/peer.txt"
-  QT_QPA_PLATFORM=offscreen "$build/bench_startup" --peer-zh 2>/dev/null >>"$work/peer_zh.txt"
-done
-ours_t=$(cut -d' ' -f1 "$work/ours.txt" | median)
-peer_t=$(cut -d' ' -f1 "$work/peer.txt" | median)
-ours_kb=$(cut -d' ' -f2 "$work/ours.txt" | median)
-peer_kb=$(cut -d' ' -f2 "$work/peer.txt" | median)
-ratio=$(calc "$ours_t / $peer_t")
-row "window start-up to first paint (offscreen)" "$(ms "$ours_t")" \
-  "$(ms "$peer_t") (bare Qt window, one label)" "$(calc "'%.2f× the peer' % $ratio")" \
-  "≤ 1.3× the peer" "$(calc "'yes' if $ratio <= 1.3 else 'no'")"
-extra=$(calc "($ours_kb - $peer_kb) / 1024")
-row "resident memory at first paint" "$(calc "'%.1f MB' % ($ours_kb / 1024)")" \
-  "$(calc "'%.1f MB' % ($peer_kb / 1024)") (bare Qt window, one label)" \
-  "$(calc "'%+.1f MB' % $extra")" "≤ +15 MB" "$(calc "'yes' if $extra <= 15 else 'no'")"
-# The window draws with a CJK face (about 10 MB of mapped font file), the label above with a
-# Latin one; the same label in Chinese in the window's face shows what the window itself adds.
-zh_kb=$(cut -d' ' -f2 "$work/peer_zh.txt" | median)
-extra=$(calc "($ours_kb - $zh_kb) / 1024")
-row "resident memory at first paint, peer showing Chinese in the same face" \
-  "$(calc "'%.1f MB' % ($ours_kb / 1024)")" \
-  "$(calc "'%.1f MB' % ($zh_kb / 1024)") (bare Qt window, one Chinese label, the window's face)" \
-  "$(calc "'%+.1f MB' % $extra")" "≤ +15 MB" "$(calc "'yes' if $extra <= 15 else 'no'")"
+echo "urlencode, whole process ..." >&2
+# The command only computes, so this is the cost of starting the program (and, for the peer, the
+# interpreter) and one GBK step: 200 runs each, in turns.
+read -r ours peer same < <("$py" "$here/process_cpu.py" 200 -- "$build/tessivo-cli" urlencode 中文 \
+  -- "$py" -c "import urllib.parse;print(urllib.parse.quote('中文'.encode('gbk')))")
+ratio=$(calc "$ours / $peer")
+row "tessivo-cli urlencode 中文, whole process, CPU time" "$(ms "$ours")" \
+  "$(ms "$peer") (Python: urllib.parse.quote of the GBK bytes)" \
+  "$(calc "'%.2f× the peer' % $ratio")" "≤ 0.25× the peer, same output" \
+  "$(calc "'yes' if $ratio <= 0.25 and '$same' == 'same' else 'no'")"
+
+if [[ -x "$build/bench_startup" ]]; then
+  echo "start-up ..." >&2
+  for i in 1 2 3 4 5 6 7; do
+    QT_QPA_PLATFORM=offscreen "$build/bench_startup" 2>/dev/null >>"$work/ours.txt"
+    QT_QPA_PLATFORM=offscreen "$build/bench_startup" --peer 2>/dev/null >>"$work/peer.txt"
+    QT_QPA_PLATFORM=offscreen "$build/bench_startup" --peer-zh 2>/dev/null >>"$work/peer_zh.txt"
+  done
+  ours_t=$(cut -d' ' -f1 "$work/ours.txt" | median)
+  peer_t=$(cut -d' ' -f1 "$work/peer.txt" | median)
+  ours_kb=$(cut -d' ' -f2 "$work/ours.txt" | median)
+  peer_kb=$(cut -d' ' -f2 "$work/peer.txt" | median)
+  ratio=$(calc "$ours_t / $peer_t")
+  row "window start-up to first paint (offscreen)" "$(ms "$ours_t")" \
+    "$(ms "$peer_t") (bare Qt window, one label)" "$(calc "'%.2f× the peer' % $ratio")" \
+    "≤ 1.3× the peer" "$(calc "'yes' if $ratio <= 1.3 else 'no'")"
+  extra=$(calc "($ours_kb - $peer_kb) / 1024")
+  row "resident memory at first paint" "$(calc "'%.1f MB' % ($ours_kb / 1024)")" \
+    "$(calc "'%.1f MB' % ($peer_kb / 1024)") (bare Qt window, one label)" \
+    "$(calc "'%+.1f MB' % $extra")" "≤ +15 MB" "$(calc "'yes' if $extra <= 15 else 'no'")"
+  # The window draws with a CJK face (about 10 MB of mapped font file), the label above with a
+  # Latin one; the same label in Chinese in the window's face shows what the window itself adds.
+  zh_kb=$(cut -d' ' -f2 "$work/peer_zh.txt" | median)
+  extra=$(calc "($ours_kb - $zh_kb) / 1024")
+  row "resident memory at first paint, peer showing Chinese in the same face" \
+    "$(calc "'%.1f MB' % ($ours_kb / 1024)")" \
+    "$(calc "'%.1f MB' % ($zh_kb / 1024)") (bare Qt window, one Chinese label, the window's face)" \
+    "$(calc "'%+.1f MB' % $extra")" "≤ +15 MB" "$(calc "'yes' if $extra <= 15 else 'no'")"
+else
+  echo "no bench_startup (a build without the window): its rows are left out" >&2
+fi
 
 # gbench FILE NAME: seconds of benchmark NAME (or NAME/…) in Google Benchmark's JSON output FILE,
 # its median when it was repeated.
@@ -172,14 +196,9 @@ row "keyword count, 1000 × a in 1 M × a" "$(ms "$ours")" \
 if command -v opencc >/dev/null; then
   echo "convert ..." >&2
   python3 "$here/make_chinese_text.py" "$work/in.txt" 1000000 "$here/../config/jianti.txt"
-  timed() { local s e; s=$(date +%s.%N); "$@" >/dev/null; e=$(date +%s.%N); calc "$e - $s"; }
-  for i in 1 2 3 4 5; do
-    timed sh -c "'$build/tessivo-cli' convert s2t < '$work/in.txt'" >>"$work/convert_ours.txt"
-    timed opencc -c s2t.json -i "$work/in.txt" -o "$work/out.txt" >>"$work/convert_peer.txt"
-  done
-  ours=$(median <"$work/convert_ours.txt")
-  peer=$(median <"$work/convert_peer.txt")
-  row "convert s2t, 1,000,000 characters, whole process" "$(ms "$ours")" \
+  read -r ours peer _ < <("$py" "$here/process_cpu.py" 5 --stdin "$work/in.txt" \
+    -- "$build/tessivo-cli" convert s2t -- opencc -c s2t.json -i "$work/in.txt" -o "$work/out.txt")
+  row "convert s2t, 1,000,000 characters, whole process, CPU time" "$(ms "$ours")" \
     "$(ms "$peer") (opencc -c s2t.json)" "$(calc "'%.2f×' % ($peer / $ours)")" "—" "—"
 fi
 

@@ -37,10 +37,12 @@ QString baiduIndexUrl(const EndpointTable& endpoints, const QString& keyword) {
     return requestAddress("{BaiduIndexHost}/main/word.php?word={k_gbk}", endpoints, {.k = keyword});
 }
 
-QString cutBaiduIndex(const QString& page, const QString& url) {
+AttentionFigures cutBaiduIndex(const QString& page, const QString& url) {
     const int from = text::inStr(1, page, QStringLiteral("时间范围"));
-    if (from == 0)
-        return QStringLiteral("-,-,-,-");
+    if (from == 0) {
+        const QString none = QStringLiteral("-");
+        return {none, none, none, none};
+    }
     const int to = text::inStr(from, page, QStringLiteral("</table>"));
     if (to == 0)
         tableLacks(url, QStringLiteral("“时间范围”之后没有“</table>”"));
@@ -60,9 +62,9 @@ QString cutBaiduIndex(const QString& page, const QString& url) {
     const QString week = cutPeriod(work, QStringLiteral("1周"), true, url);
     const QString month = cutPeriod(work, QStringLiteral("1个月"), false, url);
     const QString quarter = cutPeriod(work, QStringLiteral("1季度"), false, url);
-    return today + u',' + week + u',' + month + u',' + quarter;
+    return {today, week, month, quarter};
 }
 
-QString getBaiduIndex(Fetcher& fetcher, const QString& url) {
+AttentionFigures getBaiduIndex(Fetcher& fetcher, const QString& url) {
     return cutBaiduIndex(HttpFetch(fetcher, url, Decode::Gbk), url);
 }

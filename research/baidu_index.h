@@ -11,10 +11,20 @@
 // ("<b>", "&amp;") inside the one query value instead of splitting or ending the query.
 QString baiduIndexUrl(const EndpointTable& endpoints, const QString& keyword);
 
-// The four attention figures of one index page joined by commas: today, week, month, quarter,
-// each as cut from the page. "-,-,-,-" when the page has no figures table ("时间范围"); a table
-// that lacks one of the pieces the cut needs raises ToolError naming url.
-QString cutBaiduIndex(const QString& page, const QString& url);
+// The four attention figures of one index page, each the text cut from the page. They travel
+// apart, never joined into one text: the index may write a figure as "1,234".
+struct AttentionFigures {
+    QString today;
+    QString week;
+    QString month;
+    QString quarter;
+
+    bool operator==(const AttentionFigures&) const = default;
+};
+
+// The figures of one index page. "-" in each when the page has no figures table ("时间范围"); a
+// table that lacks one of the pieces the cut needs raises ToolError naming url.
+AttentionFigures cutBaiduIndex(const QString& page, const QString& url);
 
 // Fetches url (read as GBK) and cuts its figures.
-QString getBaiduIndex(Fetcher& fetcher, const QString& url);
+AttentionFigures getBaiduIndex(Fetcher& fetcher, const QString& url);

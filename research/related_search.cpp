@@ -3,13 +3,15 @@
 #include "base/text_ops.h"
 #include "base/tool_error.h"
 #include "net/request_address.h"
-#include "research/baidu_index.h"
 
-KeywordRow keywordRow(int rowsBefore, const QString& keyword, const QString& figures) {
-    const QStringList f = figures.split(u',');
-    return {
-        QString::number(rowsBefore + 1), keyword, f.value(0), f.value(1), f.value(2), f.value(3)};
+namespace {
+
+// The row that follows rowsBefore rows.
+KeywordRow keywordRow(int rowsBefore, const QString& keyword, const AttentionFigures& f) {
+    return {QString::number(rowsBefore + 1), keyword, f.today, f.week, f.month, f.quarter};
 }
+
+} // namespace
 
 QString baiduSearchUrl(const EndpointTable& endpoints, const QString& keyword) {
     return requestAddress("{BaiduSearchHost}/s?wd={k_gbk}", endpoints, {.k = keyword});
@@ -56,8 +58,7 @@ qsizetype runRelatedSearch(Fetcher& fetcher, const EndpointTable& endpoints, con
     int rows = rowsBefore;
     auto addKeyword = [&](const QString& k) {
         tell(k);
-        const QString figures = getBaiduIndex(fetcher, baiduIndexUrl(endpoints, k));
-        addRow(keywordRow(rows++, k, figures));
+        addRow(keywordRow(rows++, k, getBaiduIndex(fetcher, baiduIndexUrl(endpoints, k))));
     };
     addKeyword(keyword);
     const QString searchUrl = baiduSearchUrl(endpoints, keyword);

@@ -3,6 +3,7 @@
 #include "base/progress.h"
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
+#include "research/baidu_index.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,10 +21,6 @@ struct KeywordRow {
 
     QStringList columns() const { return {number, keyword, today, week, month, quarter}; }
 };
-
-// The row that follows rowsBefore rows: the figures string split at ",", its first four pieces
-// in the figure columns. A figure holding a comma shifts the later ones right.
-KeywordRow keywordRow(int rowsBefore, const QString& keyword, const QString& figures);
 
 // The result page for a keyword; GBK-encoded like the index page (see baiduIndexUrl).
 QString baiduSearchUrl(const EndpointTable& endpoints, const QString& keyword);

@@ -10,7 +10,7 @@ qsizetype getByteLength(const QString& text) {
     // GBK has no character outside the BMP, so each surrogate pair comes back as one "?"; counted
     // unit by unit, as the page measures are, the pair is two characters GBK cannot encode, and
     // the table gives surrogates "?".
-    const std::uint16_t* const code = gbkTables().code;
+    const std::uint16_t* const code = kGbkTables.code;
     qsizetype doubles = 0;
     for (const QChar u : text)
         doubles += code[u.unicode()] >> 8 != 0;

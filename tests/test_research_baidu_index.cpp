@@ -1,6 +1,7 @@
 #include "base/tool_error.h"
 #include "research/baidu_index.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,28 +17,38 @@ QString indexPage(const QString& today, const QString& week, const QString& mont
         .arg(today, week, month, quarter);
 }
 
+QStringList listed(const AttentionFigures& f) {
+    return {f.today, f.week, f.month, f.quarter};
+}
+
 } // namespace
 
 TEST(BaiduIndex, CutsTheFourFigures) {
     const struct {
         const char* name;
         QString page;
-        QString figures;
+        QStringList figures;
     } cases[] = {
-        {"plain", indexPage("1234", "8765", "43210", "98765"), "1234,8765,43210,98765"},
+        {"plain", indexPage("1234", "8765", "43210", "98765"), {"1234", "8765", "43210", "98765"}},
         {"the week keeps line breaks, month and quarter lose them",
          indexPage(" 1234 ", "\r\n 8 765 ", "\r\n 43 210 ", " 98765\r\n"),
-         "1234,\r\n8765,43210,98765"},
-        {"today loses outer spaces only", indexPage("  12 34\t", "1", "2", "3"), "12 34\t,1,2,3"},
-        {"values are text, empty ones too", indexPage("", "约1万", "<b>7</b>", ""),
-         ",约1万,<b>7</b>,"},
-        {"no figures table", "<html><body>暂无该关键词的指数</body></html>", "-,-,-,-"},
+         {"1234", "\r\n8765", "43210", "98765"}},
+        {"today loses outer spaces only",
+         indexPage("  12 34\t", "1", "2", "3"),
+         {"12 34\t", "1", "2", "3"}},
+        {"values are text, empty ones too",
+         indexPage("", "约1万", "<b>7</b>", ""),
+         {"", "约1万", "<b>7</b>", ""}},
+        {"thousands separators and lone commas stay in their figure",
+         indexPage("1,234", "5,678,901", ",", "9,"),
+         {"1,234", "5,678,901", ",", "9,"}},
+        {"no figures table", "<html><body>暂无该关键词的指数</body></html>", {"-", "-", "-", "-"}},
         {"no <td> after a label leaves the working text whole",
          "时间范围今日5</td>1周 7<span>1个月 8<span>1季度 9<span</table>",
-         "5,时间范围今日5</td>1周7,span>1个月8,span>1季度9"},
+         {"5", "时间范围今日5</td>1周7", "span>1个月8", "span>1季度9"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(cutBaiduIndex(c.page, QStringLiteral("u")), c.figures) << c.name;
+        EXPECT_EQ(listed(cutBaiduIndex(c.page, QStringLiteral("u"))), c.figures) << c.name;
 }
 
 TEST(BaiduIndex, EachMissingPieceFailsNamingItAndThePage) {

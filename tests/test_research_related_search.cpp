@@ -102,11 +102,6 @@ TEST(RelatedBlock, CutsOneKeywordPerLink) {
     }
 }
 
-TEST(RelatedBlock, AFigureWithACommaShiftsTheColumns) {
-    EXPECT_EQ(keywordRow(2, QStringLiteral("k"), QStringLiteral("1,234,5,6,7")).columns(),
-              (QStringList{"3", "k", "1", "234", "5", "6"}));
-}
-
 TEST_F(RelatedRun, TenRelatedSearchesMakeElevenRowsInRequestOrder) {
     QStringList anchors;
     for (int i = 1; i <= 10; ++i)
@@ -148,6 +143,17 @@ TEST_F(RelatedRun, ASecondRunNumbersOnAndAnIndexWithoutTableGivesDashes) {
     EXPECT_EQ(list[2], row(3, "b", "b"));
     EXPECT_EQ(list[3], row(4, "two", "-"));
     EXPECT_EQ(list[5], row(6, "b", "-"));
+}
+
+// The index writes large figures with thousands separators; each stays whole in its own column.
+TEST_F(RelatedRun, FiguresWithCommasStayInTheirColumns) {
+    server.add("/main/word.php", {200, "text/html",
+                                  charset::encodeGbk(QStringLiteral(
+                                      "时间范围<td>今日12</td>1周<td>1,234<span>"
+                                      "1个月<td>5,678,901<span>1季度<td>,<span></table>"))});
+    serveResult(resultPage({}));
+    run(QStringLiteral("seo"));
+    EXPECT_EQ(list, (std::vector<QStringList>{{"1", "seo", "12", "1,234", "5,678,901", ","}}));
 }
 
 TEST_F(RelatedRun, AFailureAtTheFifthRelatedKeywordKeepsFiveRows) {
