@@ -4,8 +4,10 @@
 #include "base/tool_error.h"
 #include "net/stop.h"
 
+#include <atomic>
 #include <curl/curl.h>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -158,13 +160,29 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
     return QStringLiteral("%1：%2（%3）").arg(what, echoed(url), why.trimmed());
 }
 
-CurlGlobal::CurlGlobal() {
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-        throw ToolError(QStringLiteral("无法初始化 HTTP 库 libcurl"));
+namespace {
+
+// libcurl's set-up loads and seeds the TLS library, which costs more than a command without
+// requests spends in all; it is made at the first request instead, once, and is safe from any
+// thread in the libcurl of Debian 12 (7.84 and later).
+std::once_flag curlReady;
+std::atomic<bool> curlStarted{false};
+
+void readyCurl() {
+    std::call_once(curlReady, [] {
+        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+            throw ToolError(QStringLiteral("无法初始化 HTTP 库 libcurl"));
+        curlStarted = true;
+    });
 }
 
+} // namespace
+
+CurlGlobal::CurlGlobal() = default;
+
 CurlGlobal::~CurlGlobal() {
-    curl_global_cleanup();
+    if (curlStarted)
+        curl_global_cleanup();
 }
 
 // A share handle rather than one multi handle kept for the run: each request keeps the multi
@@ -174,7 +192,7 @@ CurlGlobal::~CurlGlobal() {
 // lock functions: libcurl's shared connection pool is not safe across threads, and a session
 // never leaves its thread.
 struct FetchSession::Shared {
-    Shared() : share(curl_share_init()) {
+    Shared() : share((readyCurl(), curl_share_init())) {
         // What this libcurl cannot share stays with each request: slower, not wrong.
         for (const curl_lock_data what :
              {CURL_LOCK_DATA_CONNECT, CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION})
@@ -207,6 +225,7 @@ CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 HttpResponse CurlFetcher::get(const QString& url) {
     if (stopRequested())
         throw ToolStopped{};
+    readyCurl();
     std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     if (!easy)
         throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));

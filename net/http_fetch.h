@@ -47,8 +47,9 @@ struct FetchLimits {
     QString caFile = {};
 };
 
-// libcurl's process-wide set-up and tear-down; each main() holds one for its whole run, before
-// any thread starts. Raises ToolError when libcurl cannot be initialised.
+// libcurl's process-wide tear-down; each main() holds one for its whole run. The set-up is made
+// at the first request (which raises ToolError when libcurl cannot be initialised), so a run
+// that makes none never loads the TLS library's state.
 class CurlGlobal {
 public:
     CurlGlobal();
