@@ -712,11 +712,11 @@ void Form1::cmdIpQuery_Click() {
                     record->figures << ipRowFigures(row);
                     r.post([this, row] {
                         auto* item = new QTreeWidgetItem(ui->lvIp, ipColumns(row));
-                        // Why the registry's columns are empty, where the user looks for it.
-                        if (!row.rdapProblem.isEmpty())
-                            for (int c = 0; c < item->columnCount(); ++c)
-                                item->setToolTip(c, QStringLiteral("RDAP 查询失败：") +
-                                                        row.rdapProblem);
+                        // Why a column is empty, where the user looks for it.
+                        const QStringList notes = ipColumnNotes(row);
+                        for (int c = 0; c < item->columnCount(); ++c)
+                            if (!notes[c].isEmpty())
+                                item->setToolTip(c, notes[c]);
                     });
                 },
                 r.progress());
