@@ -10,6 +10,7 @@
 #include "base/input_cleaning.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "base/version.h"
 #include "directories/directory_lists.h"
 #include "history/history_store.h"
 #include "history/run_log.h"
@@ -112,6 +113,7 @@ QString surveyEndedPage(const SurveyKind& kind, const ToolRun::Outcome& o) {
 Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Form1>()), fetcher_(fetcher) {
     ui->setupUi(this);
+    setWindowTitle(QStringLiteral(TESSIVO_TITLE));
     // The form's own font was changed as it was set (changeEvent); these are the controls that
     // name a family of their own.
     for (QWidget* control : findChildren<QWidget*>())

@@ -4,6 +4,7 @@
 #include "app/translations.h"
 #include "app/window_options.h"
 #include "base/program_folder.h"
+#include "base/version.h"
 #include "demo/demo_fetcher.h"
 #include "demo/demo_lookups.h"
 #include "net/http_fetch.h"
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     }
 
     QSystemTrayIcon tray(form.windowIcon());
-    tray.setToolTip(QStringLiteral("Tessivo_V2.2"));
+    tray.setToolTip(QStringLiteral(TESSIVO_TITLE));
     const auto showForm = [&form] {
         form.showNormal();
         form.raise();

@@ -6,6 +6,7 @@
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "base/version.h"
 
 #include <QCoreApplication>
 #include <cstdio>
