@@ -7,6 +7,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "base/version.h"
+#include "net/stoppable_call.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
     if (!line.settings.configDir.isNull())
         program_folder::setPath(line.settings.configDir);
 
+    // A stop (Ctrl-C) can leave a name lookup running; it is joined before the program ends.
+    const AbandonedCallsGuard abandonedCalls;
     try {
         const CurlGlobal curl;
         const std::unique_ptr<Fetcher> fetcher = programFetcher(line.settings);
