@@ -9,6 +9,7 @@
 #include "app/web_view.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "base/version.h"
 #include "directories/directory_lists.h"
 #include "history/history_store.h"
 #include "metrics/baidu_period.h"
@@ -130,6 +131,7 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
                                 ErrorBox::DescriptionOnly);
                   }) {
     ui->setupUi(this);
+    setWindowTitle(QStringLiteral(TESSIVO_TITLE));
     // The form's own font was changed as it was set (changeEvent); these are the controls that
     // name a family of their own.
     for (QWidget* control : findChildren<QWidget*>())
@@ -703,11 +705,11 @@ void Form1::cmdIpQuery_Click() {
                     record->add(ipRowFigures(row));
                     r.post([this, row] {
                         auto* item = new QTreeWidgetItem(ui->lvIp, ipColumns(row));
-                        // Why the registry's columns are empty, where the user looks for it.
-                        if (!row.rdapProblem.isEmpty())
-                            for (int c = 0; c < item->columnCount(); ++c)
-                                item->setToolTip(c, QStringLiteral("RDAP 查询失败：") +
-                                                        row.rdapProblem);
+                        // Why a column is empty, where the user looks for it.
+                        const QStringList notes = ipColumnNotes(row);
+                        for (int c = 0; c < item->columnCount(); ++c)
+                            if (!notes[c].isEmpty())
+                                item->setToolTip(c, notes[c]);
                     });
                 },
                 r.progress());

@@ -4,10 +4,12 @@
 #include "app/translations.h"
 #include "app/window_options.h"
 #include "base/program_folder.h"
+#include "base/version.h"
 #include "demo/demo_fetcher.h"
 #include "demo/demo_lookups.h"
 #include "net/engine_files.h"
 #include "net/http_fetch.h"
+#include "net/stoppable_call.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -63,22 +65,25 @@ int main(int argc, char** argv) {
         engines::useFolder(options.enginesDir);
 
     const CurlGlobal curl;
+    // Declared before the window, whose end stops its runs and waits for them: what the runs use
+    // outlives them, and the calls a stop abandoned are joined last.
+    const AbandonedCallsGuard abandonedCalls;
     std::unique_ptr<Fetcher> fetcher;
     if (options.demo)
         fetcher = std::make_unique<DemoFetcher>();
     else
         fetcher = std::make_unique<CurlFetcher>(FetchLimits{.proxy = options.proxy});
-    Form1 form(*fetcher, options.endpointsFile);
-    form.demoRuns = options.demo;
     DemoResolver demoResolver;
     DemoWhoisClient demoWhois;
+    Form1 form(*fetcher, options.endpointsFile);
+    form.demoRuns = options.demo;
     if (options.demo) {
         form.setWindowTitle(form.windowTitle() + QStringLiteral("（%1）").arg(kDemoMark));
         form.useLookups(demoResolver, demoWhois);
     }
 
     QSystemTrayIcon tray(form.windowIcon());
-    tray.setToolTip(QStringLiteral("Tessivo_V2.2"));
+    tray.setToolTip(QStringLiteral(TESSIVO_TITLE));
     const auto showForm = [&form] {
         form.showNormal();
         form.raise();

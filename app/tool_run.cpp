@@ -17,7 +17,7 @@ const QString kWorking = QStringLiteral("正在查询……");
 } // namespace
 
 ToolRun::ToolRun(QWidget* page, QAbstractButton* button)
-    : QObject(page), page_(page), button_(button), status_(new QLabel(page)) {
+    : page_(page), button_(button), status_(new QLabel(page)) {
     status_->setTextFormat(Qt::PlainText);
     status_->setStyleSheet(QStringLiteral("color: #555555;"));
     status_->hide();

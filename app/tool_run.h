@@ -16,7 +16,8 @@ class QWidget;
 // One network tool's runs beside the window. The work runs on a thread of its own and hands
 // what it finds to the window's thread through post(); meanwhile the tool's page shows the busy
 // pointer and a status line, its start button reads "停止" and stops the run, and so does Esc on
-// the page. One run at a time per tool.
+// the page. One run at a time per tool. Whoever makes it owns it alone (it is no child of the
+// page) and must destroy it before the page and whatever its work uses.
 class ToolRun : public QObject {
     Q_OBJECT
 public:

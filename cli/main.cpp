@@ -6,7 +6,9 @@
 
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "base/version.h"
 #include "net/engine_files.h"
+#include "net/stoppable_call.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -89,6 +91,8 @@ int main(int argc, char** argv) {
             err(QStringLiteral("tessivo-cli：") + problem);
     });
 
+    // A stop (Ctrl-C) can leave a name lookup running; it is joined before the program ends.
+    const AbandonedCallsGuard abandonedCalls;
     try {
         const CurlGlobal curl;
         const std::unique_ptr<Fetcher> fetcher = programFetcher(line.settings);

@@ -38,8 +38,12 @@ void ip(CliContext& ctx, const QString& typed) {
                                  run.add(ipRowFigures(row));
                                  if (ctx.json)
                                      return;
-                                 if (!headed)
+                                 if (!headed) {
                                      ctx.print(ipHeadings().join(u'\t'));
+                                     // The same for every address: told once.
+                                     if (!row.countryProblem.isEmpty())
+                                         ctx.warn(row.countryProblem);
+                                 }
                                  headed = true;
                                  ctx.print(ipColumns(row).join(u'\t'));
                                  if (!row.rdapProblem.isEmpty())
@@ -61,6 +65,7 @@ void ip(CliContext& ctx, const QString& typed) {
             {QStringLiteral("reverse"), optionalText(row.reverse)},
             {QStringLiteral("country_code"), optionalText(row.countryCode)},
             {QStringLiteral("country"), optionalText(row.country)},
+            {QStringLiteral("country_error"), optionalText(row.countryProblem)},
             {QStringLiteral("network"), optionalText(row.network)},
             {QStringLiteral("owner"), optionalText(row.owner)},
             {QStringLiteral("network_country"), optionalText(row.networkCountry)},
@@ -130,10 +135,12 @@ std::vector<Command> netinfoCommands() {
          "IPv4 和 IPv6 地址；每个地址打印一行：地址、类型、反向解析、国家/地区（程序自带的离线"
          "数据库）、网络和所有者（地区互联网注册机构的 "
          "RDAP，所有者后的括号内是注册机构记录的国家），以制表符分隔，不知道的为“-”，"
-         "RDAP 查询失败的原因写在标准错误输出中；有别名（CNAME）时最后打印别名链。"
+         "RDAP "
+         "查询失败的原因和缺少离线数据库的原因写在标准错误输出中；有别名（CNAME）时最后打印别名链。"
          "--json：{\"query\", \"cname\": [], \"addresses\": [{\"address\", \"family\", "
          "\"reverse\", "
-         "\"country_code\", \"country\", \"network\", \"owner\", \"network_country\", "
+         "\"country_code\", \"country\", \"country_error\", \"network\", \"owner\", "
+         "\"network_country\", "
          "\"rdap_error\"}]}，不知道的为 null。",
          1, 1, [](CliContext& ctx, const QStringList& args) { ip(ctx, args[0]); }},
         {toolEntry(Tool::Whois).key, "DOMAIN",

@@ -2,6 +2,7 @@
 
 #include "base/charset.h"
 #include "base/tool_error.h"
+#include "base/version.h"
 #include "net/stop.h"
 
 #include <atomic>

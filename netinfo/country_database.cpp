@@ -5,15 +5,28 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimeZone>
 #include <maxminddb.h>
 #include <mutex>
+
+namespace {
+
+QString programDatabasePath() {
+    return program_folder::file(QStringLiteral("/config/geo-whois-asn-country.mmdb"));
+}
+
+} // namespace
 
 std::shared_ptr<const CountryDatabase> CountryDatabase::forProgram() {
     // Opened once and kept: every lookup of every run reads the same mapping.
     static std::mutex mutex;
     static std::weak_ptr<const CountryDatabase> open;
-    const QString path = program_folder::file(QStringLiteral("/config/geo-whois-asn-country.mmdb"));
+    const QString path = programDatabasePath();
+    // The repository does not hold the file; a build from source runs without it until it is
+    // fetched, and the lookup says so where the countries would be.
+    if (!QFileInfo::exists(path))
+        return nullptr;
     const std::lock_guard lock(mutex);
     std::shared_ptr<const CountryDatabase> db = open.lock();
     if (!db || db->path_ != path) {
@@ -21,6 +34,12 @@ std::shared_ptr<const CountryDatabase> CountryDatabase::forProgram() {
         open = db;
     }
     return db;
+}
+
+QString CountryDatabase::missingReason() {
+    return QStringLiteral("没有 IP 数据库 %1，无法查询国家/地区：请在源代码目录运行 "
+                          "bash scripts/fetch-ip-data.sh 下载它，再重新构建")
+        .arg(programDatabasePath());
 }
 
 CountryDatabase::CountryDatabase(const QString& path)

@@ -11,8 +11,12 @@ struct MMDB_s;
 // several threads.
 class CountryDatabase {
 public:
-    // Opens the program's database; raises ToolError naming the file when it cannot.
+    // Opens the program's database; null when the file is not there, which a build from source
+    // allows (missingReason() says how to fetch it). Raises ToolError naming a file that is there
+    // but cannot be opened.
     static std::shared_ptr<const CountryDatabase> forProgram();
+    // Why forProgram() is null: the file's path and the command that fetches it.
+    static QString missingReason();
     explicit CountryDatabase(const QString& path); // ToolError likewise
     ~CountryDatabase();
     CountryDatabase(const CountryDatabase&) = delete;

@@ -68,7 +68,10 @@ IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
                          ? QStringLiteral("IPv6")
                          : QStringLiteral("IPv4");
         row.reverse = services.resolver.reverse(row.address);
-        row.countryCode = countries->countryCode(row.address);
+        if (countries)
+            row.countryCode = countries->countryCode(row.address);
+        else
+            row.countryProblem = CountryDatabase::missingReason();
         if (!row.countryCode.isEmpty())
             row.country = names.name(row.countryCode);
         network(row, bootstrap, services.fetcher);

@@ -17,6 +17,8 @@ struct IpAddressRow {
     QString reverse;     // the PTR name, empty when none
     QString countryCode; // from the offline database; empty when it does not cover the address
     QString country;     // its Chinese name
+    // Why there is no country for any address: the offline database is missing.
+    QString countryProblem;
     // From the regional registry's RDAP record; empty when the lookup failed, and then
     // rdapProblem says why.
     QString network;
@@ -41,8 +43,9 @@ struct IpLookupServices {
 // Looks host up (a name or an address, cleaned by the caller with typedHost): a name's
 // addresses from the resolver, then for each its reverse name, its country from the offline
 // database and its network from RDAP. onRow is told each address as soon as it is complete.
-// A failed RDAP lookup fills rdapProblem and never fails the run; a name that does not resolve,
-// or a missing database, raises ToolError.
+// A failed RDAP lookup fills rdapProblem and a missing database countryProblem, and neither
+// fails the run; a name that does not resolve, or a database that cannot be opened, raises
+// ToolError.
 IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
                      const std::function<void(const IpAddressRow&)>& onRow = {},
                      const Progress& progress = {});

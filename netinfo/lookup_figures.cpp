@@ -13,7 +13,10 @@ Figure textFigure(const QString& label, const QString& text) {
 QList<Figure> ipRowFigures(const IpAddressRow& row) {
     const QString at = row.address + u'/';
     QList<Figure> figures{textFigure(at + QStringLiteral("reverse"), row.reverse),
-                          textFigure(at + QStringLiteral("country"), row.country)};
+                          row.countryProblem.isEmpty()
+                              ? textFigure(at + QStringLiteral("country"), row.country)
+                              : missingFigure(at + QStringLiteral("country"), QStringLiteral("-"),
+                                              Why::Failed, row.countryProblem)};
     for (const auto& [label, text] : {std::pair{QStringLiteral("network"), row.network},
                                       std::pair{QStringLiteral("owner"), row.owner}})
         figures << (row.rdapProblem.isEmpty() ? textFigure(at + label, text)

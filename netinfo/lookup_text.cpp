@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr int kIpCountryColumn = 3;
+
 QString orDash(const QString& text) {
     return text.isEmpty() ? QStringLiteral("-") : text;
 }
@@ -32,6 +34,18 @@ QStringList ipColumns(const IpAddressRow& row) {
                               ? orDash(row.owner)
                               : QStringLiteral("%1（%2）").arg(row.owner, row.networkCountry);
     return {row.address, row.family, orDash(row.reverse), country, orDash(row.network), owner};
+}
+
+QStringList ipColumnNotes(const IpAddressRow& row) {
+    const QString rdap =
+        row.rdapProblem.isEmpty() ? QString() : QStringLiteral("RDAP 查询失败：") + row.rdapProblem;
+    QStringList notes(ipHeadings().size(), rdap);
+    QStringList country;
+    for (const QString& why : {row.countryProblem, rdap})
+        if (!why.isEmpty())
+            country << why;
+    notes[kIpCountryColumn] = country.join(u'\n');
+    return notes;
 }
 
 QStringList domainSummary(const DomainRecord& r) {

@@ -19,6 +19,9 @@ QString isoTime(const QDateTime& when);
 // carries the network's country as its registry gives it.
 QStringList ipHeadings();
 QStringList ipColumns(const IpAddressRow& row);
+// Why the row's "-" columns are empty, one text a column (empty where nothing is missing): the
+// country's when the database is missing, the RDAP lookup's failure on every column.
+QStringList ipColumnNotes(const IpAddressRow& row);
 
 // The summary lines of a record: name, source and server, registrar, dates, name servers,
 // status codes, DNSSEC, why the registrar's own record is missing when it is, and why WHOIS

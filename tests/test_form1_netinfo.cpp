@@ -5,10 +5,13 @@
 #include "app/message_box.h"
 #include "net/resolver.h"
 #include "netinfo_fakes.h"
+#include "program_folder_guard.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -103,6 +106,22 @@ TEST_F(NetinfoPage, IpFrameListsEachAddressAndTellsWhyARegistryColumnIsEmpty) {
     EXPECT_TRUE(find<QLabel>("lblIpCname")->text().isEmpty());
     run("txtIpTarget", "cmdIpQuery", QStringLiteral("'"));
     EXPECT_EQ(list->topLevelItemCount(), 1);
+}
+
+TEST_F(NetinfoPage, TheCountryCellTellsHowToFetchAMissingCountryDatabase) {
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("config")));
+    ASSERT_TRUE(QFile::copy(program_folder::file(QStringLiteral("/config/country_names.tsv")),
+                            data.filePath(QStringLiteral("config/country_names.tsv"))));
+    const ProgramFolderGuard folder(data.path());
+    run("txtIpTarget", "cmdIpQuery", QStringLiteral("127.0.0.1"));
+    const QTreeWidgetItem* row = find<QTreeWidget>("lvIp")->topLevelItem(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->text(3), QStringLiteral("-"));
+    EXPECT_TRUE(row->toolTip(3).contains(QStringLiteral("bash scripts/fetch-ip-data.sh")))
+        << row->toolTip(3).toStdString();
+    EXPECT_TRUE(row->toolTip(4).isEmpty()) << "the registry answered";
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(u'\n').toStdString();
 }
 
 TEST_F(NetinfoPage, WhoisFrameShowsTheSummaryThenTheRecordAsReceived) {

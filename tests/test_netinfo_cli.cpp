@@ -2,6 +2,8 @@
 #include "history/history_store.h"
 #include "netinfo_fakes.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,10 +44,42 @@ TEST_F(NetinfoCli, IpJsonHasTheStableKeys) {
                                     QStringLiteral("query")}));
     EXPECT_EQ(o.value(QStringLiteral("query")).toString(), QStringLiteral("localhost"));
     const QJsonObject first = o.value(QStringLiteral("addresses")).toArray().at(0).toObject();
-    EXPECT_EQ(keys(first), QStringList({"address", "country", "country_code", "family", "network",
-                                        "network_country", "owner", "rdap_error", "reverse"}));
+    EXPECT_EQ(keys(first),
+              QStringList({"address", "country", "country_code", "country_error", "family",
+                           "network", "network_country", "owner", "rdap_error", "reverse"}));
     EXPECT_TRUE(first.value(QStringLiteral("country")).isNull()) << "unknown is null, not \"-\"";
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+// Before scripts/fetch-ip-data.sh has run, the lookup answers without countries and says why:
+// beside each address in the JSON, once on standard error in the text.
+TEST_F(NetinfoCli, IpWithoutTheCountryDatabaseTellsHowToFetchIt) {
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("config")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESSIVO_SOURCE_DIR "/config/country_names.tsv"),
+                            data.filePath(QStringLiteral("config/country_names.tsv"))));
+    const QStringList ask{QStringLiteral("--config-dir"), data.path(), QStringLiteral("ip"),
+                          QStringLiteral("127.0.0.1")};
+    const CliRun json = run(QStringList{QStringLiteral("--json")} + ask);
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonObject first = QJsonDocument::fromJson(json.out.toUtf8())
+                                  .object()
+                                  .value(QStringLiteral("addresses"))
+                                  .toArray()
+                                  .at(0)
+                                  .toObject();
+    EXPECT_TRUE(first.value(QStringLiteral("country")).isNull());
+    const QString why = first.value(QStringLiteral("country_error")).toString();
+    EXPECT_TRUE(why.contains(data.path() + QStringLiteral("/config/geo-whois-asn-country.mmdb")) &&
+                why.contains(QStringLiteral("bash scripts/fetch-ip-data.sh")))
+        << why.toStdString();
+    EXPECT_EQ(first.value(QStringLiteral("network")).toString(),
+              QStringLiteral("LOOPBACK-TEST (127.0.0.0 - 127.255.255.255)"));
+
+    const CliRun text = run(ask);
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("127.0.0.1\tIPv4\tlocalhost\t-\t")));
+    EXPECT_EQ(text.err.count(QStringLiteral("fetch-ip-data.sh")), 1) << text.err.toStdString();
 }
 
 TEST_F(NetinfoCli, IpTextIsOneTabbedLinePerAddressUnderItsHeadings) {

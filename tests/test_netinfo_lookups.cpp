@@ -1,10 +1,15 @@
+#include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "net/resolver.h"
 #include "netinfo/ip_lookup.h"
 #include "netinfo/lookup_text.h"
 #include "netinfo/whois_lookup.h"
 #include "netinfo_fakes.h"
+#include "program_folder_guard.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -235,4 +240,38 @@ TEST(IpLookup, ABootstrapThatCannotBeFetchedFailsNoRowAndIsAskedOnce) {
                                                  QStringLiteral("/gone/rdap/ipv6.json")}));
     EXPECT_THROW(runIpLookup({fetcher, resolver, endpoints}, QStringLiteral("nowhere.example")),
                  ToolError);
+}
+
+// A build from source runs before scripts/fetch-ip-data.sh has fetched the country database: the
+// lookup still answers, and every row says why its country is missing and how to fetch it.
+TEST(IpLookup, AMissingCountryDatabaseLeavesTheCountryToItsReason) {
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("config")));
+    ASSERT_TRUE(QFile::copy(program_folder::file(QStringLiteral("/config/country_names.tsv")),
+                            data.filePath(QStringLiteral("config/country_names.tsv"))));
+    const ProgramFolderGuard folder(data.path());
+    fakes::Registries fake;
+    CurlFetcher fetcher;
+    FakeResolver resolver;
+    EndpointTable endpoints = fake.endpoints();
+    const IpLookup r =
+        runIpLookup({fetcher, resolver, endpoints}, QStringLiteral("www.example.com"));
+    ASSERT_EQ(r.addresses.size(), 3u);
+    const IpAddressRow& google = r.addresses[0];
+    EXPECT_TRUE(google.countryCode.isEmpty());
+    EXPECT_EQ(google.owner, QStringLiteral("Google LLC")) << "RDAP is still asked";
+    for (const IpAddressRow& row : r.addresses) {
+        EXPECT_TRUE(row.countryProblem.contains(QStringLiteral("geo-whois-asn-country.mmdb")) &&
+                    row.countryProblem.contains(QStringLiteral("bash scripts/fetch-ip-data.sh")))
+            << row.countryProblem.toStdString();
+        EXPECT_EQ(ipColumns(row)[3], QStringLiteral("-"));
+    }
+    const QStringList notes = ipColumnNotes(google);
+    EXPECT_EQ(notes[3], google.countryProblem);
+    EXPECT_TRUE(notes[0].isEmpty() && notes[5].isEmpty()) << "RDAP answered";
+    const QStringList both = ipColumnNotes(r.addresses[1]);
+    EXPECT_EQ(both[3].split(u'\n'),
+              QStringList({r.addresses[1].countryProblem,
+                           QStringLiteral("RDAP 查询失败：") + r.addresses[1].rdapProblem}));
+    EXPECT_EQ(both[0], both[3].split(u'\n').last()) << "the registry's failure on every column";
 }

@@ -66,6 +66,7 @@ TEST(RegistrableDomain, RefusesWhatNoRegistryHolds) {
 
 TEST(CountryDatabase, PlacesWellKnownPublicAddressesOffline) {
     const std::shared_ptr<const CountryDatabase> db = CountryDatabase::forProgram();
+    ASSERT_NE(db, nullptr) << CountryDatabase::missingReason().toStdString();
     const CountryNames names = CountryNames::forProgram();
     const struct {
         const char* address;
