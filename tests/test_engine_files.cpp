@@ -1,6 +1,7 @@
 #include "base/charset.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "changed_engines.h"
 #include "fixture_server.h"
 #include "metrics/indexed_survey.h"
 #include "net/engine_files.h"
@@ -156,17 +157,9 @@ TEST(EngineCatalog, UserRowsReplaceShippedOnesAndAWrongUserFileIsLeftOut) {
 }
 
 TEST(EngineCatalog, AChangedMarkerChangesWhatTheSurveyCuts) {
-    QTemporaryDir dir;
-    const QString shipped = program_folder::file(QStringLiteral("/config/engines"));
-    for (const QString& name : QDir(shipped).entryList({QStringLiteral("*.ini")}))
-        QFile::copy(shipped + u'/' + name, dir.filePath(name));
-    QFile f(dir.filePath(QStringLiteral("indexed.ini")));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     // Baidu's start marker, and the strip list that deletes it from the cut.
-    const QByteArray text = f.readAll().replace("找到相关网页", "百度为您找到相关结果");
-    f.close();
-    write(dir.filePath(QStringLiteral("indexed.ini")), text);
-
+    const ChangedEngines changed(QStringLiteral("indexed.ini"), "找到相关网页",
+                                 "百度为您找到相关结果");
     FixtureServer server;
     server.add("/s", {200, "text/html",
                       charset::encodeGbk(QStringLiteral("百度为您找到相关结果约2,500篇"))});
@@ -185,7 +178,7 @@ TEST(EngineCatalog, AChangedMarkerChangesWhatTheSurveyCuts) {
     };
     EXPECT_EQ(survey(), QStringLiteral("0")); // the shipped marker is not on the page
     {
-        const EngineCatalogGuard changed(EngineCatalog::read(dir.path(), QString()));
+        const EngineCatalogGuard guard(EngineCatalog::read(changed.path(), QString()));
         EXPECT_EQ(survey(), QStringLiteral("2,500"));
     }
     EXPECT_EQ(survey(), QStringLiteral("0"));

@@ -1,5 +1,6 @@
 #include "base/charset.h"
 #include "base/program_folder.h"
+#include "changed_engines.h"
 #include "cli_run.h"
 #include "fixture_server.h"
 
@@ -67,18 +68,8 @@ TEST(EnginesCli, ListGivesEveryRowWithItsFileAndLine) {
 }
 
 TEST(EnginesCli, AnotherFolderChangesWhatTheToolCuts) {
-    QTemporaryDir dir;
-    const QString shipped = program_folder::file(QStringLiteral("/config/engines"));
-    for (const QString& name : QDir(shipped).entryList({QStringLiteral("*.ini")}))
-        QFile::copy(shipped + u'/' + name, dir.filePath(name));
-    QFile f(dir.filePath(QStringLiteral("baidu-period.ini")));
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    const QByteArray text =
-        f.readAll().replace("start = 找到相关网页", "start = 百度为您找到相关结果约");
-    f.resize(0);
-    f.write(text);
-    f.close();
-
+    const ChangedEngines engines(QStringLiteral("baidu-period.ini"), "start = 找到相关网页",
+                                 "start = 百度为您找到相关结果约");
     FixtureServer server;
     server.add("/s", {200, "text/html; charset=gbk",
                       charset::encodeGbk(QStringLiteral("百度为您找到相关结果约1,230篇"))});
@@ -96,7 +87,8 @@ TEST(EnginesCli, AnotherFolderChangesWhatTheToolCuts) {
     EXPECT_TRUE(shippedRun.err.contains(QStringLiteral("没有“找到相关网页”")))
         << shippedRun.err.toStdString();
 
-    const CliRun changed = runCli(QStringList{QStringLiteral("--engines-dir"), dir.path()} + args);
+    const CliRun changed =
+        runCli(QStringList{QStringLiteral("--engines-dir"), engines.path()} + args);
     ASSERT_EQ(changed.status, 0) << changed.err.toStdString();
     EXPECT_EQ(changed.out, QStringLiteral("百度在最近 所有时间 日内共收录了 1,230 个页面\n"));
 }
