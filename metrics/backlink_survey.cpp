@@ -1,3 +1,5 @@
 #include "metrics/backlink_survey.h"
 
-const SurveyKind kBacklinkSurvey{"backlinks", "外链数量", "result_links.html"};
+#include "net/engine_schema.h"
+
+const SurveyKind kBacklinkSurvey{engine_tool::kBacklinks, "外链数量", "result_links.html"};

@@ -37,7 +37,7 @@ BaiduPeriodResult runBaiduPeriod(Fetcher& fetcher, const EndpointTable& endpoint
         }
     // Baidu is the only engine of the query; its row is read for the markers, not picked.
     const EngineEntry& row =
-        engines::catalog().row(QStringLiteral("baidu-period"), QStringLiteral("baidu"));
+        engines::catalog().row(QLatin1String(engine_tool::kBaiduPeriod), QStringLiteral("baidu"));
     const QString url = requestAddress(row.value(QStringLiteral("request")).toStdString(),
                                        endpoints, {.d = domain, .lm = lm});
     const QString page = HttpFetch(fetcher, url, decodeOf(row));

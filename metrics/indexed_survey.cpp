@@ -1,3 +1,5 @@
 #include "metrics/indexed_survey.h"
 
-const SurveyKind kIndexedSurvey{"indexed", "收录数量", "result.html"};
+#include "net/engine_schema.h"
+
+const SurveyKind kIndexedSurvey{engine_tool::kIndexed, "收录数量", "result.html"};

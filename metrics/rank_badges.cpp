@@ -112,14 +112,14 @@ Cutter cutterNamed(const QString& strategy) {
 } // namespace
 
 BadgeMarkers badgeMarkers(const QString& key) {
-    return markersOf(engines::catalog().row(QStringLiteral("badges"), key));
+    return markersOf(engines::catalog().row(QLatin1String(engine_tool::kBadges), key));
 }
 
 void runRankBadges(Fetcher& fetcher, const EndpointTable& endpoints, const QString& domain,
                    const std::function<void(Badge, const Figure&)>& report,
                    const Progress& progress) {
     // The engines file gives the ratings in the order they are asked.
-    const QList<EngineEntry>& rows = engines::catalog().rows(QStringLiteral("badges"));
+    const QList<EngineEntry>& rows = engines::catalog().rows(QLatin1String(engine_tool::kBadges));
     int step = 0;
     for (const EngineEntry& row : rows) {
         const BadgeName& badge = badgeNamed(row.engine);

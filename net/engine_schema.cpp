@@ -53,11 +53,11 @@ const StrategyRule kRankStrategies[] = {
 const char* const kRankEngines[] = {"baidu", "google", "yahoo", "sogou", "soso", "youdao"};
 
 const EngineSchema kSchemas[] = {
-    {"indexed", kSurveyFields, {}, {}},
-    {"backlinks", kSurveyFields, {}, {}},
-    {"baidu-period", kPeriodFields, kPeriodStrategies, kPeriodEngines},
-    {"badges", kBadgeFields, kBadgeStrategies, kBadgeEngines},
-    {"keyword-rank", kRankFields, kRankStrategies, kRankEngines, true},
+    {engine_tool::kIndexed, kSurveyFields, {}, {}},
+    {engine_tool::kBacklinks, kSurveyFields, {}, {}},
+    {engine_tool::kBaiduPeriod, kPeriodFields, kPeriodStrategies, kPeriodEngines},
+    {engine_tool::kBadges, kBadgeFields, kBadgeStrategies, kBadgeEngines},
+    {engine_tool::kKeywordRank, kRankFields, kRankStrategies, kRankEngines, true},
 };
 
 } // namespace

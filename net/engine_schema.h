@@ -15,6 +15,16 @@ enum class FieldKind {
     Demo,     // the demo's answer: a kind of made-up figures and a page under config/demo/
 };
 
+// The tools that read an engines file, by their keys: the file's name without ".ini", and the
+// name the command line, the history and the JSON give the tool.
+namespace engine_tool {
+inline constexpr char kIndexed[] = "indexed";
+inline constexpr char kBacklinks[] = "backlinks";
+inline constexpr char kBaiduPeriod[] = "baidu-period";
+inline constexpr char kBadges[] = "badges";
+inline constexpr char kKeywordRank[] = "keyword-rank";
+} // namespace engine_tool
+
 struct FieldRule {
     const char* key;
     FieldKind kind;

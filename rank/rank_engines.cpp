@@ -146,7 +146,7 @@ RankEngine engineOf(const EngineEntry& row) {
 
 std::vector<RankEngine> rankEngines() {
     std::vector<RankEngine> engines;
-    for (const EngineEntry& row : engines::catalog().rows(QStringLiteral("keyword-rank")))
+    for (const EngineEntry& row : engines::catalog().rows(QLatin1String(engine_tool::kKeywordRank)))
         engines.push_back(engineOf(row));
     return engines;
 }

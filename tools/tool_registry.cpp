@@ -4,6 +4,7 @@
 #include "metrics/backlink_survey.h"
 #include "metrics/indexed_survey.h"
 #include "metrics/rank_badges.h"
+#include "net/engine_schema.h"
 #include "netinfo/domain_name.h"
 #include "netinfo/lookup_figures.h"
 #include "rank/keyword_rank.h"
@@ -61,9 +62,9 @@ const std::array<ToolEntry, 9>& entries() {
          &kIndexedSurvey, nullptr},
         {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
          &kBacklinkSurvey, nullptr},
-        {Tool::BaiduPeriod, "baidu-period", "百度更新", kDomain,
+        {Tool::BaiduPeriod, engine_tool::kBaiduPeriod, "百度更新", kDomain,
          [] { return QStringList{QStringLiteral("count")}; }, nullptr, nullptr},
-        {Tool::Badges, "badges", "PR/Alexa", kDomain,
+        {Tool::Badges, engine_tool::kBadges, "PR/Alexa", kDomain,
          [] {
              QStringList keys;
              for (const BadgeName& b : kBadges)
@@ -71,7 +72,7 @@ const std::array<ToolEntry, 9>& entries() {
              return keys;
          },
          nullptr, badges},
-        {Tool::KeywordRank, "keyword-rank", "关键词排名", kSiteAndKeyword,
+        {Tool::KeywordRank, engine_tool::kKeywordRank, "关键词排名", kSiteAndKeyword,
          [] { return askedBoxNames(RankChoice{}); }, nullptr, keywordRank},
         {Tool::Related, "related", "相关搜索", kKeyword, noLabels, nullptr, nullptr},
         {Tool::Density, "density", "关键词密度", kAddressAndKeyword,
