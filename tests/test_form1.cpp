@@ -6,6 +6,7 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "metrics/scratch_file.h"
+#include "net/engine_files.h"
 #include "program_folder_guard.h"
 
 #include <QCheckBox>
@@ -515,6 +516,37 @@ TEST(Form1StartUp, ABadEndpointsFileIsReportedOnceAndStartUpGoesOn) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     ASSERT_EQ(fetcher.asked.size(), 1);
     EXPECT_TRUE(fetcher.asked[0].startsWith(QStringLiteral("http://www.baidu.com/s?")));
+}
+
+TEST(Form1StartUp, AWrongUserEnginesFileIsToldAndTheShippedRowsServe) {
+    const QString path = engines::userFolder() + QStringLiteral("/baidu-period.ini");
+    QDir().mkpath(engines::userFolder());
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[baidu]\nstart = 百度为您找到\nfinish = 个\n");
+    }
+    struct Remove {
+        QString path;
+        ~Remove() { QFile::remove(path); }
+    } remove{path};
+    QStringList boxes;
+    const auto recording =
+        message_box::seam().replace([&](QWidget*, const QString& t) { boxes << t; });
+    FakeFetcher fetcher;
+    fetcher.pages[QStringLiteral("/s?q1=")] = QStringLiteral("找到相关网页约1,230篇");
+    Form1 form(fetcher);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains(path + QStringLiteral(" 第 3 行：未知的键“finish”")))
+        << boxes[0].toStdString();
+    form.findChild<QLineEdit*>(QStringLiteral("txtDomain1"))->setText(QStringLiteral("a.cn"));
+    form.findChild<QPushButton*>(QStringLiteral("cmdBaidu"))->click();
+    while (form.toolsRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("Label7"))
+                    ->text()
+                    .contains(QStringLiteral("约1,230")));
 }
 
 TEST_F(Form1Test, RankSearchAsksTheCheckedEnginesForThePagesChosen) {
