@@ -6,6 +6,11 @@
 
 namespace {
 
+// A value as the file would write it: quoted when it is empty or its outer spaces count.
+QString written(const QString& value) {
+    return value.isEmpty() || value.trimmed() != value ? u'"' + value + u'"' : value;
+}
+
 // Every row in force, each with the file and line it came from and its keys as written there.
 void listEngines(CliContext& ctx) {
     const EngineCatalog& catalog = engines::catalog();
@@ -32,7 +37,7 @@ void listEngines(CliContext& ctx) {
                       .arg(row.tool, row.engine, row.file)
                       .arg(row.line));
         for (const auto& [key, value] : row.fields)
-            ctx.print(QStringLiteral("  %1 = %2").arg(key, value));
+            ctx.print(QStringLiteral("  %1 = %2").arg(key, written(value)));
     }
 }
 

@@ -64,6 +64,7 @@ TEST(EnginesCli, ListGivesEveryRowWithItsFileAndLine) {
     const CliRun text = runCli({QStringLiteral("engines"), QStringLiteral("list")});
     EXPECT_EQ(text.status, 0);
     EXPECT_TRUE(text.out.contains(QStringLiteral("  start = 找到相关网页\n")));
+    EXPECT_TRUE(text.out.contains(QStringLiteral("  not-found = \"\"\n"))); // Sogou's, as written
     EXPECT_EQ(runCli({QStringLiteral("engines"), QStringLiteral("show")}).status, 2);
 }
 
