@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 #include "cli/command_status.h"
+#include "cli/full_cli.h"
 #include "cli/help_text.h"
 #include "cli/interrupt.h"
 #include "cli/program_fetcher.h"
@@ -30,7 +31,7 @@ int answer(const CommandLine& line) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int tessivoCliMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessivo"));
 
