@@ -37,10 +37,12 @@ std::filesystem::path fullCliPath() {
     return (programs / TESSIVO_FULL_CLI_FROM_BIN / TESSIVO_FULL_CLI_NAME).lexically_normal();
 }
 
-// argv goes as it came: the module parses it again, with every command.
+// argv goes as it came: the module parses it again, with every command. Its functions are bound
+// as they are first called, as a program's own libraries are: binding every function of libcurl,
+// the TLS libraries and Qt's at once cost each delegated command about a millisecond.
 int runFullCli(int argc, char** argv) {
     const std::string path = fullCliPath().string();
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* module = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     const auto entry =
         module ? reinterpret_cast<decltype(&tessivoCliMain)>(dlsym(module, kFullCliEntry))
                : nullptr;
