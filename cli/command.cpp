@@ -1,19 +1,9 @@
 #include "cli/command.h"
 
-#include "cli/tool_call.h"
+#include "cli/batch_options.h"
 
 #include <QJsonDocument>
 #include <cstdio>
-
-CliEndpoints::operator const EndpointTable&() const {
-    if (!table_) {
-        EndpointTable table = EndpointTable::forProgram();
-        if (!extraFile_.isEmpty())
-            table.load(extraFile_);
-        table_ = table;
-    }
-    return *table_;
-}
 
 void CliContext::print(const QString& text) const {
     const QByteArray bytes = text.toUtf8();
@@ -40,17 +30,5 @@ std::vector<CommandOption> commandOptions(const Command& command) {
     if (command.batchLine)
         for (CommandOption& o : batchOptions())
             all.push_back(std::move(o));
-    return all;
-}
-
-const std::vector<Command>& commands() {
-    static const std::vector<Command> all = [] {
-        std::vector<Command> v;
-        for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
-                          directoriesCommands(), scriptCommands(), netinfoCommands(),
-                          historyCommands(), enginesCommands()})
-            v.insert(v.end(), part.begin(), part.end());
-        return v;
-    }();
     return all;
 }

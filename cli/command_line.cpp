@@ -82,7 +82,7 @@ void addCommandOption(CLI::App& sub, const CommandOption& option, QMap<QString, 
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& words) {
+CommandLine parseCommandLine(const QStringList& words, const std::vector<Command>& table) {
     CommandLine line;
     CLI::App app;
     app.set_help_flag();
@@ -94,7 +94,7 @@ CommandLine parseCommandLine(const QStringList& words) {
 
     std::vector<std::pair<CLI::App*, const Command*>> subs;
     size_t unknownBeforeCommand = 0;
-    for (const Command& c : commands()) {
+    for (const Command& c : table) {
         CLI::App* sub = app.add_subcommand(c.name);
         sub->fallthrough(); // the program's options may follow the command
         sub->preparse_callback([&](size_t) { unknownBeforeCommand = app.remaining().size(); });

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 // What a command line asks for.
 struct CommandLine {
@@ -16,5 +17,7 @@ struct CommandLine {
     Settings settings;
 };
 
-// The words after the program's name. Raises UsageError for a command line that cannot run.
-CommandLine parseCommandLine(const QStringList& words);
+// The words after the program's name, read against the commands of table (the launcher's holds
+// only those it runs by itself). Raises UsageError for a command line that cannot run.
+CommandLine parseCommandLine(const QStringList& words,
+                             const std::vector<Command>& table = commands());

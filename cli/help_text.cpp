@@ -1,8 +1,8 @@
 #include "cli/help_text.h"
 
 #include "base/tool_error.h"
+#include "cli/batch_options.h"
 #include "cli/program_options.h"
-#include "cli/tool_call.h"
 #include "net/endpoint_names.h"
 
 namespace {

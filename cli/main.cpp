@@ -1,4 +1,6 @@
 #include "cli/command_line.h"
+#include "cli/command_status.h"
+#include "cli/full_cli.h"
 #include "cli/help_text.h"
 #include "cli/interrupt.h"
 #include "cli/program_fetcher.h"
@@ -19,45 +21,6 @@ void out(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
-QString hex(char16_t u, int digits) {
-    return QString::number(uint(u), 16).toUpper().rightJustified(digits, u'0');
-}
-
-// Errors quote addresses, lines of files and typed words as they came. A control character
-// among them could move the cursor, recolour or clear the terminal, or start a line that looks
-// like a message of its own, so each is shown as an escape.
-QString escapeControls(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool bidi = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
-        if (u == u'\t')
-            out += QStringLiteral("\\t");
-        else if (u == u'\n')
-            out += QStringLiteral("\\n");
-        else if (u == u'\r')
-            out += QStringLiteral("\\r");
-        else if (u <= 0xFF && c.category() == QChar::Other_Control)
-            out += QStringLiteral("\\x") + hex(u, 2);
-        else if (bidi || u == 0x2028 || u == 0x2029)
-            out += QStringLiteral("\\u") + hex(u, 4);
-        else
-            out += c;
-    }
-    return out;
-}
-
-void err(const QString& text) {
-    const QByteArray bytes = escapeControls(text).toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-}
-
-int usage(const QString& why) {
-    err(QStringLiteral("tessivo-cli：") + why + QStringLiteral("（见 tessivo-cli --help）"));
-    return 2;
-}
-
 int answer(const CommandLine& line) {
     if (*line.answer == Answer::Version)
         out(QStringLiteral("tessivo-cli " TESSIVO_VERSION "\n"));
@@ -68,7 +31,7 @@ int answer(const CommandLine& line) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int tessivoCliMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessivo"));
 
@@ -76,7 +39,7 @@ int main(int argc, char** argv) {
     try {
         line = parseCommandLine(QCoreApplication::arguments().mid(1));
     } catch (const UsageError& e) {
-        return usage(e.message);
+        return usageStatus(e.message);
     }
     if (line.answer)
         return answer(line);
@@ -88,18 +51,18 @@ int main(int argc, char** argv) {
     // the shipped rows where the wrong file was the user's.
     engines::setProblemReporter([](const QStringList& problems) {
         for (const QString& problem : problems)
-            err(QStringLiteral("tessivo-cli：") + problem);
+            printError(QStringLiteral("tessivo-cli：") + problem);
     });
 
     // A stop (Ctrl-C) can leave a name lookup running; it is joined before the program ends.
     const AbandonedCallsGuard abandonedCalls;
-    try {
+    const int status = commandStatus([&] {
         const CurlGlobal curl;
         const std::unique_ptr<Fetcher> fetcher = programFetcher(line.settings);
         const std::unique_ptr<Resolver> resolver = programResolver(line.settings);
         const std::unique_ptr<WhoisClient> whois = programWhois(line.settings);
         if (line.settings.demo)
-            err(demoNote());
+            printError(demoNote());
         const StopScope interruptible(interruptFlag());
         // One command line is one run; a batch's lines are runs of their own within it.
         const FetchSession run;
@@ -116,16 +79,6 @@ int main(int argc, char** argv) {
         ctx.resolver = resolver.get();
         ctx.whois = whois.get();
         line.command->run(ctx, line.args);
-    } catch (const ToolStopped&) {
-        return kInterruptedStatus;
-    } catch (const UsageError& e) {
-        return usage(e.message);
-    } catch (const ToolError& e) {
-        err(kErrorPrefix + e.description());
-        return 1;
-    } catch (const std::exception& e) {
-        err(kErrorPrefix + QString::fromUtf8(e.what()));
-        return 1;
-    }
-    return interruptFlag().requested() ? kInterruptedStatus : 0;
+    });
+    return status == 0 && interruptFlag().requested() ? kInterruptedStatus : status;
 }

@@ -33,12 +33,6 @@ bool printsText(const CliContext& ctx);
 // Runs call once on args, or, with --batch, once per line of the file.
 void runToolCommand(CliContext& ctx, const ToolCall& call, const QStringList& args);
 
-// --batch, --delay, --resume and --format, which every command with a batchLine takes.
-std::vector<CommandOption> batchOptions();
-
-// The help paragraph on them for command.
-QString batchHelp(const Command& command);
-
 // A figure for --json: its text, its number under numberKey (null without one), why there is
 // none ("not_found", "unrecognised", "failed", "no_number"), the failure's description and the
 // request address where there is one.
