@@ -3,6 +3,7 @@
 // with --peer-zh, that label in Chinese in the window's own face.
 #include "app/form1.h"
 #include "app/form_fonts.h"
+#include "base/version.h"
 
 #include <QApplication>
 #include <QFile>
@@ -69,12 +70,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<QWidget> window;
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--peer") {
-        window = std::make_unique<QLabel>(QStringLiteral("Tessivo_V2.3"));
+        window = std::make_unique<QLabel>(QStringLiteral(TESSIVO_TITLE));
     } else if (mode == "--peer-zh") {
         // The same label in Chinese, in the face the window draws with: what any Qt program
         // showing Chinese in that face pays, fonts included.
         substituteFormFonts();
-        auto label = std::make_unique<QLabel>(QStringLiteral("站长工具箱 Tessivo_V2.3"));
+        auto label = std::make_unique<QLabel>(QStringLiteral("站长工具箱 " TESSIVO_TITLE));
         label->setFont(QFont(installedFamily(QStringLiteral("宋体")), 9));
         window = std::move(label);
     } else {
