@@ -1,5 +1,6 @@
 #include "base/program_folder.h"
 #include "base/tool_error.h"
+#include "country_data.h"
 #include "net/resolver.h"
 #include "netinfo/ip_lookup.h"
 #include "netinfo/lookup_text.h"
@@ -186,6 +187,7 @@ TEST(IpLookup, ResolvesLocalhostThroughTheSystem) {
 }
 
 TEST(IpLookup, EveryAddressGetsItsRowAndAFailedRdapLookupOnlyItsReason) {
+    SKIP_WITHOUT_COUNTRY_DATABASE();
     fakes::Registries fake;
     CurlFetcher fetcher;
     FakeResolver resolver;
@@ -224,6 +226,7 @@ TEST(IpLookup, EveryAddressGetsItsRowAndAFailedRdapLookupOnlyItsReason) {
 }
 
 TEST(IpLookup, ABootstrapThatCannotBeFetchedFailsNoRowAndIsAskedOnce) {
+    SKIP_WITHOUT_COUNTRY_DATABASE();
     fakes::Registries fake;
     CurlFetcher fetcher;
     FakeResolver resolver;
