@@ -5,6 +5,7 @@
 #include "app/form_fonts.h"
 #include "app/history_window.h"
 #include "app/message_box.h"
+#include "app/plain_tooltip.h"
 #include "app/tool_run.h"
 #include "app/web_view.h"
 #include "base/program_folder.h"
@@ -709,7 +710,7 @@ void Form1::cmdIpQuery_Click() {
                         const QStringList notes = ipColumnNotes(row);
                         for (int c = 0; c < item->columnCount(); ++c)
                             if (!notes[c].isEmpty())
-                                item->setToolTip(c, notes[c]);
+                                item->setToolTip(c, plainToolTip(notes[c]));
                     });
                 },
                 r.progress());

@@ -1,6 +1,7 @@
 #include "app/history_window.h"
 
 #include "app/message_box.h"
+#include "app/plain_tooltip.h"
 #include "app/save_dialog.h"
 #include "base/tool_error.h"
 #include "history/history_export.h"
@@ -90,7 +91,7 @@ public:
         if (role == Qt::DisplayRole)
             return figure->text;
         if (role == Qt::ToolTipRole && !figure->detail.isEmpty())
-            return figure->detail;
+            return plainToolTip(figure->detail);
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {

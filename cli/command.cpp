@@ -1,11 +1,14 @@
 #include "cli/command.h"
 
 #include "cli/batch_options.h"
+#include "cli/terminal_text.h"
 
 #include <QJsonDocument>
 #include <cstdio>
 
-void CliContext::print(const QString& text) const {
+namespace {
+
+void writeLine(const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
@@ -13,8 +16,32 @@ void CliContext::print(const QString& text) const {
     std::fflush(stdout);
 }
 
+} // namespace
+
+void CliContext::print(const QString& line) const {
+    writeLine(escapeControls(line));
+}
+
+void CliContext::printRow(const QStringList& fields) const {
+    QStringList escaped;
+    for (const QString& field : fields)
+        escaped << escapeControls(field);
+    writeLine(escaped.join(u'\t'));
+}
+
+void CliContext::printLines(const QStringList& lines) const {
+    QStringList escaped;
+    for (const QString& line : lines)
+        escaped << escapeControls(line);
+    writeLine(escaped.join(u'\n'));
+}
+
+void CliContext::printText(const QString& text) const {
+    writeLine(escapeControls(text, LineBreaks::Kept));
+}
+
 void CliContext::warn(const QString& text) const {
-    const QByteArray bytes = QStringLiteral("tessivo-cli：%1\n").arg(text).toUtf8();
+    const QByteArray bytes = QStringLiteral("tessivo-cli：%1\n").arg(escapeControls(text)).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
@@ -22,7 +49,8 @@ void CliContext::printJson(const QJsonObject& object) const {
     QJsonObject marked = object;
     if (demo)
         marked.insert(QStringLiteral("demo"), true);
-    print(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
+    // JSON's own escapes carry every character; a reader gets the text as it came.
+    writeLine(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
 }
 
 std::vector<CommandOption> commandOptions(const Command& command) {

@@ -42,8 +42,16 @@ struct CliContext {
     Resolver* resolver = nullptr;   // names and addresses (the IP lookup)
     WhoisClient* whois = nullptr;   // port-43 queries (the WHOIS lookup)
 
-    void print(const QString& text) const; // text and a newline, UTF-8
-    void warn(const QString& text) const;  // the same on standard error, after the program's name
+    // Text output, UTF-8, each with a newline. Every control character of what is printed is
+    // shown as an escape (cli/terminal_text.h), line breaks and tabs included, so a caller that
+    // prints a server's text cannot forget to escape it; the tabs and line breaks the program
+    // itself puts between fields and lines are added after the escaping, by printRow and
+    // printLines, and printText keeps those of a text that is many lines by design.
+    void print(const QString& line) const;
+    void printRow(const QStringList& fields) const;  // the fields between tabs
+    void printLines(const QStringList& lines) const; // one line each
+    void printText(const QString& text) const;       // a record, a document, a table
+    void warn(const QString& text) const; // one line on standard error, after the program's name
     void printJson(const QJsonObject& object) const; // with "demo": true in demo mode
 };
 

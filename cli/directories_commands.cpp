@@ -23,7 +23,7 @@ std::vector<Command> directoriesCommands() {
                  if (ctx.json)
                      rows.append(QJsonArray{n, site, address});
                  else
-                     ctx.print(n + u'\t' + site + u'\t' + address);
+                     ctx.printRow({n, site, address});
              });
              if (ctx.json)
                  ctx.printJson({{QStringLiteral("header"), QString::fromUtf8(list->siteHeader)},

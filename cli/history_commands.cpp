@@ -1,6 +1,7 @@
 #include "cli/command.h"
 
 #include "base/tool_error.h"
+#include "cli/terminal_text.h"
 #include "history/history_export.h"
 #include "history/history_store.h"
 #include "tools/tool_registry.h"
@@ -45,6 +46,20 @@ void writeOut(const QByteArray& bytes) {
     std::fflush(stdout);
 }
 
+// The table is laid out by the width of what the terminal shows, so the stored texts are escaped
+// before it measures them; its own line breaks are the only ones left.
+QList<RunRecord> escaped(QList<RunRecord> runs) {
+    for (RunRecord& run : runs) {
+        for (QString* text : {&run.tool, &run.input, &run.keyword})
+            *text = escapeControls(*text);
+        for (Figure& figure : run.figures) {
+            figure.label = escapeControls(figure.label);
+            figure.text = escapeControls(figure.text);
+        }
+    }
+    return runs;
+}
+
 void history(CliContext& ctx) {
     HistoryQuery query;
     query.tool = ctx.options.value(QStringLiteral("--tool"));
@@ -67,7 +82,7 @@ void history(CliContext& ctx) {
     else if (runs.isEmpty())
         ctx.print(QStringLiteral("没有符合条件的记录"));
     else
-        ctx.print(historyTable(runs));
+        ctx.printText(historyTable(escaped(runs)));
 }
 
 // The help names every tool by its key.

@@ -31,7 +31,7 @@ ToolCall surveyCall(Tool tool) {
                     {QStringLiteral("document"), doc},
                     {QStringLiteral("engines"), engines}};
             if (printsText(ctx))
-                ctx.print(doc);
+                ctx.printText(doc);
         }};
 }
 

@@ -19,7 +19,7 @@ std::vector<Command> netCommands() {
              QFile in;
              if (!in.open(stdin, QIODevice::ReadOnly))
                  throw UsageError{QStringLiteral("无法读取标准输入")};
-             ctx.print(pageText(QString::fromUtf8(in.readAll())));
+             ctx.printText(pageText(QString::fromUtf8(in.readAll())));
          }},
     };
 }

@@ -39,13 +39,13 @@ void ip(CliContext& ctx, const QString& typed) {
                                  if (ctx.json)
                                      return;
                                  if (!headed) {
-                                     ctx.print(ipHeadings().join(u'\t'));
+                                     ctx.printRow(ipHeadings());
                                      // The same for every address: told once.
                                      if (!row.countryProblem.isEmpty())
                                          ctx.warn(row.countryProblem);
                                  }
                                  headed = true;
-                                 ctx.print(ipColumns(row).join(u'\t'));
+                                 ctx.printRow(ipColumns(row));
                                  if (!row.rdapProblem.isEmpty())
                                      ctx.warn(QStringLiteral("%1 的 RDAP 查询失败：%2")
                                                   .arg(row.address, row.rdapProblem));
@@ -121,9 +121,9 @@ void whois(CliContext& ctx, const QString& typed) {
         ctx.print(notice);
         return;
     }
-    ctx.print(domainSummary(r).join(u'\n'));
+    ctx.printLines(domainSummary(r));
     ctx.print(QString());
-    ctx.print(r.raw);
+    ctx.printText(r.raw);
 }
 
 } // namespace

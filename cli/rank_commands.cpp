@@ -63,7 +63,7 @@ void keywordRank(CliContext& ctx, const QStringList& in, RecordedRun& run, QJson
                 engine.insert(QStringLiteral("change"), run.change(answer));
             engines.insert(answer.label.toLower(), engine);
             if (printsText(ctx))
-                ctx.print(answer.label + u'\t' + answer.text);
+                ctx.printRow({answer.label, answer.text});
         });
     json.insert(QStringLiteral("engines"), engines);
 }

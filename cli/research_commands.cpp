@@ -38,7 +38,7 @@ void related(CliContext& ctx, const QString& typed) {
                     if (ctx.json)
                         rows.append(QJsonArray::fromStringList(row.columns()));
                     else
-                        ctx.print(row.columns().join(u'\t'));
+                        ctx.printRow(row.columns());
                 });
         });
     } catch (const ToolError&) {
@@ -77,7 +77,7 @@ void density(CliContext& ctx, const QString& typedAddress, const QString& typedK
     for (const QString& caption : {d.captions.lenTotal, d.captions.lenKeyword, d.captions.frequency,
                                    d.captions.lenKeyWordTotal, d.captions.frequencyResult})
         ctx.print(caption);
-    ctx.print(d.pageText);
+    ctx.printText(d.pageText);
 }
 
 } // namespace

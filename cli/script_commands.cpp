@@ -133,7 +133,7 @@ std::vector<Command> scriptCommands() {
              if (ctx.json)
                  ctx.printJson({{QStringLiteral("result"), result}});
              else
-                 ctx.print(result);
+                 ctx.printText(result);
          }},
     };
 }

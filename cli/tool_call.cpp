@@ -4,6 +4,7 @@
 #include "base/tool_error.h"
 #include "cli/batch_options.h"
 #include "cli/run_history.h"
+#include "cli/terminal_text.h"
 #include "history/history_export.h"
 #include "net/spaced_fetcher.h"
 
@@ -107,7 +108,7 @@ public:
 
     void line(int number, const QStringList& inputs) {
         if (batch_ && format_ == Format::Text)
-            ctx_.print(QStringLiteral("# %1\t%2").arg(QString::number(number), inputs.join(u'\t')));
+            ctx_.printRow(QStringList{QStringLiteral("# %1").arg(number)} + inputs);
     }
 
     void result(int number, const QStringList& inputs, const RunRecord& run, QJsonObject json,
@@ -196,7 +197,8 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
         const BatchLine& line = lines[i];
         if (showProgress)
             std::fprintf(stderr, "\r\033[K[%lld/%lld] %s", qlonglong(i + 1),
-                         qlonglong(lines.size()), line.fields.join(u' ').toUtf8().constData());
+                         qlonglong(lines.size()),
+                         escapeControls(line.fields.join(u' ')).toUtf8().constData());
         QStringList inputs;
         try {
             inputs = cleaned(call, line.fields);

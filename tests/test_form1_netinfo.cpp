@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -106,6 +107,30 @@ TEST_F(NetinfoPage, IpFrameListsEachAddressAndTellsWhyARegistryColumnIsEmpty) {
     EXPECT_TRUE(find<QLabel>("lblIpCname")->text().isEmpty());
     run("txtIpTarget", "cmdIpQuery", QStringLiteral("'"));
     EXPECT_EQ(list->topLevelItemCount(), 1);
+}
+
+// A server's text is shown as written: the labels take no markup, and a tooltip that merely
+// looks like markup is escaped instead of drawn (an <img> would be fetched).
+TEST_F(NetinfoPage, ServersTextIsShownAsWrittenNotAsMarkup) {
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (label->objectName().startsWith(QStringLiteral("Image")) ||
+            label->objectName().startsWith(QStringLiteral("img")))
+            continue; // pictures
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    }
+
+    fake.http.add("/arin/ip/::1",
+                  FixtureServer::Page(500, "application/rdap+json",
+                                      R"({"errorCode": 500, "title": "<img src=x><b>down</b>"})"));
+    run("txtIpTarget", "cmdIpQuery", QStringLiteral("localhost"));
+    auto* list = find<QTreeWidget>("lvIp");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    const QString tip = list->topLevelItem(1)->toolTip(4);
+    QTextDocument shown;
+    shown.setHtml(tip);
+    EXPECT_TRUE(shown.toPlainText().endsWith(QStringLiteral("：<img src=x><b>down</b>")))
+        << tip.toStdString();
+    EXPECT_FALSE(tip.contains(QStringLiteral("<img"))) << tip.toStdString();
 }
 
 TEST_F(NetinfoPage, TheCountryCellTellsHowToFetchAMissingCountryDatabase) {

@@ -241,3 +241,143 @@ TEST_F(NetinfoCli, BothLookupsAreRecordedInTheHistory) {
         labels << f.label;
     EXPECT_TRUE(labels.contains(QStringLiteral("registrar"))) << labels.join(u' ').toStdString();
 }
+
+namespace {
+
+// Registries whose answers carry what would act on a terminal: an OSC 52 clipboard write, a
+// clear screen, a right-to-left override and line breaks that would start a line of their own,
+// in the fields the summaries and the IP table print and in the records themselves.
+constexpr char kClipboard[] = "\x1b]52;c;ZXZpbA==\x07";
+constexpr char kClear[] = "\x1b[2J";
+constexpr char kOverride[] = "\xe2\x80\xae";
+
+QByteArray hostileWhois() {
+    return QByteArray("Domain Name: evil.cn\r\n"
+                      "Sponsoring Registrar: Evil") +
+           kClipboard +
+           "\rInjected: line\r\n"
+           "Name Server: ns1.evil.cn" +
+           kClear +
+           "\r\n"
+           "Domain Status: ok" +
+           kOverride +
+           "desrever\r\n"
+           "Registration Time: 2003-03-17 12:20:05\r\n";
+}
+
+QByteArray hostileRdap(const QString& base) {
+    return QStringLiteral(R"({"objectClassName": "domain", "ldhName": "EVIL.COM",
+  "links": [{"rel": "related", "href": "%1/registrar/domain/EVIL.COM?x=\u001b]0;title\u0007",
+             "type": "application/rdap+json"}],
+  "status": ["ok\u202e\u001b[2J"],
+  "entities": [{"objectClassName": "entity", "roles": ["registrar"],
+    "vcardArray": ["vcard", [["version", {}, "text", "4.0"],
+      ["fn", {}, "text", "Evil\u001b]52;c;ZXZpbA==\u0007\nInjected: line"]]]}],
+  "events": [{"eventAction": "registration", "eventDate": "2020-01-01T00:00:00Z"}],
+  "nameservers": [{"objectClassName": "nameserver", "ldhName": "NS1.EVIL.COM\u009b2J\u2028x"}]
+})")
+        .arg(base)
+        .toUtf8();
+}
+
+struct HostileRegistries {
+    FixtureServer http;
+    WhoisFixture registry{[](const QString&) { return hostileWhois(); }};
+    WhoisFixture iana{
+        [this](const QString& tld) { return fakes::ianaReferral(tld, registry.hostPort()); }};
+
+    HostileRegistries() {
+        const QString base = http.base();
+        const auto json = [](QByteArray body, int status = 200) {
+            return FixtureServer::Page(status, "application/rdap+json", std::move(body));
+        };
+        http.add("/rdap/dns.json", json(fakes::dnsBootstrap(base)));
+        http.add("/rdap/ipv4.json", json(fakes::ipv4Bootstrap(base)));
+        http.add("/rdap/ipv6.json", json(fakes::ipv6Bootstrap(base)));
+        http.add("/com/v1/domain/evil.com", json(hostileRdap(base)));
+        http.add("/registrar/domain/EVIL.COM", json(fakes::registrarDomain()));
+        http.add("/arin/ip/127.0.0.1",
+                 json(fakes::network("NET\\u001b]0;title\\u0007", "127.0.0.0", "127.255.255.255",
+                                     "Owner\xe2\x80\xae\\nInjected: line")));
+        http.add("/arin/ip/::1",
+                 json(R"({"errorCode": 500, "title": "down\u001b[2J\nInjected: line"})", 500));
+    }
+
+    QString iniFile(const QTemporaryDir& dir) const {
+        const QString path = dir.filePath(QStringLiteral("hostile.ini"));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(QStringLiteral("[endpoints]\nRdapBootstrapHost=%1\nWhoisHost=%2\n")
+                    .arg(http.base(), iana.hostPort())
+                    .toUtf8());
+        return path;
+    }
+};
+
+// What of text would act on a terminal: a control character other than the tab and the line
+// feed the program lays its output out with and the CR of a record's CR LF, a C1 control, a
+// bidirectional override or isolate, a line or paragraph separator.
+QString actingOnTerminal(const QString& text) {
+    QString found;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        const bool layout =
+            u == u'\n' || u == u'\t' || (u == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n');
+        if ((u < 0x20 && !layout) || (u >= 0x7F && u <= 0x9F) || (u >= 0x202A && u <= 0x202E) ||
+            (u >= 0x2066 && u <= 0x2069) || u == 0x2028 || u == 0x2029)
+            found += QStringLiteral("U+%1 ").arg(uint(u), 4, 16, QChar(u'0'));
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(NetinfoCliHostile, ControlCharactersFromServersReachTheTerminalEscaped) {
+    HostileRegistries hostile;
+    QTemporaryDir dir;
+    const QString history = dir.filePath(QStringLiteral("history.sqlite"));
+    const QStringList head{QStringLiteral("--endpoints"), hostile.iniFile(dir),
+                           QStringLiteral("--history"), history};
+    const struct {
+        QStringList args;
+        const char* shown; // what stands for the server's text on either output; %1 the server
+    } cases[] = {
+        {{"whois", "evil.cn"}, "注册商：Evil\\x1B]52;c;ZXZpbA==\\x07\\rInjected: line\n"},
+        {{"whois", "evil.cn"}, "Name Server: ns1.evil.cn\\x1B[2J\r\n"},
+        {{"whois", "evil.cn"}, "Domain Status: ok\\u202Edesrever"},
+        {{"whois", "evil.com"}, "注册商：Evil\\x1B]52;c;ZXZpbA==\\x07\\nInjected: line\n"},
+        {{"whois", "evil.com"}, "\\x9B2j\\u2028x"}, // name servers are written in lower case
+        {{"whois", "evil.com"}, "状态：ok\\u202E\\x1B[2J\n"},
+        {{"whois", "evil.com"},
+         "=== 注册商 RDAP：%1/registrar/domain/EVIL.COM?x=\\x1B]0;title\\x07 ==="},
+        {{"ip", "127.0.0.1"}, "NET\\x1B]0;title\\x07"},
+        {{"ip", "127.0.0.1"}, "Owner\\u202E\\nInjected: line"},
+        {{"ip", "::1"}, "down\\x1B[2J\\nInjected: line"},
+        {{"history"}, "Evil\\x1B]52;c;ZXZpbA==\\x07\\nInjected: line"},
+    };
+    for (const auto& c : cases) {
+        const QString what = c.args.join(u' ');
+        const CliRun r = runCli(head + c.args);
+        ASSERT_EQ(r.status, 0) << what.toStdString() << ": " << r.err.toStdString();
+        EXPECT_TRUE(actingOnTerminal(r.out).isEmpty())
+            << what.toStdString() << ": " << actingOnTerminal(r.out).toStdString();
+        EXPECT_TRUE(actingOnTerminal(r.err).isEmpty())
+            << what.toStdString() << ": " << actingOnTerminal(r.err).toStdString();
+        const QString shown =
+            QString::fromUtf8(c.shown).replace(QStringLiteral("%1"), hostile.http.base());
+        EXPECT_TRUE((r.out + r.err).contains(shown))
+            << what.toStdString() << ": " << (r.out + r.err).toStdString();
+        for (const QString& line : (r.out + r.err).split(u'\n'))
+            EXPECT_FALSE(line.startsWith(QStringLiteral("Injected"))) << what.toStdString();
+    }
+
+    // --json carries the texts as they came, in JSON's own escapes.
+    const CliRun json = runCli(head + QStringList{QStringLiteral("--json"), QStringLiteral("whois"),
+                                                  QStringLiteral("evil.com")});
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())
+                  .object()
+                  .value(QStringLiteral("registrar"))
+                  .toString(),
+              QStringLiteral("Evil\x1b]52;c;ZXZpbA==\x07\nInjected: line"));
+}
