@@ -1,5 +1,6 @@
-// Any bytes as an RDAP server's answer and as the bootstrap files: read without a crash, and a
-// service chosen from a bootstrap file is an http or https address ending in "/".
+// Any bytes as an RDAP server's answer and as the bootstrap files: read without a crash, the
+// answer's text no longer than its bound, and a service chosen from a bootstrap file is an http or
+// https address ending in "/".
 #include "base/tool_error.h"
 #include "fuzz_support.h"
 #include "netinfo/rdap.h"
@@ -34,7 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     readRdapNetwork(object);
     Answer answer(f[0]);
     try {
-        rdapGet(answer, QStringLiteral("http://127.0.0.1/domain/example.com"));
+        const QString text =
+            rdapGet(answer, QStringLiteral("http://127.0.0.1/domain/example.com")).text();
+        if (text.size() > rdapTextBound(f[0].size()))
+            fuzz::mismatch("the text is no longer than its bound", QString::number(text.size()),
+                           QString::number(rdapTextBound(f[0].size())));
     } catch (const ToolError&) {
     }
     const EndpointTable endpoints;

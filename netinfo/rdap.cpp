@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -62,14 +64,21 @@ QList<QJsonObject> entities(const QJsonObject& object) {
 
 // A valid JSON text laid out with two spaces a level, its members in the server's order (a
 // QJsonDocument sorts them, which scatters "objectClassName", "handle" and "ldhName" that
-// registries put first).
-QString laidOut(const QByteArray& json) {
-    const QString text = QString::fromUtf8(json).trimmed();
+// registries put first); nothing once it grows longer than limit.
+std::optional<QString> laidOut(const QString& text, qsizetype limit) {
     QString out;
     int depth = 0;
     bool inString = false;
-    const auto newline = [&] { out += u'\n' + QString(2 * depth, u' '); };
+    const auto newline = [&] {
+        if (out.size() + 1 + 2 * depth > limit)
+            return false;
+        out += u'\n';
+        out.resize(out.size() + 2 * depth, u' ');
+        return true;
+    };
     for (qsizetype i = 0; i < text.size(); ++i) {
+        if (out.size() > limit)
+            return std::nullopt;
         const QChar c = text[i];
         if (inString) {
             out += c;
@@ -97,19 +106,22 @@ QString laidOut(const QByteArray& json) {
                 i = next;
             } else {
                 ++depth;
-                newline();
+                if (!newline())
+                    return std::nullopt;
             }
             break;
         }
         case u'}':
         case u']':
             --depth;
-            newline();
+            if (!newline())
+                return std::nullopt;
             out += c;
             break;
         case u',':
             out += c;
-            newline();
+            if (!newline())
+                return std::nullopt;
             break;
         case u':':
             out += QStringLiteral(": ");
@@ -118,6 +130,8 @@ QString laidOut(const QByteArray& json) {
             out += c;
         }
     }
+    if (out.size() > limit)
+        return std::nullopt;
     return out;
 }
 
@@ -199,13 +213,14 @@ RdapReply rdapGet(Fetcher& fetcher, const QString& url) {
     RdapReply reply;
     reply.url = url;
     reply.object = doc.object();
+    reply.body = r.body;
+    reply.json = doc.isObject();
     // The error object's code, else the HTTP status: some servers answer "not found" and "too
     // many requests" with an empty body or a page of their own.
     const QJsonValue errorCode = reply.object.value(QStringLiteral("errorCode"));
     const long code = errorCode.isDouble() ? long(errorCode.toInt()) : r.status;
     if (code == 404 || code == 429) {
         reply.kind = code == 404 ? RdapReply::Kind::NotFound : RdapReply::Kind::RateLimited;
-        reply.text = doc.isObject() ? laidOut(r.body) : QString::fromUtf8(r.body);
         return reply;
     }
     if (!doc.isObject())
@@ -219,8 +234,19 @@ RdapReply rdapGet(Fetcher& fetcher, const QString& url) {
                             .arg(echoed(url))
                             .arg(code)
                             .arg(echoed(reply.object.value(QStringLiteral("title")).toString())));
-    reply.text = laidOut(r.body);
     return reply;
+}
+
+QString RdapReply::text() const {
+    const QString received = QString::fromUtf8(body);
+    if (!json)
+        return received;
+    const QString trimmed = received.trimmed();
+    return laidOut(trimmed, rdapTextBound(body.size())).value_or(trimmed);
+}
+
+qsizetype rdapTextBound(qsizetype bodyBytes) {
+    return std::max(bodyBytes, std::min(8 * bodyBytes, qsizetype(FetchLimits{}.maxBodyBytes)));
 }
 
 RdapDomain readRdapDomain(const QJsonObject& object) {

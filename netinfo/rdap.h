@@ -45,8 +45,21 @@ struct RdapReply {
     enum class Kind { Found, NotFound, RateLimited } kind = Kind::Found;
     QString url;        // what was asked
     QJsonObject object; // the answer, or the error object (RFC 9083, 6)
-    QString text;       // the answer laid out readably
+    QByteArray body;    // the answer as received
+    bool json = false;  // body is a JSON object
+
+    // The answer laid out readably, two spaces a level; a body that is no JSON object as
+    // received. Made on each call, for the lookups that show it: an IP lookup only reads object.
+    // A nested answer would grow by its depth's indentation on every element (a megabyte a
+    // thousand levels deep lays out to gigabytes), so the text is at most
+    // rdapTextBound(body.size()) long: beyond that it is the body as received.
+    QString text() const;
 };
+
+// The longest text() of a body of bodyBytes bytes: eight times the body, which holds the
+// ordinary answers laid out, but no more than the largest body a fetch takes (unless the body
+// itself is longer, from a fetcher that does not cap it).
+qsizetype rdapTextBound(qsizetype bodyBytes);
 
 // GETs url. An error object with code 404, or HTTP status 404 whatever the body, is NotFound;
 // 429 likewise RateLimited. Any other error code or status of 400 and above, or an answer that

@@ -76,7 +76,7 @@ void byRdap(DomainRecord& r, Fetcher& fetcher, const QString& service, const Pro
     tell(progress, QStringLiteral("注册局 RDAP"), 2);
     const RdapReply registry = rdapGet(fetcher, r.server);
     r.answer = answerOf(registry.kind);
-    r.raw = registry.text;
+    r.raw = registry.text();
     if (r.answer != DomainRecord::Answer::Record)
         return;
     const RdapDomain d = readRdapDomain(registry.object);
@@ -97,8 +97,8 @@ void byRdap(DomainRecord& r, Fetcher& fetcher, const QString& service, const Pro
         const RdapDomain own = readRdapDomain(registrar.object);
         fillBlanks(r, own.registrar, own.created, own.expires, own.updated, own.nameServers,
                    own.status, own.dnssec);
-        r.raw +=
-            QStringLiteral("\n\n=== 注册商 RDAP：%1 ===\n\n").arg(d.registrarUrl) + registrar.text;
+        r.raw += QStringLiteral("\n\n=== 注册商 RDAP：%1 ===\n\n").arg(d.registrarUrl) +
+                 registrar.text();
     } catch (const ToolError& e) {
         r.registrarNote = e.description();
     }

@@ -22,6 +22,17 @@ QJsonObject object(const QByteArray& json) {
     return QJsonDocument::fromJson(json).object();
 }
 
+// A domain answer whose remarks hold depth levels of open (arrays, or objects of one member)
+// around a list of zeros, about bytes long in all.
+QByteArray nestedAnswer(int depth, char open, qsizetype bytes) {
+    const QByteArray level = open == '[' ? QByteArray("[") : QByteArray(R"({"r":)");
+    const QByteArray head =
+        R"({"objectClassName":"domain","ldhName":"x.cn","remarks":)" + level.repeated(depth) + '[';
+    const QByteArray tail = ']' + QByteArray(open == '[' ? "]" : "}").repeated(depth) + '}';
+    const qsizetype zeros = std::max<qsizetype>(1, (bytes - head.size() - tail.size()) / 2);
+    return head + QByteArray("0,").repeated(zeros - 1) + '0' + tail;
+}
+
 } // namespace
 
 TEST(RdapBootstrap, PicksTheServiceOfTheTopLevelDomainOrTheLongestPrefix) {
@@ -92,7 +103,7 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
             ASSERT_TRUE(c.kind) << c.path;
             EXPECT_EQ(r.kind, *c.kind) << c.path;
             if (r.kind == RdapReply::Kind::Found) {
-                EXPECT_TRUE(r.text.contains(u'\n')) << "laid out: " << c.path;
+                EXPECT_TRUE(r.text().contains(u'\n')) << "laid out: " << c.path;
             }
         } catch (const ToolError& e) {
             EXPECT_FALSE(c.kind) << c.path << ": " << e.description().toStdString();
@@ -109,7 +120,7 @@ TEST(RdapGet, LaysTheAnswerOutInTheServersOrder) {
                       R"({"objectClassName":"domain","ldhName":"x.cn","remarks":[{"description":)"
                       R"(["a \"quoted\", {odd} [text]: here"]}],"status":[],"events":{}})"});
     CurlFetcher fetcher;
-    EXPECT_EQ(rdapGet(fetcher, server.base() + QStringLiteral("/d")).text,
+    EXPECT_EQ(rdapGet(fetcher, server.base() + QStringLiteral("/d")).text(),
               QStringLiteral("{\n"
                              "  \"objectClassName\": \"domain\",\n"
                              "  \"ldhName\": \"x.cn\",\n"
@@ -123,6 +134,63 @@ TEST(RdapGet, LaysTheAnswerOutInTheServersOrder) {
                              "  \"status\": [],\n"
                              "  \"events\": {}\n"
                              "}"));
+}
+
+// Laid out, every element of a nested answer takes its depth's indentation: 20 KB a thousand
+// levels deep made 22 MB. Qt's parser refuses more than 1024 levels, so the deepest answer that
+// is laid out is just below that; a deeper one stays as received.
+TEST(RdapGet, NestedAnswersStayNearTheBodysSize) {
+    FixtureServer server;
+    const struct {
+        const char* name;
+        QByteArray body;
+        int status = 200;
+        RdapReply::Kind kind = RdapReply::Kind::Found;
+    } cases[] = {
+        {"arrays 1000 deep", nestedAnswer(1000, '[', 20'000)},
+        {"objects 1000 deep", nestedAnswer(1000, '{', 20'000)},
+        {"arrays 100 deep", nestedAnswer(100, '[', 20'000)},
+        {"arrays 5000 deep, not found", nestedAnswer(5000, '[', 20'000), 404,
+         RdapReply::Kind::NotFound},
+    };
+    CurlFetcher fetcher;
+    int page = 0;
+    for (const auto& c : cases) {
+        const std::string path = "/" + std::to_string(++page);
+        server.add(path, {c.status, "application/rdap+json", c.body});
+        const RdapReply r = rdapGet(fetcher, server.base() + QString::fromStdString(path));
+        EXPECT_EQ(r.kind, c.kind) << c.name;
+        const QString text = r.text();
+        EXPECT_LE(text.size(), rdapTextBound(c.body.size())) << c.name;
+        EXPECT_EQ(text, QString::fromUtf8(c.body)) << c.name << ": too long laid out, as received";
+    }
+}
+
+TEST(RdapGet, AMegabyteNestedAnswerStaysNearItsSize) {
+    FixtureServer server;
+    const QByteArray body = nestedAnswer(1000, '[', 1 << 20);
+    server.add("/deep", {200, "application/rdap+json", body});
+    CurlFetcher fetcher;
+    const RdapReply r = rdapGet(fetcher, server.base() + QStringLiteral("/deep"));
+    EXPECT_EQ(r.text().size(), body.size());
+}
+
+TEST(RdapGet, TheBoundHoldsOrdinaryAnswersLaidOutAndNoMoreThanAFetchTakes) {
+    const qsizetype cap = FetchLimits{}.maxBodyBytes;
+    const struct {
+        qsizetype body, bound;
+    } cases[] = {{0, 0}, {1'000, 8'000}, {cap / 8, cap}, {cap, cap}, {cap + 1, cap + 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(rdapTextBound(c.body), c.bound) << c.body;
+    for (const QByteArray& answer :
+         {fakes::registrarDomain(), fakes::registryDomain(QStringLiteral("https://r")),
+          fakes::rdapNotFound()}) {
+        const QByteArray compact = QJsonDocument::fromJson(answer).toJson(QJsonDocument::Compact);
+        RdapReply r;
+        r.body = compact;
+        r.json = true;
+        EXPECT_TRUE(r.text().contains(u'\n')) << compact.toStdString();
+    }
 }
 
 TEST(RdapRecords, DomainSummaryComesFromEventsEntitiesAndLinks) {
