@@ -129,11 +129,11 @@ void HistoryStore::openConnection(bool readOnly) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         if (readOnly) {
-            // With no WAL beside it, and none to come in a folder we cannot write, the file is
-            // all there is: SQLite reads it as it is instead of asking for a -shm file it cannot
-            // make there.
-            const bool immutable = !writable(QFileInfo(path_).absolutePath()) &&
-                                   !QFileInfo::exists(path_ + QStringLiteral("-wal"));
+            // With no WAL beside it the file is all there is, and SQLite reads it as it is.
+            // Otherwise SQLite would make -wal and -shm files in the file's read-only mode,
+            // which would keep its owner from writing it once it is writable again, or fail
+            // in a folder where it cannot make them.
+            const bool immutable = !QFileInfo::exists(path_ + QStringLiteral("-wal"));
             db.setDatabaseName(QUrl::fromLocalFile(path_).toString(QUrl::FullyEncoded) +
                                (immutable ? QStringLiteral("?immutable=1") : QString()));
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY;"

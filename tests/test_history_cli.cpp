@@ -185,5 +185,16 @@ TEST_F(HistoryCli, AReadOnlyHistoryIsListedAndRecordingSaysWhatIsReadOnly) {
         EXPECT_TRUE(recorded.err.contains(QString::fromUtf8(c.says))) << recorded.err.toStdString();
         EXPECT_FALSE(recorded.err.contains(QStringLiteral("已损坏"))) << recorded.err.toStdString();
     }
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // Listing left nothing beside the file that keeps its owner from writing it again.
+    ASSERT_TRUE(QFile::setPermissions(folder, readable | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::setPermissions(copy, readable | QFile::WriteOwner));
+    const CliRun recorded =
+        runAsReader({QStringLiteral("--history"), copy, QStringLiteral("--demo"),
+                     QStringLiteral("indexed"), QStringLiteral("c.cn")});
+    EXPECT_FALSE(recorded.err.contains(copy)) << recorded.err.toStdString();
+    const CliRun listed = runAsReader(
+        {QStringLiteral("--history"), copy, QStringLiteral("--json"), QStringLiteral("history")});
+    EXPECT_EQ(QJsonDocument::fromJson(listed.outBytes).array().size(), 3)
+        << listed.err.toStdString();
 }
