@@ -215,7 +215,8 @@ QString HistoryStore::newer(int version) const {
 }
 
 // Folders and file are the user's alone: the history tells which sites were looked at. Another
-// process may be making the same file at this moment, so an existing one is fine.
+// process may be making the same file at this moment, so an existing one is fine; a link that
+// points nowhere is not followed, or the file would appear wherever it points.
 void HistoryStore::create(const QString& folder) const {
     QStringList missing;
     for (QString f = QDir::cleanPath(folder); !QFileInfo::exists(f); f = QFileInfo(f).path())
@@ -225,8 +226,9 @@ void HistoryStore::create(const QString& folder) const {
             throw ToolError(QStringLiteral("无法创建历史数据库所在的文件夹 %1：%2")
                                 .arg(quoted(f), systemError()));
     requireWritable(folder);
-    const int fd = ::open(QFile::encodeName(path_).constData(),
-                          O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(QFile::encodeName(path_).constData(),
+               O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0)
         throw ToolError(
             QStringLiteral("无法创建历史数据库 %1：%2").arg(quoted(path_), systemError()));

@@ -457,6 +457,19 @@ TEST_F(HistoryStoreTest, OnlyARegularFileOrANewPathIsOpened) {
     }
 }
 
+TEST_F(HistoryStoreTest, ALinkPointingNowhereIsNotFollowed) {
+    const QString link = file("link.sqlite");
+    const QString target = file("elsewhere.sqlite");
+    ASSERT_TRUE(QFile::link(target, link));
+    try {
+        HistoryStore store(link);
+        ADD_FAILURE() << "the link was followed";
+    } catch (const ToolError& e) {
+        EXPECT_TRUE(e.description().contains(link)) << e.what();
+    }
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
 TEST_F(HistoryStoreTest, AForeignWalBesideARefusedFileIsNotApplied) {
     const struct {
         const char* name;
