@@ -73,7 +73,7 @@ void history(CliContext& ctx) {
     const QString path = ctx.historyFile.isEmpty() ? HistoryStore::defaultPath() : ctx.historyFile;
     QList<RunRecord> runs;
     if (QFileInfo::exists(path))
-        runs = HistoryStore(path).runs(query);
+        runs = HistoryStore(path, HistoryStore::Access::Read).runs(query);
 
     if (format == QLatin1String("csv"))
         writeOut(historyCsv(runs));

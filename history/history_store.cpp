@@ -12,8 +12,15 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
+#include <QtEndian>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -68,6 +75,30 @@ QString quoted(const QString& path) {
 
 QAtomicInteger<quint64> connectionCount;
 
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool writable(const QString& path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// SQLite would wait on a FIFO for ever and make its journal beside a device, in /dev as well.
+void refuseUnlessRegular(const QString& path, mode_t mode) {
+    if (S_ISREG(mode))
+        return;
+    if (S_ISDIR(mode))
+        throw ToolError(QStringLiteral("%1 是一个文件夹，不能用作历史数据库；请指定其中的一个文件")
+                            .arg(quoted(path)));
+    const QString kind = S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("设备")
+                         : S_ISFIFO(mode)               ? QStringLiteral("管道")
+                         : S_ISSOCK(mode)               ? QStringLiteral("套接字")
+                                                        : QStringLiteral("特殊文件");
+    throw ToolError(QStringLiteral("%1 是一个%2，不是普通文件，不能用作历史数据库；"
+                                   "请指定一个普通文件")
+                        .arg(quoted(path), kind));
+}
+
 } // namespace
 
 QString HistoryStore::defaultPath() {
@@ -75,26 +106,43 @@ QString HistoryStore::defaultPath() {
            QStringLiteral("/history.sqlite");
 }
 
-HistoryStore::HistoryStore(const QString& path)
+HistoryStore::HistoryStore(const QString& path, Access access)
     : path_(path), connection_(QStringLiteral("tessivo-history-%1").arg(++connectionCount)) {
-    QFile file(path_);
-    if (file.exists() && file.size() > 0) {
-        // Qt opens any file; a text file or an archive at our path must not become a database.
-        if (!file.open(QIODevice::ReadOnly))
-            throw ToolError(
-                QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), file.errorString()));
-        if (file.read(16) != QByteArray("SQLite format 3\0", 16))
-            throw ToolError(notOurs());
-        file.close();
-    } else if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
-        throw ToolError(QStringLiteral("无法创建历史数据库所在的文件夹 %1")
-                            .arg(quoted(QFileInfo(path_).absolutePath())));
-    }
+    // Everything up to openConnection() reads the file with plain system calls: SQLite would
+    // make a journal beside a device and fold a WAL lying beside another program's file into it.
+    const QString folder = QFileInfo(path_).absolutePath();
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) == 0)
+        refuseUnlessRegular(path_, st.st_mode);
+    else if (access == Access::Read)
+        throw ToolError(QStringLiteral("历史数据库 %1 不存在").arg(quoted(path_)));
+    else
+        create(folder);
+    checkHeader();
+    const bool readOnly = access == Access::Read && !(writable(path_) && writable(folder));
+    if (!readOnly)
+        requireWritable(folder);
+    openConnection(readOnly);
+}
 
+void HistoryStore::openConnection(bool readOnly) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-        db.setDatabaseName(path_);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        if (readOnly) {
+            // With no WAL beside it the file is all there is, and SQLite reads it as it is.
+            // Otherwise SQLite would make -wal and -shm files in the file's read-only mode,
+            // which would keep its owner from writing it once it is writable again, or fail
+            // in a folder where it cannot make them.
+            const bool immutable = !QFileInfo::exists(path_ + QStringLiteral("-wal"));
+            db.setDatabaseName(QUrl::fromLocalFile(path_).toString(QUrl::FullyEncoded) +
+                               (immutable ? QStringLiteral("?immutable=1") : QString()));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY;"
+                                                "QSQLITE_OPEN_URI")
+                                     .arg(kBusyTimeoutMs));
+        } else {
+            db.setDatabaseName(path_);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        }
     }
     try {
         QSqlDatabase db = QSqlDatabase::database(connection_, false);
@@ -105,8 +153,31 @@ HistoryStore::HistoryStore(const QString& path)
         if (!db.open())
             throw ToolError(QStringLiteral("无法打开历史数据库 %1：%2")
                                 .arg(quoted(path_), db.lastError().text()));
-        withRetry([this] { checkOwnership(); });
-        setUp();
+        if (!readOnly) {
+            setUp();
+            return;
+        }
+        // One snapshot, so that a run being written meanwhile is seen whole or not at all.
+        int version = 0;
+        withRetry([&] {
+            if (!db.transaction()) {
+                if (isBusy(db.lastError()))
+                    throw Busy{};
+                throw ToolError(QStringLiteral("无法读取历史数据库 %1：%2")
+                                    .arg(quoted(path_), db.lastError().text()));
+            }
+            try {
+                version = checkOwnership();
+            } catch (...) {
+                db.rollback();
+                throw;
+            }
+            db.commit();
+        });
+        if (version < kSchemaVersion)
+            throw ToolError(QStringLiteral("历史数据库 %1 由较旧版本的 Tessivo 写成，而它或所在的"
+                                           "文件夹是只读的，无法升级后读取")
+                                .arg(quoted(path_)));
     } catch (...) {
         closeConnection();
         throw;
@@ -135,6 +206,84 @@ QString HistoryStore::notOurs() const {
         .arg(quoted(path_));
 }
 
+QString HistoryStore::newer(int version) const {
+    return QStringLiteral("历史数据库 %1 由较新版本的 Tessivo 写成（结构版本 %2，"
+                          "本程序认识到 %3），未作任何改动；请升级 Tessivo")
+        .arg(quoted(path_))
+        .arg(version)
+        .arg(kSchemaVersion);
+}
+
+// Folders and file are the user's alone: the history tells which sites were looked at. Another
+// process may be making the same file at this moment, so an existing one is fine; a link that
+// points nowhere is not followed, or the file would appear wherever it points.
+void HistoryStore::create(const QString& folder) const {
+    QStringList missing;
+    for (QString f = QDir::cleanPath(folder); !QFileInfo::exists(f); f = QFileInfo(f).path())
+        missing.prepend(f);
+    for (const QString& f : missing)
+        if (::mkdir(QFile::encodeName(f).constData(), 0700) != 0 && errno != EEXIST)
+            throw ToolError(QStringLiteral("无法创建历史数据库所在的文件夹 %1：%2")
+                                .arg(quoted(f), systemError()));
+    requireWritable(folder);
+    const int fd =
+        ::open(QFile::encodeName(path_).constData(),
+               O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw ToolError(
+            QStringLiteral("无法创建历史数据库 %1：%2").arg(quoted(path_), systemError()));
+    ::close(fd);
+}
+
+// What page one says (big-endian fields at fixed offsets) decides before SQLite sees the file.
+// A file of ours may have its first pages only in its WAL, showing an empty database here; the
+// transaction in setUp() decides about those.
+void HistoryStore::checkHeader() const {
+    const int fd =
+        ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw ToolError(
+            QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), systemError()));
+    struct stat st {};
+    ::fstat(fd, &st);
+    QByteArray header(100, '\0');
+    qsizetype got = 0;
+    while (S_ISREG(st.st_mode) && got < header.size()) {
+        const ssize_t n = ::read(fd, header.data() + got, size_t(header.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    // The path may have been replaced since it was looked at.
+    refuseUnlessRegular(path_, st.st_mode);
+    if (got == 0)
+        return; // new, or being made by another process right now
+    if (got < header.size() || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        throw ToolError(notOurs());
+    const auto field = [&](int offset) {
+        return qFromBigEndian<quint32>(header.constData() + offset);
+    };
+    const quint32 schemaCookie = field(40), version = field(60), applicationId = field(68);
+    if (applicationId == 0 ? schemaCookie != 0 || version != 0 : applicationId != kApplicationId)
+        throw ToolError(notOurs());
+    if (version > quint32(kSchemaVersion))
+        throw ToolError(newer(int(version)));
+}
+
+// SQLite writes the -wal and -shm files beside the database, so the folder must be writable too.
+void HistoryStore::requireWritable(const QString& folder) const {
+    if (!writable(folder))
+        throw ToolError(QStringLiteral("历史数据库 %1 所在的文件夹 %2 是只读的，无法记录；"
+                                       "请检查它的权限")
+                            .arg(quoted(path_), quoted(folder)));
+    if (QFileInfo::exists(path_) && !writable(path_))
+        throw ToolError(
+            QStringLiteral("历史数据库 %1 是只读的，无法记录；请检查它的权限").arg(quoted(path_)));
+}
+
 QVariant HistoryStore::scalar(const QString& sql) const {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     if (!q.exec(sql) && isBusy(q.lastError()))
@@ -146,22 +295,19 @@ QVariant HistoryStore::scalar(const QString& sql) const {
 }
 
 // Everything here only reads, so a file that is refused is left byte for byte as it was.
-void HistoryStore::checkOwnership() const {
+int HistoryStore::checkOwnership() const {
     const qint64 applicationId = scalar(QStringLiteral("PRAGMA application_id")).toLongLong();
     const int version = scalar(QStringLiteral("PRAGMA user_version")).toInt();
     const bool empty = scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt() == 0;
     if (applicationId != kApplicationId && !(applicationId == 0 && version == 0 && empty))
         throw ToolError(notOurs());
     if (version > kSchemaVersion)
-        throw ToolError(QStringLiteral("历史数据库 %1 由较新版本的 Tessivo 写成（结构版本 %2，"
-                                       "本程序认识到 %3），未作任何改动；请升级 Tessivo")
-                            .arg(quoted(path_))
-                            .arg(version)
-                            .arg(kSchemaVersion));
+        throw ToolError(newer(version));
     const QString check = scalar(QStringLiteral("PRAGMA quick_check")).toString();
     if (check != QLatin1String("ok"))
         throw ToolError(QStringLiteral("历史数据库 %1 已损坏（%2），未作任何改动；请移走它")
                             .arg(quoted(path_), echoed(check)));
+    return version;
 }
 
 void HistoryStore::setUp() {
@@ -178,18 +324,20 @@ void HistoryStore::setUp() {
     exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     begin_ = prepared("BEGIN IMMEDIATE");
     commit_ = prepared("COMMIT");
-    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion) {
-        // Two programs opening a new file at once both get here; the second finds the work done.
-        writeTransaction([this] {
-            const int version = scalar(QStringLiteral("PRAGMA user_version")).toInt();
-            if (version == 0)
-                exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
-            for (int step = version; step < kSchemaVersion; ++step)
-                for (const char* sql : kMigrations[size_t(step)])
-                    exec(QString::fromUtf8(sql));
-            exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
-        });
-    }
+    // Checked and made under the write lock: a process that finds another one making the file
+    // waits for it (the busy time-out), then finds the work done. Read apart, the three values
+    // of checkOwnership() could come from before and after that process's commit.
+    writeTransaction([this] {
+        const int version = checkOwnership();
+        if (version == kSchemaVersion)
+            return;
+        if (version == 0)
+            exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
+        for (int step = version; step < kSchemaVersion; ++step)
+            for (const char* sql : kMigrations[size_t(step)])
+                exec(QString::fromUtf8(sql));
+        exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
+    });
     insertRun_ = prepared("INSERT INTO runs (tool, input, keyword, options, started, ended,"
                           " outcome, error, demo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insertFigure_ = prepared("INSERT INTO figures (run_id, position, label, text, number, why,"

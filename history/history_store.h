@@ -30,10 +30,12 @@ public:
     // history.sqlite in QStandardPaths::AppDataLocation.
     static QString defaultPath();
 
-    // Opens path, creating it (and its folder) when missing and migrating an older schema.
-    // A file that is not a database of ours, or is corrupt, raises ToolError with its path and
-    // is left as it is.
-    explicit HistoryStore(const QString& path = defaultPath());
+    // Write makes a missing file (and its folders) the user's alone and migrates an older
+    // schema. Read makes nothing and opens a file that it or its folder does not let us write
+    // read-only, for listing. Anything but a regular file or a new path, a file that is not a
+    // database of ours, or a corrupt one raises ToolError with its path and is left as it is.
+    enum class Access { Write, Read };
+    explicit HistoryStore(const QString& path = defaultPath(), Access access = Access::Write);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
@@ -61,8 +63,13 @@ public:
 private:
     void closeConnection();
     QString notOurs() const;
+    QString newer(int version) const;
+    void create(const QString& folder) const;
+    void checkHeader() const;
+    void requireWritable(const QString& folder) const;
+    void openConnection(bool readOnly);
     QVariant scalar(const QString& sql) const;
-    void checkOwnership() const;
+    int checkOwnership() const; // returns the schema version
     void setUp();
     void exec(const QString& sql) const;
     qint64 exec(QSqlQuery& query) const; // returns the id of the row it inserted

@@ -1,6 +1,6 @@
-// A second program writing to a history file, for the tests of what another process and a
-// killed process do to it: records COUNT runs (0: until killed) about INPUT, each with eight
-// figures, and prints each run's id as soon as it is committed.
+// A second program writing to a history file, for the tests of what other processes (some
+// making the file at once) and a killed process do to it: records COUNT runs (0: until killed)
+// about INPUT, each with eight figures, and prints each run's id as soon as it is committed.
 #include "base/tool_error.h"
 #include "history/history_store.h"
 

@@ -2,11 +2,14 @@
 #include "history/history_store.h"
 #include "history_samples.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +35,25 @@ protected:
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("history.sqlite"));
 };
+
+// Root writes whatever the permissions say, so when the tests run as root the program runs as
+// nobody, who then owns the files it may only read.
+constexpr uid_t kNobody = 65534;
+
+CliRun runAsReader(const QStringList& args) {
+    QProcess p;
+    if (::geteuid() == 0)
+        p.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(127);
+        });
+    p.start(QStringLiteral(TESSIVO_CLI), args);
+    p.closeWriteChannel();
+    const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+    const QByteArray out = p.readAllStandardOutput();
+    return {ended ? p.exitCode() : -1, QString::fromUtf8(out),
+            QString::fromUtf8(p.readAllStandardError()), out};
+}
 
 } // namespace
 
@@ -123,4 +145,56 @@ TEST_F(HistoryCli, AMissingFileListsNothingAndIsNotCreated) {
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(r.outBytes).array().size(), 0);
     EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(HistoryCli, AReadOnlyHistoryIsListedAndRecordingSaysWhatIsReadOnly) {
+    // Not under the test run's own folder, which only its owner may enter.
+    QTemporaryDir shared(QDir::tempPath() + QStringLiteral("/tessivo-read-only-XXXXXX"));
+    ASSERT_TRUE(QFile::setPermissions(shared.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ExeOther));
+    const QString folder = shared.filePath(QStringLiteral("history"));
+    const QString copy = folder + QStringLiteral("/history.sqlite");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(file, copy));
+    if (::geteuid() == 0) {
+        for (const QString& path : {folder, copy})
+            ASSERT_EQ(::chown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
+    }
+    const QFile::Permissions readable = QFile::ReadOwner;
+    const struct {
+        const char* what;
+        QFile::Permissions folder;
+        const char* says;
+    } cases[] = {
+        {"read-only folder", readable | QFile::ExeOwner, "所在的文件夹"},
+        {"read-only file", readable | QFile::WriteOwner | QFile::ExeOwner, "是只读的"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
+        ASSERT_TRUE(QFile::setPermissions(copy, readable));
+        const CliRun listed = runAsReader({QStringLiteral("--history"), copy,
+                                           QStringLiteral("--json"), QStringLiteral("history")});
+        EXPECT_EQ(listed.status, 0) << c.what << ": " << listed.err.toStdString();
+        EXPECT_EQ(QJsonDocument::fromJson(listed.outBytes).array().size(), 2) << c.what;
+
+        const CliRun recorded =
+            runAsReader({QStringLiteral("--history"), copy, QStringLiteral("--demo"),
+                         QStringLiteral("indexed"), QStringLiteral("c.cn")});
+        EXPECT_EQ(recorded.status, 0) << c.what << ": " << recorded.err.toStdString();
+        EXPECT_TRUE(recorded.err.contains(copy)) << recorded.err.toStdString();
+        EXPECT_TRUE(recorded.err.contains(QString::fromUtf8(c.says))) << recorded.err.toStdString();
+        EXPECT_FALSE(recorded.err.contains(QStringLiteral("已损坏"))) << recorded.err.toStdString();
+    }
+
+    // Listing left nothing beside the file that keeps its owner from writing it again.
+    ASSERT_TRUE(QFile::setPermissions(folder, readable | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::setPermissions(copy, readable | QFile::WriteOwner));
+    const CliRun recorded =
+        runAsReader({QStringLiteral("--history"), copy, QStringLiteral("--demo"),
+                     QStringLiteral("indexed"), QStringLiteral("c.cn")});
+    EXPECT_FALSE(recorded.err.contains(copy)) << recorded.err.toStdString();
+    const CliRun listed = runAsReader(
+        {QStringLiteral("--history"), copy, QStringLiteral("--json"), QStringLiteral("history")});
+    EXPECT_EQ(QJsonDocument::fromJson(listed.outBytes).array().size(), 3)
+        << listed.err.toStdString();
 }

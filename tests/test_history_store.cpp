@@ -2,7 +2,9 @@
 #include "history/history_store.h"
 #include "history_samples.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -12,6 +14,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -378,5 +382,127 @@ TEST_F(HistoryStoreTest, ThreeWritersAtOnceLoseNothing) {
         EXPECT_EQ(runs.size(), each) << input;
         for (const RunRecord& run : runs)
             EXPECT_FALSE(run.figures.isEmpty()) << input << " run " << run.id;
+    }
+}
+
+TEST_F(HistoryStoreTest, ProcessesCreatingOneNewHistoryAtOnceLoseNothing) {
+    // A process that reads a file another one is making must wait for it, not call it foreign.
+    const int rounds = 60, writers = 6, each = 3;
+    for (int round = 0; round < rounds; ++round) {
+        const QString path = dir.filePath(QStringLiteral("round%1/history.sqlite").arg(round));
+        QProcess processes[writers];
+        for (int w = 0; w < writers; ++w)
+            processes[w].start(QStringLiteral(TESSIVO_HISTORY_WRITER),
+                               {path, QStringLiteral("w%1.cn").arg(w), QString::number(each)});
+        for (QProcess& p : processes) {
+            ASSERT_TRUE(p.waitForFinished(60000));
+            EXPECT_EQ(p.exitCode(), 0)
+                << "round " << round << ": " << p.readAllStandardError().toStdString();
+        }
+        EXPECT_EQ(HistoryStore(path).runs({}).size(), writers * each) << "round " << round;
+    }
+}
+
+TEST_F(HistoryStoreTest, NewFilesAreTheUsersAloneInAFolderOfTheirOwn) {
+    const QString folder = dir.filePath(QStringLiteral("made"));
+    const QString path = folder + QStringLiteral("/inner/history.sqlite");
+    HistoryStore store(path);
+    store.record(sampleRun(QStringLiteral("indexed"), QStringLiteral("a.cn"), 0));
+    const struct {
+        QString path;
+        unsigned mode;
+    } cases[] = {
+        {folder, 0700},
+        {folder + QStringLiteral("/inner"), 0700},
+        {path, 0600},
+        {path + QStringLiteral("-wal"), 0600},
+        {path + QStringLiteral("-shm"), 0600},
+    };
+    for (const auto& c : cases) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(c.path).constData(), &st), 0) << c.path.toStdString();
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << c.path.toStdString();
+    }
+}
+
+TEST_F(HistoryStoreTest, OnlyARegularFileOrANewPathIsOpened) {
+    const QString folder = file("folder.sqlite");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString fifo = file("fifo.sqlite");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Like /dev/full: SQLite would make its journal beside the device.
+    const QString device = file("full");
+    const bool madeDevice =
+        ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+    const struct {
+        QString path;
+        const char* says;
+    } cases[] = {
+        {folder, "是一个文件夹"},
+        {fifo, "不是普通文件"},
+        {device, "不是普通文件"},
+    };
+    for (const auto& c : cases) {
+        if (c.path == device && !madeDevice)
+            continue; // only root makes devices
+        try {
+            HistoryStore store(c.path);
+            ADD_FAILURE() << c.path.toStdString() << " was opened";
+        } catch (const ToolError& e) {
+            EXPECT_TRUE(e.description().contains(c.path)) << e.what();
+            EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.says))) << e.what();
+        }
+        for (const char* beside : {"-journal", "-wal", "-shm"})
+            EXPECT_FALSE(QFileInfo::exists(c.path + QLatin1String(beside))) << c.path.toStdString();
+    }
+}
+
+TEST_F(HistoryStoreTest, ALinkPointingNowhereIsNotFollowed) {
+    const QString link = file("link.sqlite");
+    const QString target = file("elsewhere.sqlite");
+    ASSERT_TRUE(QFile::link(target, link));
+    try {
+        HistoryStore store(link);
+        ADD_FAILURE() << "the link was followed";
+    } catch (const ToolError& e) {
+        EXPECT_TRUE(e.description().contains(link)) << e.what();
+    }
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+TEST_F(HistoryStoreTest, AForeignWalBesideARefusedFileIsNotApplied) {
+    const struct {
+        const char* name;
+        const char* header; // written before the switch to WAL, so in the file itself
+    } cases[] = {
+        {"other-app.sqlite", "PRAGMA application_id=42"},
+        {"other.sqlite", "CREATE TABLE notes (body TEXT)"},
+    };
+    for (const auto& c : cases) {
+        const QString made = file("made.sqlite");
+        const QString path = file(c.name);
+        {
+            RawDatabase raw(made);
+            raw.exec(QString::fromUtf8(c.header));
+            raw.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            raw.exec(QStringLiteral("CREATE TABLE pending (body TEXT)"));
+            raw.exec(QStringLiteral("INSERT INTO pending VALUES ('only in the wal')"));
+            // Copied while open: closing would fold the WAL into the file.
+            ASSERT_TRUE(QFile::copy(made, path));
+            ASSERT_TRUE(QFile::copy(made + QStringLiteral("-wal"), path + QStringLiteral("-wal")));
+        }
+        const QByteArray before = contents(path);
+        const QByteArray walBefore = contents(path + QStringLiteral("-wal"));
+        ASSERT_FALSE(walBefore.isEmpty());
+        try {
+            HistoryStore store(path);
+            ADD_FAILURE() << c.name << " was opened";
+        } catch (const ToolError& e) {
+            EXPECT_TRUE(e.description().contains(QStringLiteral("不是 Tessivo 的历史数据库")))
+                << e.what();
+        }
+        EXPECT_TRUE(contents(path) == before) << c.name;
+        EXPECT_TRUE(contents(path + QStringLiteral("-wal")) == walBefore) << c.name;
+        QFile::remove(made);
     }
 }
