@@ -6,12 +6,14 @@
 #include "netinfo/country_names.h"
 #include "netinfo/domain_name.h"
 #include "netinfo/rdap.h"
+#include "netinfo/referral_target.h"
 
 #include <QHostAddress>
 
 namespace {
 
-void network(IpAddressRow& row, RdapBootstrap& bootstrap, Fetcher& fetcher) {
+void network(IpAddressRow& row, RdapBootstrap& bootstrap, Fetcher& fetcher,
+             const EndpointTable& endpoints) {
     try {
         const QString service = bootstrap.serviceForAddress(row.address);
         if (service.isEmpty()) {
@@ -19,6 +21,8 @@ void network(IpAddressRow& row, RdapBootstrap& bootstrap, Fetcher& fetcher) {
                                              "（私有、保留或未分配的地址）");
             return;
         }
+        allowRdapReferral(service, endpoints.base(Endpoint::RdapBootstrapHost),
+                          QStringLiteral("IANA 引导文件给出的 RDAP 服务器"));
         const RdapReply reply = rdapGet(fetcher, service + QStringLiteral("ip/") + row.address);
         if (reply.kind != RdapReply::Kind::Found) {
             row.rdapProblem =
@@ -74,7 +78,7 @@ IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
             row.countryProblem = CountryDatabase::missingReason();
         if (!row.countryCode.isEmpty())
             row.country = names.name(row.countryCode);
-        network(row, bootstrap, services.fetcher);
+        network(row, bootstrap, services.fetcher, services.endpoints);
         if (onRow)
             onRow(row);
         result.addresses.push_back(row);

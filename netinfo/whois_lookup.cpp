@@ -3,6 +3,7 @@
 #include "base/tool_error.h"
 #include "netinfo/domain_name.h"
 #include "netinfo/rdap.h"
+#include "netinfo/referral_target.h"
 #include "netinfo/whois_protocol.h"
 
 #include <QUrl>
@@ -70,10 +71,13 @@ DomainRecord::Answer answerOf(WhoisVerdict verdict) {
     return DomainRecord::Answer::Record;
 }
 
-void byRdap(DomainRecord& r, Fetcher& fetcher, const QString& service, const Progress& progress) {
+void byRdap(DomainRecord& r, Fetcher& fetcher, const EndpointTable& endpoints,
+            const QString& service, const Progress& progress) {
     r.source = QStringLiteral("rdap");
+    const QString start = endpoints.base(Endpoint::RdapBootstrapHost);
     r.server = service + QStringLiteral("domain/") + QString::fromLatin1(QUrl::toAce(r.domain));
     tell(progress, QStringLiteral("注册局 RDAP"), 2);
+    allowRdapReferral(service, start, QStringLiteral("IANA 引导文件给出的 RDAP 服务器"));
     const RdapReply registry = rdapGet(fetcher, r.server);
     r.answer = answerOf(registry.kind);
     r.raw = registry.text();
@@ -85,6 +89,7 @@ void byRdap(DomainRecord& r, Fetcher& fetcher, const QString& service, const Pro
         return;
     tell(progress, QStringLiteral("注册商 RDAP"), 3);
     try {
+        allowRdapReferral(d.registrarUrl, start, QStringLiteral("注册局给出的注册商 RDAP 地址"));
         const RdapReply registrar = rdapGet(fetcher, d.registrarUrl);
         if (registrar.kind != RdapReply::Kind::Found) {
             r.registrarNote = QStringLiteral("注册商的 RDAP 服务器 %1 %2")
@@ -116,6 +121,7 @@ void byWhois(DomainRecord& r, WhoisClient& whois, const EndpointTable& endpoints
                                        "也没有给出它的 WHOIS 服务器")
                             .arg(echoed(tld), hostPortText(iana)));
     const HostPort registry = serverNamed(referral, "IANA 给出的 WHOIS 服务器");
+    allowWhoisReferral(registry, iana, QStringLiteral("IANA 给出的 WHOIS 服务器"));
     r.server = hostPortText(registry);
     tell(progress, QStringLiteral("注册局 WHOIS"), 3);
     const QString text = decodeWhois(whois.query(registry, r.domain));
@@ -131,6 +137,7 @@ void byWhois(DomainRecord& r, WhoisClient& whois, const EndpointTable& endpoints
     tell(progress, QStringLiteral("注册商 WHOIS"), 4);
     try {
         const HostPort registrar = serverNamed(thin, "注册局给出的注册商 WHOIS 服务器");
+        allowWhoisReferral(registrar, iana, QStringLiteral("注册局给出的注册商 WHOIS 服务器"));
         const QString own = decodeWhois(whois.query(registrar, r.domain));
         if (whoisVerdict(own) != WhoisVerdict::Record) {
             r.registrarNote = QStringLiteral("注册商的 WHOIS 服务器 %1 没有给出记录")
@@ -163,7 +170,7 @@ DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const Endpoint
         r.rdapNote = QStringLiteral("无法取得 RDAP 引导文件，改用 WHOIS：%1").arg(e.description());
     }
     if (!service.isEmpty()) {
-        byRdap(r, fetcher, service, progress);
+        byRdap(r, fetcher, endpoints, service, progress);
         return r;
     }
     try {

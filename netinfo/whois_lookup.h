@@ -36,6 +36,8 @@ struct DomainRecord {
 // RDAP is asked over WHOIS: IANA's server (WhoisHost) names the registry's, and one
 // "Registrar WHOIS Server" referral is followed. A failed registrar step leaves the registry's
 // answer and says why in registrarNote. A bootstrap file that cannot be fetched sends the
-// lookup to WHOIS, saying so in rdapNote. Raises ToolError when the registry cannot be asked.
+// lookup to WHOIS, saying so in rdapNote. A referral into the user's own machine or network is
+// refused as netinfo/referral_target.h says, and fails like one that cannot be reached. Raises
+// ToolError when the registry cannot be asked.
 DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const EndpointTable& endpoints,
                             const QString& host, const Progress& progress = {});
