@@ -13,8 +13,8 @@ inline constexpr qint64 kDataFileMaxBytes = 4 * 1024 * 1024;
 // a wrong path can neither hang the program nor fill its memory.
 QByteArray readDataFile(const QString& path);
 
-// What makes the bytes of a configuration file unreadable as lines of UTF-8 text (UTF-16, lines
-// ended by CR alone), if anything; empty when nothing does.
+// What makes the bytes of a configuration file unreadable as lines of UTF-8 text (UTF-16, NUL
+// bytes, bytes that are not UTF-8, lines ended by CR alone), if anything; empty when nothing does.
 QString lineTextProblem(const QByteArray& bytes);
 
 // bytes without a leading UTF-8 byte-order mark.
