@@ -1,6 +1,8 @@
 #include "base/charset.h"
+#include "base/tool_error.h"
 #include "cli_run.h"
 #include "fixture_server.h"
+#include "net/http_fetch.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -97,6 +99,15 @@ TEST(Cli, TextCommands) {
                QStringLiteral("<p>关键词 密度</p>\r\n<script>x()</script>").toUtf8());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QStringLiteral("关键词密度\n"));
+}
+
+TEST(Cli, PageTextRefusesMoreStandardInputThanAFetchedPageMayHold) {
+    const qint64 limit = FetchLimits{}.maxBodyBytes;
+    const CliRun r = runCli({QStringLiteral("page-text")}, QByteArray(limit + 1, 'a'));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              kErrorPrefix + QStringLiteral("标准输入超过 32 MB 的上限（与网页相同），不予读取\n"));
+    EXPECT_TRUE(r.out.isEmpty());
 }
 
 TEST(Cli, HelpAndUsageErrors) {
