@@ -81,13 +81,19 @@ QString lineTextProblem(const QByteArray& bytes) {
     const bool utf16Zero = bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
     if (utf16Bom || utf16Zero)
         return QStringLiteral("文件是 UTF-16 编码，请另存为 UTF-8");
+    if (bytes.contains('\r') && !bytes.contains('\n'))
+        return QStringLiteral("文件只用 CR 换行，请改用 LF 或 CR LF 换行");
+    return {};
+}
+
+QString plainTextProblem(const QByteArray& bytes) {
+    if (const QString why = lineTextProblem(bytes); !why.isEmpty())
+        return why;
     if (bytes.contains('\0'))
         return QStringLiteral("文件含有 NUL 字节，不是文本文件");
     if (!isUtf8(bytes))
         return QStringLiteral(
             "文件不是 UTF-8 文本（二进制文件，或 GBK 等其他编码），请另存为 UTF-8");
-    if (bytes.contains('\r') && !bytes.contains('\n'))
-        return QStringLiteral("文件只用 CR 换行，请改用 LF 或 CR LF 换行");
     return {};
 }
 

@@ -13,9 +13,14 @@ inline constexpr qint64 kDataFileMaxBytes = 4 * 1024 * 1024;
 // a wrong path can neither hang the program nor fill its memory.
 QByteArray readDataFile(const QString& path);
 
-// What makes the bytes of a configuration file unreadable as lines of UTF-8 text (UTF-16, NUL
-// bytes, bytes that are not UTF-8, lines ended by CR alone), if anything; empty when nothing does.
+// What makes the bytes of a configuration file unreadable as lines of UTF-8 text (UTF-16, lines
+// ended by CR alone), if anything; empty when nothing does.
 QString lineTextProblem(const QByteArray& bytes);
+
+// What lineTextProblem finds, and besides NUL bytes or bytes that are not UTF-8: for a file of
+// lines the user typed (a batch file), where neither can be meant, unlike in an endpoints file
+// whose lines are checked one by one.
+QString plainTextProblem(const QByteArray& bytes);
 
 // bytes without a leading UTF-8 byte-order mark.
 QByteArray withoutBom(const QByteArray& bytes);

@@ -56,7 +56,7 @@ struct BatchLine {
 // input a line is "a<TAB>b", or the file is a CSV whose first line is a header.
 QList<BatchLine> batchLines(const QString& path, qsizetype inputs) {
     const QByteArray bytes = readDataFile(path);
-    if (const QString why = lineTextProblem(bytes); !why.isEmpty())
+    if (const QString why = plainTextProblem(bytes); !why.isEmpty())
         throw ToolError(QStringLiteral("批处理文件 %1：%2").arg(echoed(path), why));
     const QString text = QString::fromUtf8(withoutBom(bytes));
     const QStringList raw = text.split(u'\n');

@@ -83,8 +83,6 @@ TEST(EndpointTable, BadFilesAreReportedWithFileAndLine) {
         {QByteArray("\xFF\xFE[\0e\0", 6), "UTF-16"},
         {QByteArray("[\0e\0", 4), "UTF-16"},
         {"[endpoints]\rGoogleHost=http://127.0.0.1\r", "只用 CR 换行"},
-        {QByteArray("[endpoints]\nGoogleHost=http://127.0.0.1\0\n", 41), "NUL"},
-        {"[endpoints]\n; \xB6\xCB\xB5\xE3\nGoogleHost=http://127.0.0.1\n", "不是 UTF-8"},
         {"[endpoints]\nWhoisHost=http://whois.example\n",
          "第 2 行：“http://whois.example”应为主机名或地址"},
         {"[endpoints]\nWhoisHost=whois.example:0\n", "第 2 行：端口须在 1 到 65535 之间"},
