@@ -40,7 +40,7 @@ WindowOptions parseWindowOptions(const QStringList& words) {
             if (word == name && i + 1 < words.size()) {
                 options.*v.value = words[++i];
                 known = true;
-            } else if (word.startsWith(name + u'=')) {
+            } else if (word.startsWith(name + u'=') && word.size() > name.size() + 1) {
                 options.*v.value = word.mid(name.size() + 1);
                 known = true;
             }

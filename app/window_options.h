@@ -17,7 +17,7 @@ struct WindowOptions {
 };
 
 // Reads the words after the program's name. An option that takes a value takes the word after
-// it, or what follows its "=".
+// it, or what follows its "=" ("--endpoints=" alone is unknown: it would read as no file).
 WindowOptions parseWindowOptions(const QStringList& words);
 
 // What tessivo --help prints.

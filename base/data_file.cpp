@@ -3,6 +3,7 @@
 #include "base/tool_error.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,6 +25,13 @@ struct FileCloser {
     throw ToolError(QStringLiteral("文件 %1 超过数据文件 %2 MB 的上限，不予读取")
                         .arg(echoed(path))
                         .arg(kDataFileMaxBytes >> 20));
+}
+
+// Stateless: a sequence cut off at the end of the file counts as an error too.
+bool isUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes); // decodes, and so finds the errors, here
+    return !decoder.hasError();
 }
 
 } // namespace
@@ -75,6 +83,17 @@ QString lineTextProblem(const QByteArray& bytes) {
         return QStringLiteral("文件是 UTF-16 编码，请另存为 UTF-8");
     if (bytes.contains('\r') && !bytes.contains('\n'))
         return QStringLiteral("文件只用 CR 换行，请改用 LF 或 CR LF 换行");
+    return {};
+}
+
+QString plainTextProblem(const QByteArray& bytes) {
+    if (const QString why = lineTextProblem(bytes); !why.isEmpty())
+        return why;
+    if (bytes.contains('\0'))
+        return QStringLiteral("文件含有 NUL 字节，不是文本文件");
+    if (!isUtf8(bytes))
+        return QStringLiteral(
+            "文件不是 UTF-8 文本（二进制文件，或 GBK 等其他编码），请另存为 UTF-8");
     return {};
 }
 

@@ -17,5 +17,10 @@ QByteArray readDataFile(const QString& path);
 // ended by CR alone), if anything; empty when nothing does.
 QString lineTextProblem(const QByteArray& bytes);
 
+// What lineTextProblem finds, and besides NUL bytes or bytes that are not UTF-8: for a file of
+// lines the user typed (a batch file), where neither can be meant, unlike in an endpoints file
+// whose lines are checked one by one.
+QString plainTextProblem(const QByteArray& bytes);
+
 // bytes without a leading UTF-8 byte-order mark.
 QByteArray withoutBom(const QByteArray& bytes);

@@ -48,6 +48,25 @@ UsageError optionError(const QString& typed, const Command* command) {
     return UsageError{name + QStringLiteral(" 后缺少参数")};
 }
 
+// CLI11 reads "--proxy=" as "--proxy" and takes the next word for its value, so an empty
+// value is refused before the parser sees it, naming the option.
+void refuseEmptyValues(const QStringList& words, const std::vector<Command>& table) {
+    for (const QString& word : words) {
+        if (word == QLatin1String("--"))
+            return;
+        if (!word.startsWith(QLatin1String("--")) || word.indexOf(u'=') != word.size() - 1)
+            continue;
+        const QString name = word.chopped(1);
+        for (const ProgramOption& o : programOptions())
+            if (o.value && QString::fromUtf8(o.names).split(u',').contains(name))
+                throw optionError(word, nullptr);
+        for (const Command& c : table)
+            for (const CommandOption& o : commandOptions(c))
+                if (o.value && name == QLatin1String(o.name))
+                    throw optionError(word, &c);
+    }
+}
+
 void addProgramOption(CLI::App& app, const ProgramOption& option, Settings& settings) {
     if (const auto* answer = std::get_if<Answer>(&option.sets)) {
         app.add_flag_callback(option.names, [a = *answer] { throw Answered{a}; })
@@ -83,6 +102,7 @@ void addCommandOption(CLI::App& sub, const CommandOption& option, QMap<QString, 
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& words, const std::vector<Command>& table) {
+    refuseEmptyValues(words, table);
     CommandLine line;
     CLI::App app;
     app.set_help_flag();

@@ -1,9 +1,35 @@
 #include "cli/command.h"
 
 #include "base/html_text.h"
+#include "base/tool_error.h"
+#include "net/http_fetch.h"
 #include "net/url_encode.h"
 
 #include <QFile>
+
+namespace {
+
+// Standard input is held to the cap of a fetched page: page-text reads pages, and a pipe with
+// no end (a device, "yes") must not fill the memory.
+QByteArray readPage() {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw UsageError{QStringLiteral("无法读取标准输入")};
+    const qint64 limit = FetchLimits{}.maxBodyBytes;
+    QByteArray bytes;
+    while (bytes.size() <= limit) {
+        const QByteArray chunk = in.read(64 * 1024);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (bytes.size() > limit)
+        throw ToolError(
+            QStringLiteral("标准输入超过 %1 MB 的上限（与网页相同），不予读取").arg(limit >> 20));
+    return bytes;
+}
+
+} // namespace
 
 std::vector<Command> netCommands() {
     return {
@@ -16,10 +42,7 @@ std::vector<Command> netCommands() {
          "CR LF 和制表符，打印剩下的文字和一个换行。",
          0, 0,
          [](CliContext& ctx, const QStringList&) {
-             QFile in;
-             if (!in.open(stdin, QIODevice::ReadOnly))
-                 throw UsageError{QStringLiteral("无法读取标准输入")};
-             ctx.printText(pageText(QString::fromUtf8(in.readAll())));
+             ctx.printText(pageText(QString::fromUtf8(readPage())));
          }},
     };
 }

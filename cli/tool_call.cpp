@@ -55,9 +55,10 @@ struct BatchLine {
 // The lines of a batch file: blank lines and lines starting with "#" skipped. With more than one
 // input a line is "a<TAB>b", or the file is a CSV whose first line is a header.
 QList<BatchLine> batchLines(const QString& path, qsizetype inputs) {
-    QString text = QString::fromUtf8(readDataFile(path));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const QByteArray bytes = readDataFile(path);
+    if (const QString why = plainTextProblem(bytes); !why.isEmpty())
+        throw ToolError(QStringLiteral("批处理文件 %1：%2").arg(echoed(path), why));
+    const QString text = QString::fromUtf8(withoutBom(bytes));
     const QStringList raw = text.split(u'\n');
     QList<BatchLine> lines;
     bool csv = false;

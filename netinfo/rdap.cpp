@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -218,7 +219,12 @@ RdapReply rdapGet(Fetcher& fetcher, const QString& url) {
     // The error object's code, else the HTTP status: some servers answer "not found" and "too
     // many requests" with an empty body or a page of their own.
     const QJsonValue errorCode = reply.object.value(QStringLiteral("errorCode"));
-    const long code = errorCode.isDouble() ? long(errorCode.toInt()) : r.status;
+    // An HTTP status, or it tells nothing: a string, a fraction or 4040 is still an error
+    // object, never a record.
+    const double given = errorCode.toDouble(-1);
+    const bool validCode =
+        errorCode.isDouble() && given == std::floor(given) && given >= 100 && given <= 599;
+    const long code = validCode ? long(given) : r.status;
     if (code == 404 || code == 429) {
         reply.kind = code == 404 ? RdapReply::Kind::NotFound : RdapReply::Kind::RateLimited;
         return reply;
@@ -229,7 +235,16 @@ RdapReply rdapGet(Fetcher& fetcher, const QString& url) {
                 .arg(echoed(url), error.error == QJsonParseError::NoError
                                       ? QString()
                                       : QStringLiteral("（%1）").arg(error.errorString())));
-    if (errorCode.isDouble() || code >= 400)
+    if (!errorCode.isUndefined() && !validCode)
+        throw ToolError(
+            QStringLiteral("RDAP 服务器 %1 答复错误，错误代码 %2 不是 100 到 599 的整数：%3")
+                .arg(echoed(url),
+                     echoed(QString::fromUtf8(
+                                QJsonDocument(QJsonArray{errorCode}).toJson(QJsonDocument::Compact))
+                                .chopped(1)
+                                .mid(1)),
+                     echoed(reply.object.value(QStringLiteral("title")).toString())));
+    if (validCode || code >= 400)
         throw ToolError(QStringLiteral("RDAP 服务器 %1 答复错误 %2：%3")
                             .arg(echoed(url))
                             .arg(code)

@@ -192,4 +192,34 @@ TEST_F(BatchCli, AMalformedLineIsNamedByItsFileAndNumberAsTyped) {
     EXPECT_TRUE(r.out.isEmpty()); // the file is read whole before the first line is asked
 }
 
+TEST_F(BatchCli, AFileThatIsNotLinesOfUtf8IsRefusedSayingWhy) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* why;
+    } cases[] = {
+        {"utf16.txt",
+         QByteArray("\xFF\xFE"
+                    "e\0x\0.\0c\0n\0",
+                    12),
+         "UTF-16"},
+        {"utf16-no-bom.txt", QByteArray("e\0x\0.\0c\0n\0", 10), "UTF-16"},
+        {"nul.txt", QByteArray("example.cn\n\0\n", 13), "NUL"},
+        {"cr.txt", "example.cn\rexample.com\r", "只用 CR 换行"},
+        {"binary.bin",
+         "\x7F"
+         "ELF\x02\x01\x01\xFF\xFE",
+         "不是 UTF-8"},
+        {"gbk.txt", "\xC0\xFD.cn\n", "不是 UTF-8"},
+    };
+    for (const auto& c : cases) {
+        const QString file = write(QString::fromLatin1(c.name), c.bytes);
+        const CliRun r = run({"indexed", "--batch", file});
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.name))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.why))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.name;
+    }
+}
+
 } // namespace

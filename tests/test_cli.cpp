@@ -1,6 +1,8 @@
 #include "base/charset.h"
+#include "base/tool_error.h"
 #include "cli_run.h"
 #include "fixture_server.h"
+#include "net/http_fetch.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -99,6 +101,15 @@ TEST(Cli, TextCommands) {
     EXPECT_EQ(r.out, QStringLiteral("关键词密度\n"));
 }
 
+TEST(Cli, PageTextRefusesMoreStandardInputThanAFetchedPageMayHold) {
+    const qint64 limit = FetchLimits{}.maxBodyBytes;
+    const CliRun r = runCli({QStringLiteral("page-text")}, QByteArray(limit + 1, 'a'));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              kErrorPrefix + QStringLiteral("标准输入超过 32 MB 的上限（与网页相同），不予读取\n"));
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
 TEST(Cli, HelpAndUsageErrors) {
     CliRun r = runCli({QStringLiteral("--help")});
     EXPECT_EQ(r.status, 0);
@@ -145,6 +156,19 @@ TEST(Cli, OptionsAnywhereAndTheirForms) {
          2,
          "",
          "tessivo-cli：--endpoints 后缺少参数（见 tessivo-cli --help）\n"},
+        {{"--endpoints=", "urlencode", "a"},
+         2,
+         "",
+         "tessivo-cli：--endpoints 后缺少参数（见 tessivo-cli --help）\n"},
+        {{"urlencode", "--proxy=", "a"},
+         2,
+         "",
+         "tessivo-cli：--proxy 后缺少参数（见 tessivo-cli --help）\n"},
+        {{"indexed", "--batch=", "sites.txt"},
+         2,
+         "",
+         "tessivo-cli：--batch 后缺少文件（见 tessivo-cli --help）\n"},
+        {{"urlencode", "--", "--proxy="}, 0, "%2D%2Dproxy%3D\n", ""},
         {{"--bogus", "urlencode", "--help"},
          2,
          "",

@@ -186,6 +186,19 @@ TEST(HttpFetch, LibcurlsEnglishOnlyWhereItTellsMoreThanTheDescription) {
          "请求超时（30 秒内未完成）：http://h/s"},
         {CURLE_COULDNT_RESOLVE_PROXY, "Could not resolve proxy: p", "http://p:3128",
          "找不到代理服务器 http://p:3128（代理主机名无法解析）：http://h/s"},
+        // A proxy's password is never shown, whatever it holds.
+        {CURLE_COULDNT_RESOLVE_PROXY, "Could not resolve proxy: p", "http://u:secret@p:3128",
+         "找不到代理服务器 http://u:***@p:3128（代理主机名无法解析）：http://h/s"},
+        {CURLE_COULDNT_RESOLVE_PROXY, "Could not resolve proxy: p", "socks5://u:s:e@c@r@p:1080",
+         "找不到代理服务器 socks5://u:***@p:1080（代理主机名无法解析）：http://h/s"},
+        {CURLE_COULDNT_RESOLVE_PROXY, "Could not resolve proxy: p", "u:secret@p:3128",
+         "找不到代理服务器 u:***@p:3128（代理主机名无法解析）：http://h/s"},
+        {CURLE_COULDNT_RESOLVE_PROXY, "Could not resolve proxy: p", "http://u@p:3128",
+         "找不到代理服务器 http://u@p:3128（代理主机名无法解析）：http://h/s"},
+        {CURLE_COULDNT_CONNECT, "Failed to connect to p port 3128: Connection refused",
+         "http://u:secret@p:3128",
+         "无法连接到代理服务器 http://u:***@p:3128 或经它连接到服务器：http://h/s（Failed to "
+         "connect to p port 3128: Connection refused）"},
         {CURLE_COULDNT_CONNECT, "Failed to connect to h port 80: Connection refused", "",
          "无法连接到服务器（连接被拒绝或无法到达）：http://h/s（Failed to connect to h port 80: "
          "Connection refused）"},

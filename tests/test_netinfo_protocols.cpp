@@ -77,6 +77,15 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
     server.add("/busy", {429, "application/rdap+json", fakes::rdapTooMany()});
     server.add("/broken", {500, "application/rdap+json",
                            R"({"errorCode": 500, "title": "Internal Server Error"})"});
+    const std::pair<const char*, const char*> oddCodes[] = {{"string", R"("404")"},
+                                                            {"null", "null"},
+                                                            {"big", "4040"},
+                                                            {"fraction", "404.5"},
+                                                            {"small", "99"}};
+    for (const auto& [name, code] : oddCodes)
+        server.add(std::string("/code/") + name,
+                   {200, "application/rdap+json",
+                    QByteArray(R"({"errorCode": )") + code + R"(, "title": "Gone"})"});
     server.add("/html", {200, "text/html", "<h1>Maintenance</h1>"});
     server.add("/html404", {404, "text/html", "<h1>Not Found</h1>"});
     server.add("/empty429", {429, "text/plain", ""});
@@ -95,6 +104,11 @@ TEST(RdapGet, TellsRecordsFromErrorObjects) {
         {"/html404", RdapReply::Kind::NotFound},
         {"/empty429", RdapReply::Kind::RateLimited},
         {"/gateway", std::nullopt, "答复错误 502"},
+        {"/code/string", std::nullopt, "错误代码 \"404\" 不是 100 到 599 的整数：Gone"},
+        {"/code/null", std::nullopt, "错误代码 null 不是"},
+        {"/code/big", std::nullopt, "错误代码 4040 不是"},
+        {"/code/fraction", std::nullopt, "错误代码 404.5 不是"},
+        {"/code/small", std::nullopt, "错误代码 99 不是"},
     };
     for (const auto& c : cases) {
         const QString url = server.base() + QLatin1String(c.path);

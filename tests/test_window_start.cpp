@@ -62,6 +62,8 @@ TEST(WindowOptions, EachFormOfEachOption) {
         {{"--version"}, {.version = true}},
         {{"--endpoints"}, {.unknown = "--endpoints"}}, // a value is missing
         {{"--endpoints", "--help"}, {.endpointsFile = "--help"}},
+        {{"--endpoints=", "e.ini"}, {.unknown = "--endpoints="}},
+        {{"--proxy=", "--demo"}, {.demo = true, .unknown = "--proxy="}},
     };
     for (const auto& c : cases) {
         const WindowOptions o = parseWindowOptions(c.words);
