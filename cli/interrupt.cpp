@@ -30,3 +30,9 @@ HttpResponse InterruptibleFetcher::get(const QString& url) {
     armInterrupt();
     return curl_.get(url);
 }
+
+HttpResponse InterruptibleFetcher::getWithin(const QString& url,
+                                             std::chrono::milliseconds timeout) {
+    armInterrupt();
+    return curl_.getWithin(url, timeout);
+}

@@ -11,6 +11,7 @@ class InterruptibleFetcher : public Fetcher {
 public:
     explicit InterruptibleFetcher(FetchLimits limits = {}) : curl_(limits) {}
     HttpResponse get(const QString& url) override;
+    HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) override;
 
 private:
     CurlFetcher curl_;

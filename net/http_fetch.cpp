@@ -237,6 +237,13 @@ FetchSession::Shared& FetchSession::shared() {
 CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
 HttpResponse CurlFetcher::get(const QString& url) {
+    return getWithin(url, limits_.totalTimeout);
+}
+
+HttpResponse CurlFetcher::getWithin(const QString& url, std::chrono::milliseconds timeout) {
+    FetchLimits limits = limits_;
+    limits.connectTimeout = std::min(limits.connectTimeout, timeout);
+    limits.totalTimeout = std::min(limits.totalTimeout, timeout);
     if (stopRequested())
         throw ToolStopped{};
     readyCurl();
@@ -245,7 +252,7 @@ HttpResponse CurlFetcher::get(const QString& url) {
         throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
     CURL* c = easy.get();
     Transfer t;
-    t.cap = limits_.maxBodyBytes;
+    t.cap = limits.maxBodyBytes;
     char detail[CURL_ERROR_SIZE] = {};
     const QByteArray wire = wireUrl(url);
 #define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
@@ -254,20 +261,20 @@ HttpResponse CurlFetcher::get(const QString& url) {
     TESSIVO_SET(CURLOPT_PROTOCOLS_STR, "http,https");
     TESSIVO_SET(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     TESSIVO_SET(CURLOPT_FOLLOWLOCATION, 1L);
-    TESSIVO_SET(CURLOPT_MAXREDIRS, limits_.maxRedirects);
+    TESSIVO_SET(CURLOPT_MAXREDIRS, limits.maxRedirects);
     TESSIVO_SET(CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
-    TESSIVO_SET(CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connectTimeout.count()));
-    TESSIVO_SET(CURLOPT_TIMEOUT_MS, long(limits_.totalTimeout.count()));
-    TESSIVO_SET(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBodyBytes));
+    TESSIVO_SET(CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeout.count()));
+    TESSIVO_SET(CURLOPT_TIMEOUT_MS, long(limits.totalTimeout.count()));
+    TESSIVO_SET(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBodyBytes));
     TESSIVO_SET(CURLOPT_NOSIGNAL, 1L);
     TESSIVO_SET(CURLOPT_USERAGENT, kUserAgent.constData());
     TESSIVO_SET(CURLOPT_WRITEFUNCTION, onBody);
     TESSIVO_SET(CURLOPT_WRITEDATA, &t);
     TESSIVO_SET(CURLOPT_ERRORBUFFER, detail);
-    const QByteArray proxy = limits_.proxy.toUtf8();
+    const QByteArray proxy = limits.proxy.toUtf8();
     if (!proxy.isEmpty())
         TESSIVO_SET(CURLOPT_PROXY, proxy.constData());
-    const QByteArray caFile = limits_.caFile.toLocal8Bit();
+    const QByteArray caFile = limits.caFile.toLocal8Bit();
     if (!caFile.isEmpty())
         TESSIVO_SET(CURLOPT_CAINFO, caFile.constData());
     if (FetchSession* session = FetchSession::current())
@@ -282,7 +289,7 @@ HttpResponse CurlFetcher::get(const QString& url) {
         long requestBytes = 0;
         curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
         curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestBytes);
-        throw ToolError(describeFetchFailure(rc, t.tooLarge, limits_, detail, url,
+        throw ToolError(describeFetchFailure(rc, t.tooLarge, limits, detail, url,
                                              connectTime > 0 || requestBytes > 0));
     }
 

@@ -24,6 +24,12 @@ public:
     // A blocking GET of a complete address; raises ToolError naming the address on failure.
     // Any HTTP status is a response: an error page is searched like any other page.
     virtual HttpResponse get(const QString& url) = 0;
+    // The same within timeout at most (the rest of a lookup's time limit), or sooner when the
+    // fetcher's own limits say so. A fetcher without time-outs of its own ignores it.
+    virtual HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) {
+        (void)timeout;
+        return get(url);
+    }
     // Told by a run that looks for a site among the results it fetches (the keyword rank search)
     // which site that is, before its requests, on the thread that makes them. A real fetcher has
     // no use for it; the demo's puts the site among its made-up results.
@@ -93,6 +99,7 @@ class CurlFetcher : public Fetcher {
 public:
     explicit CurlFetcher(FetchLimits limits = {});
     HttpResponse get(const QString& url) override;
+    HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) override;
 
 private:
     FetchLimits limits_;

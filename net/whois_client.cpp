@@ -77,8 +77,16 @@ bool await(int fd, short events, Clock::time_point deadline) {
 } // namespace
 
 QByteArray TcpWhoisClient::query(const HostPort& server, const QString& question) {
+    return queryWithin(server, question, limits_.totalTimeout);
+}
+
+QByteArray TcpWhoisClient::queryWithin(const HostPort& server, const QString& question,
+                                       std::chrono::milliseconds timeout) {
+    WhoisLimits limits = limits_;
+    limits.connectTimeout = std::min(limits.connectTimeout, timeout);
+    limits.totalTimeout = std::min(limits.totalTimeout, timeout);
     const auto start = Clock::now();
-    const auto deadline = start + limits_.totalTimeout;
+    const auto deadline = start + limits.totalTimeout;
     const QString name = where(server);
     const auto fail = [&](const QString& what) {
         return ToolError(QStringLiteral("WHOIS 服务器 %1 %2").arg(echoed(name), what));
@@ -105,11 +113,11 @@ QByteArray TcpWhoisClient::query(const HostPort& server, const QString& question
             lastError = QString::fromLocal8Bit(std::strerror(errno));
             continue;
         }
-        const auto connectDeadline = std::min(deadline, Clock::now() + limits_.connectTimeout);
+        const auto connectDeadline = std::min(deadline, Clock::now() + limits.connectTimeout);
         if (!await(attempt.fd, POLLOUT, connectDeadline)) {
             lastError =
                 QStringLiteral("%1 秒内未能连接")
-                    .arg(std::chrono::duration_cast<std::chrono::seconds>(limits_.connectTimeout)
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(limits.connectTimeout)
                              .count());
             continue;
         }
@@ -130,7 +138,7 @@ QByteArray TcpWhoisClient::query(const HostPort& server, const QString& question
     for (qsizetype sent = 0; sent < line.size();) {
         if (!await(socket.fd, POLLOUT, deadline))
             throw fail(
-                QStringLiteral("在 %1 秒内没有收下查询").arg(limits_.totalTimeout.count() / 1000));
+                QStringLiteral("在 %1 秒内没有收下查询").arg(limits.totalTimeout.count() / 1000));
         const ssize_t n =
             ::send(socket.fd, line.constData() + sent, size_t(line.size() - sent), MSG_NOSIGNAL);
         if (n < 0 && errno != EAGAIN && errno != EINTR)
@@ -145,7 +153,7 @@ QByteArray TcpWhoisClient::query(const HostPort& server, const QString& question
     for (;;) {
         if (!await(socket.fd, POLLIN, deadline))
             throw fail(
-                QStringLiteral("在 %1 秒内没有答完").arg(limits_.totalTimeout.count() / 1000));
+                QStringLiteral("在 %1 秒内没有答完").arg(limits.totalTimeout.count() / 1000));
         const ssize_t n = ::recv(socket.fd, buffer, sizeof buffer, 0);
         if (n == 0)
             break;
@@ -157,9 +165,9 @@ QByteArray TcpWhoisClient::query(const HostPort& server, const QString& question
             throw fail(QStringLiteral("接收回答失败：%1")
                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
         }
-        if (answer.size() + n > limits_.maxAnswerBytes)
+        if (answer.size() + n > limits.maxAnswerBytes)
             throw fail(QStringLiteral("的回答超过 %1 KB，不像 WHOIS 记录")
-                           .arg(limits_.maxAnswerBytes / 1024));
+                           .arg(limits.maxAnswerBytes / 1024));
         answer.append(buffer, n);
     }
     return answer;

@@ -14,6 +14,13 @@ public:
     // The server's whole answer to one query line (the line without its CR LF). Raises
     // ToolError naming the server on failure, ToolStopped when the run is stopped.
     virtual QByteArray query(const HostPort& server, const QString& question) = 0;
+    // The same within timeout at most (the rest of a lookup's time limit), or sooner when the
+    // client's own limits say so. A client without time-outs of its own ignores it.
+    virtual QByteArray queryWithin(const HostPort& server, const QString& question,
+                                   std::chrono::milliseconds timeout) {
+        (void)timeout;
+        return query(server, question);
+    }
 };
 
 struct WhoisLimits {
@@ -29,6 +36,8 @@ class TcpWhoisClient : public WhoisClient {
 public:
     explicit TcpWhoisClient(WhoisLimits limits = {}) : limits_(limits) {}
     QByteArray query(const HostPort& server, const QString& question) override;
+    QByteArray queryWithin(const HostPort& server, const QString& question,
+                           std::chrono::milliseconds timeout) override;
 
 private:
     WhoisLimits limits_;

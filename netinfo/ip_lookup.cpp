@@ -8,14 +8,39 @@
 #include "netinfo/rdap.h"
 #include "netinfo/referral_target.h"
 
+#include <QHash>
 #include <QHostAddress>
 
 namespace {
 
+// Tells a request that did not get through (no connection, no answer in time) from an answer
+// that rdapGet then refuses: only the first says something about the server's other addresses.
+class FailureWatch : public Fetcher {
+public:
+    explicit FailureWatch(Fetcher& inner) : inner_(inner) {}
+    HttpResponse get(const QString& url) override {
+        try {
+            return inner_.get(url);
+        } catch (const ToolError&) {
+            failed = true;
+            throw;
+        }
+    }
+    bool failed = false;
+
+private:
+    Fetcher& inner_;
+};
+
+// The RDAP servers of one lookup that could not be reached, with why.
+using Unreachable = QHash<QString, QString>;
+
 void network(IpAddressRow& row, RdapBootstrap& bootstrap, Fetcher& fetcher,
-             const EndpointTable& endpoints) {
+             const EndpointTable& endpoints, Unreachable& unreachable) {
+    QString service;
+    FailureWatch watch(fetcher);
     try {
-        const QString service = bootstrap.serviceForAddress(row.address);
+        service = bootstrap.serviceForAddress(row.address);
         if (service.isEmpty()) {
             row.rdapProblem = QStringLiteral("IANA 的 RDAP 引导文件没有列出该地址所在的地址段"
                                              "（私有、保留或未分配的地址）");
@@ -23,7 +48,11 @@ void network(IpAddressRow& row, RdapBootstrap& bootstrap, Fetcher& fetcher,
         }
         allowRdapReferral(service, endpoints.base(Endpoint::RdapBootstrapHost),
                           QStringLiteral("IANA 引导文件给出的 RDAP 服务器"));
-        const RdapReply reply = rdapGet(fetcher, service + QStringLiteral("ip/") + row.address);
+        if (const auto known = unreachable.constFind(service); known != unreachable.cend()) {
+            row.rdapProblem = *known;
+            return;
+        }
+        const RdapReply reply = rdapGet(watch, service + QStringLiteral("ip/") + row.address);
         if (reply.kind != RdapReply::Kind::Found) {
             row.rdapProblem =
                 reply.kind == RdapReply::Kind::NotFound
@@ -37,6 +66,8 @@ void network(IpAddressRow& row, RdapBootstrap& bootstrap, Fetcher& fetcher,
         row.networkCountry = n.country;
     } catch (const ToolError& e) {
         row.rdapProblem = e.description();
+        if (watch.failed)
+            unreachable.insert(service, row.rdapProblem);
     }
 }
 
@@ -47,6 +78,7 @@ IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
                      const Progress& progress) {
     const std::shared_ptr<const CountryDatabase> countries = CountryDatabase::forProgram();
     const CountryNames names = CountryNames::forProgram();
+    const Deadline deadline(services.timeLimit);
     IpLookup result;
     result.query = host;
     QStringList addresses;
@@ -61,7 +93,9 @@ IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
         if (addresses.isEmpty())
             throw ToolError(QStringLiteral("域名“%1”没有 IP 地址").arg(echoed(host)));
     }
-    RdapBootstrap bootstrap(services.fetcher, services.endpoints);
+    DeadlineFetcher fetcher(services.fetcher, deadline);
+    RdapBootstrap bootstrap(fetcher, services.endpoints);
+    Unreachable unreachable;
     const int steps = int(addresses.size());
     for (int i = 0; i < steps; ++i) {
         if (progress)
@@ -78,7 +112,7 @@ IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
             row.countryProblem = CountryDatabase::missingReason();
         if (!row.countryCode.isEmpty())
             row.country = names.name(row.countryCode);
-        network(row, bootstrap, services.fetcher, services.endpoints);
+        network(row, bootstrap, fetcher, services.endpoints, unreachable);
         if (onRow)
             onRow(row);
         result.addresses.push_back(row);

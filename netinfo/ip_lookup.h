@@ -4,6 +4,7 @@
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 #include "net/resolver.h"
+#include "netinfo/lookup_deadline.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,14 +39,18 @@ struct IpLookupServices {
     Fetcher& fetcher;
     Resolver& resolver;
     const EndpointTable& endpoints;
+    // What the RDAP requests of one lookup share: the bootstrap files and every address's query.
+    std::chrono::milliseconds timeLimit = kLookupTimeLimit;
 };
 
 // Looks host up (a name or an address, cleaned by the caller with typedHost): a name's
 // addresses from the resolver, then for each its reverse name, its country from the offline
 // database and its network from RDAP. onRow is told each address as soon as it is complete.
 // A failed RDAP lookup fills rdapProblem and a missing database countryProblem, and neither
-// fails the run; a name that does not resolve, or a database that cannot be opened, raises
-// ToolError.
+// fails the run; an RDAP server that could not be reached or answered too late is not asked
+// again in the same lookup, its later addresses get the same rdapProblem at once, and once the
+// time limit is used up no more RDAP requests are made; a name that does not resolve, or a database
+// that cannot be opened, raises ToolError.
 IpLookup runIpLookup(const IpLookupServices& services, const QString& host,
                      const std::function<void(const IpAddressRow&)>& onRow = {},
                      const Progress& progress = {});

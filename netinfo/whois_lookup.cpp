@@ -109,13 +109,14 @@ void byRdap(DomainRecord& r, Fetcher& fetcher, const EndpointTable& endpoints,
     }
 }
 
-void byWhois(DomainRecord& r, WhoisClient& whois, const EndpointTable& endpoints,
-             const Progress& progress) {
+void byWhois(DomainRecord& r, WhoisClient& whois, const Deadline& deadline,
+             const EndpointTable& endpoints, const Progress& progress) {
     r.source = QStringLiteral("whois");
     const HostPort iana = endpoints.whoisServer();
     const QString tld = r.domain.section(u'.', -1);
     tell(progress, QStringLiteral("IANA WHOIS"), 2);
-    const QString referral = whoisReferral(decodeWhois(whois.query(iana, tld)));
+    const QString referral =
+        whoisReferral(decodeWhois(whois.queryWithin(iana, tld, deadline.left())));
     if (referral.isEmpty())
         throw ToolError(QStringLiteral("顶级域名 .%1 既没有 RDAP 服务器，IANA 的 WHOIS 服务器 %2 "
                                        "也没有给出它的 WHOIS 服务器")
@@ -124,7 +125,7 @@ void byWhois(DomainRecord& r, WhoisClient& whois, const EndpointTable& endpoints
     allowWhoisReferral(registry, iana, QStringLiteral("IANA 给出的 WHOIS 服务器"));
     r.server = hostPortText(registry);
     tell(progress, QStringLiteral("注册局 WHOIS"), 3);
-    const QString text = decodeWhois(whois.query(registry, r.domain));
+    const QString text = decodeWhois(whois.queryWithin(registry, r.domain, deadline.left()));
     r.answer = answerOf(whoisVerdict(text));
     r.raw = text;
     if (r.answer != DomainRecord::Answer::Record)
@@ -138,7 +139,7 @@ void byWhois(DomainRecord& r, WhoisClient& whois, const EndpointTable& endpoints
     try {
         const HostPort registrar = serverNamed(thin, "注册局给出的注册商 WHOIS 服务器");
         allowWhoisReferral(registrar, iana, QStringLiteral("注册局给出的注册商 WHOIS 服务器"));
-        const QString own = decodeWhois(whois.query(registrar, r.domain));
+        const QString own = decodeWhois(whois.queryWithin(registrar, r.domain, deadline.left()));
         if (whoisVerdict(own) != WhoisVerdict::Record) {
             r.registrarNote = QStringLiteral("注册商的 WHOIS 服务器 %1 没有给出记录")
                                   .arg(hostPortText(registrar));
@@ -157,11 +158,14 @@ void byWhois(DomainRecord& r, WhoisClient& whois, const EndpointTable& endpoints
 } // namespace
 
 DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const EndpointTable& endpoints,
-                            const QString& host, const Progress& progress) {
+                            const QString& host, const Progress& progress,
+                            std::chrono::milliseconds timeLimit) {
+    const Deadline deadline(timeLimit);
+    DeadlineFetcher limited(fetcher, deadline);
     DomainRecord r;
     r.domain = registrableDomain(host);
     tell(progress, QStringLiteral("RDAP 引导文件"), 1);
-    RdapBootstrap bootstrap(fetcher, endpoints);
+    RdapBootstrap bootstrap(limited, endpoints);
     QString service;
     try {
         service = bootstrap.serviceForDomain(r.domain);
@@ -170,11 +174,11 @@ DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const Endpoint
         r.rdapNote = QStringLiteral("无法取得 RDAP 引导文件，改用 WHOIS：%1").arg(e.description());
     }
     if (!service.isEmpty()) {
-        byRdap(r, fetcher, endpoints, service, progress);
+        byRdap(r, limited, endpoints, service, progress);
         return r;
     }
     try {
-        byWhois(r, whois, endpoints, progress);
+        byWhois(r, whois, deadline, endpoints, progress);
     } catch (const ToolError& e) {
         if (r.rdapNote.isEmpty())
             throw;

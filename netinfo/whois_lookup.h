@@ -4,6 +4,7 @@
 #include "net/endpoint_table.h"
 #include "net/http_fetch.h"
 #include "net/whois_client.h"
+#include "netinfo/lookup_deadline.h"
 
 #include <QDateTime>
 #include <QString>
@@ -38,6 +39,9 @@ struct DomainRecord {
 // answer and says why in registrarNote. A bootstrap file that cannot be fetched sends the
 // lookup to WHOIS, saying so in rdapNote. A referral into the user's own machine or network is
 // refused as netinfo/referral_target.h says, and fails like one that cannot be reached. Raises
-// ToolError when the registry cannot be asked.
+// ToolError when the registry cannot be asked. Every request (bootstrap file, IANA, registry,
+// registrar) shares timeLimit: the lookup ends within it, a step that would begin after it
+// fails like one that timed out.
 DomainRecord runWhoisLookup(Fetcher& fetcher, WhoisClient& whois, const EndpointTable& endpoints,
-                            const QString& host, const Progress& progress = {});
+                            const QString& host, const Progress& progress = {},
+                            std::chrono::milliseconds timeLimit = kLookupTimeLimit);
