@@ -44,6 +44,11 @@ QString CountryDatabase::missingReason() {
 
 CountryDatabase::CountryDatabase(const QString& path)
     : db_(std::make_unique<MMDB_s>()), path_(path) {
+    // libmaxminddb opens what it is given and waits for a FIFO's writer for ever.
+    if (const QFileInfo file(path); file.exists() && !file.isFile())
+        throw ToolError(QStringLiteral("IP 数据库 %1 不是普通文件（而是文件夹、设备或管道），"
+                                       "不能读取：请删去它，再运行 bash scripts/fetch-ip-data.sh")
+                            .arg(path));
     const int rc = MMDB_open(QFile::encodeName(path).constData(), MMDB_MODE_MMAP, db_.get());
     if (rc != MMDB_SUCCESS) {
         db_.reset();

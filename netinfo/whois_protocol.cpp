@@ -2,6 +2,7 @@
 
 #include "base/charset.h"
 
+#include <QSet>
 #include <QStringDecoder>
 #include <QTimeZone>
 
@@ -145,6 +146,10 @@ WhoisVerdict whoisVerdict(const QString& text) {
 
 WhoisSummary readWhoisSummary(const QString& text) {
     WhoisSummary s;
+    // A record may repeat a line many thousand times; looking each up in the list so far would
+    // make reading it quadratic.
+    QSet<QString> seenServers;
+    QSet<QString> seenStatus;
     forEachField(text, [&](const QString& label, const QString& value) {
         if (value.isEmpty())
             return;
@@ -173,14 +178,18 @@ WhoisSummary readWhoisSummary(const QString& text) {
                 QString ns = value.section(u' ', 0, 0).toLower();
                 if (ns.endsWith(u'.'))
                     ns.chop(1);
-                if (!s.nameServers.contains(ns))
+                if (!seenServers.contains(ns)) {
+                    seenServers.insert(ns);
                     s.nameServers << ns;
+                }
                 break;
             }
             case Field::Status: {
                 const QString code = value.section(u' ', 0, 0);
-                if (!s.status.contains(code))
+                if (!seenStatus.contains(code)) {
+                    seenStatus.insert(code);
                     s.status << code;
+                }
                 break;
             }
             case Field::Dnssec:

@@ -4,8 +4,11 @@
 #include "netinfo/country_names.h"
 #include "netinfo/domain_name.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(TypedHost, KeepsOnlyTheHost) {
     const struct {
@@ -105,6 +108,23 @@ TEST(CountryDatabase, AMissingFileIsAnInstallationFault) {
         EXPECT_TRUE(e.description().contains(QStringLiteral("missing.mmdb")));
         EXPECT_TRUE(e.description().contains(QStringLiteral("请重新安装")));
     }
+}
+
+TEST(CountryDatabase, OnlyARegularFileIsOpened) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.mmdb"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder.mmdb"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& path : {fifo, folder})
+        try {
+            // A FIFO without a writer would hold the open for ever.
+            CountryDatabase db(path);
+            ADD_FAILURE() << "opened " << path.toStdString();
+        } catch (const ToolError& e) {
+            EXPECT_TRUE(e.description().contains(path + QStringLiteral(" 不是普通文件")))
+                << e.description().toStdString();
+        }
 }
 
 TEST(CountryNames, EveryCodeTheDatabaseGivesHasAChineseName) {
