@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -41,7 +42,11 @@ QDateTime since(const QString& typed) {
     return time.toUTC();
 }
 
-void writeOut(const QByteArray& bytes) {
+// The CSV and the JSON are files: written to a file or a pipe they are exact. On a terminal the
+// stored server texts in them pass the one escaping of every text a terminal shows.
+void writeOut(QByteArray bytes) {
+    if (::isatty(STDOUT_FILENO))
+        bytes = escapeControls(QString::fromUtf8(bytes), LineBreaks::Kept).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
