@@ -117,7 +117,10 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
       exportCsv_(named(new QPushButton(QStringLiteral("导出 CSV…")), "exportCsv")),
       exportJson_(named(new QPushButton(QStringLiteral("导出 JSON…")), "exportJson")),
       delete_(named(new QPushButton(QStringLiteral("删除所选")), "deleteRuns")),
-      clear_(named(new QPushButton(QStringLiteral("全部清除")), "clearAll")) {
+      clear_(named(new QPushButton(QStringLiteral("全部清除")), "clearAll")),
+      showEvery_(named(
+          new QPushButton(QStringLiteral("显示更早的记录（只显示了最近 %1 次）").arg(kShownRuns)),
+          "showEveryRun")) {
     setWindowTitle(QStringLiteral("历史记录"));
     resize(900, 640);
 
@@ -147,6 +150,8 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(exportCsv_);
     buttons->addWidget(exportJson_);
+    buttons->addWidget(showEvery_);
+    showEvery_->hide();
     buttons->addStretch(1);
     buttons->addWidget(delete_);
     buttons->addWidget(clear_);
@@ -161,8 +166,18 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
 
-    connect(toolPicker_, &QComboBox::currentIndexChanged, this, [this] { listSubjects(); });
-    connect(subjectPicker_, &QComboBox::currentIndexChanged, this, &HistoryWindow::showRuns);
+    connect(toolPicker_, &QComboBox::currentIndexChanged, this, [this] {
+        everyRun_ = false;
+        listSubjects();
+    });
+    connect(subjectPicker_, &QComboBox::currentIndexChanged, this, [this] {
+        everyRun_ = false;
+        showRuns();
+    });
+    connect(showEvery_, &QPushButton::clicked, this, [this] {
+        everyRun_ = true;
+        showRuns();
+    });
     connect(exportCsv_, &QPushButton::clicked, this, [this] { exportRuns(false); });
     connect(exportJson_, &QPushButton::clicked, this, [this] { exportRuns(true); });
     connect(delete_, &QPushButton::clicked, this, &HistoryWindow::deleteSelected);
@@ -185,6 +200,7 @@ void HistoryWindow::selectTool(const QString& tool, const QString& input, const 
         const QSignalBlocker quiet(toolPicker_);
         toolPicker_->setCurrentIndex(i);
     }
+    everyRun_ = false;
     listSubjects({input, keyword});
 }
 
@@ -227,6 +243,7 @@ void HistoryWindow::listSubjects(const QStringList& wanted) {
 
 void HistoryWindow::showRuns() {
     QList<RunRecord> runs;
+    bool more = false;
     const QStringList subject = subjectPicker_->currentData().toStringList();
     if (subject.size() == 2) {
         try {
@@ -234,11 +251,13 @@ void HistoryWindow::showRuns() {
             query.tool = tool();
             query.input = subject[0];
             query.keyword = subject[1];
-            runs = store_.runs(query);
+            query.limit = everyRun_ ? 0 : kShownRuns;
+            more = store_.eachRun(query, [&](const RunRecord& run) { runs << run; });
         } catch (const ToolError& e) {
             message_box::warn(this, kErrorPrefix + e.description());
         }
     }
+    showEvery_->setVisible(more);
     model_->setRuns(std::move(runs));
     table_->resizeColumnsToContents();
     const bool any = !model_->runs().isEmpty();

@@ -30,6 +30,10 @@ public:
     const QList<RunRecord>& shownRuns() const;
     QChart* chart() const;
 
+    // A subject's newest runs shown at first: thousands of them would take seconds to read and
+    // draw, and more points than the chart has pixels. A button shows the rest.
+    static constexpr int kShownRuns = 1000;
+
 public slots:
     // Reads the subjects and runs again, keeping the selection where it still exists.
     void reload();
@@ -54,4 +58,6 @@ private:
     QPushButton* exportJson_;
     QPushButton* delete_;
     QPushButton* clear_;
+    QPushButton* showEvery_;
+    bool everyRun_ = false; // the rest of the subject's runs were asked for
 };

@@ -6,6 +6,7 @@
 #include "history/history_store.h"
 #include "tools/tool_registry.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
@@ -42,27 +43,86 @@ QDateTime since(const QString& typed) {
     return time.toUTC();
 }
 
+constexpr qint64 kDefaultLimit = 50;
+
+qint64 limit(const QString& typed) {
+    bool ok = false;
+    const qint64 n = typed.trimmed().toLongLong(&ok);
+    if (!ok || n < 1)
+        throw UsageError{
+            QStringLiteral("--limit 应为正整数（列出最新的几条），而不是 %1").arg(echoed(typed))};
+    return n;
+}
+
 // The CSV and the JSON are files: written to a file or a pipe they are exact. On a terminal the
 // stored server texts in them pass the one escaping of every text a terminal shows.
 void writeOut(QByteArray bytes) {
     if (::isatty(STDOUT_FILENO))
         bytes = escapeControls(QString::fromUtf8(bytes), LineBreaks::Kept).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
 }
 
 // The table is laid out by the width of what the terminal shows, so the stored texts are escaped
 // before it measures them; its own line breaks are the only ones left.
-QList<RunRecord> escaped(QList<RunRecord> runs) {
-    for (RunRecord& run : runs) {
-        for (QString* text : {&run.tool, &run.input, &run.keyword})
-            *text = escapeControls(*text);
-        for (Figure& figure : run.figures) {
-            figure.label = escapeControls(figure.label);
-            figure.text = escapeControls(figure.text);
-        }
+RunRecord escaped(RunRecord run) {
+    for (QString* text : {&run.tool, &run.input, &run.keyword})
+        *text = escapeControls(*text);
+    for (Figure& figure : run.figures) {
+        figure.label = escapeControls(figure.label);
+        figure.text = escapeControls(figure.text);
     }
-    return runs;
+    return run;
+}
+
+// Each format is written a run at a time, so that a history of any size lists in the memory of
+// one run; the CSV and the table read the runs once more for their columns and widths first.
+// Returns whether the limit left runs out.
+bool list(const CliContext& ctx, const HistoryStore& store, const HistoryQuery& query,
+          const QString& format) {
+    bool more = false;
+    store.reading([&] {
+        if (format == QLatin1String("csv")) {
+            const QStringList labels = store.figureLabels(query);
+            writeOut(historyCsvHeader(labels));
+            more = store.eachRun(
+                query, [&](const RunRecord& run) { writeOut(historyCsvRow(run, labels)); });
+        } else if (format == QLatin1String("json")) {
+            bool first = true;
+            more = store.eachRun(query, [&](const RunRecord& run) {
+                writeOut(historyJsonElement(run, first));
+                first = false;
+            });
+            writeOut(historyJsonEnd(!first));
+        } else {
+            QStringList labels = store.figureLabels(query);
+            for (QString& label : labels)
+                label = escapeControls(label);
+            HistoryTable table(labels);
+            bool any = false;
+            store.eachRun(query, [&](const RunRecord& run) {
+                table.measure(escaped(run));
+                any = true;
+            });
+            if (!any) {
+                ctx.print(QStringLiteral("没有符合条件的记录"));
+                return;
+            }
+            ctx.print(table.header());
+            more = store.eachRun(
+                query, [&](const RunRecord& run) { ctx.print(table.line(escaped(run))); });
+        }
+    });
+    std::fflush(stdout);
+    return more;
+}
+
+void check(const CliContext& ctx, const QString& path) {
+    const HistoryStore store(path, HistoryStore::Access::Read);
+    const QString damage = store.damage();
+    if (!damage.isEmpty())
+        throw ToolError(QStringLiteral("历史数据库 %1 已损坏：%2；请把它移走，Tessivo 会新建一个")
+                            .arg(echoed(QDir::toNativeSeparators(path)), damage));
+    ctx.print(QStringLiteral("历史数据库 %1 完好").arg(QDir::toNativeSeparators(path)));
 }
 
 void history(CliContext& ctx) {
@@ -71,23 +131,38 @@ void history(CliContext& ctx) {
     query.input = ctx.options.value(QStringLiteral("--input")).trimmed();
     if (ctx.options.contains(QStringLiteral("--since")))
         query.since = since(ctx.options.value(QStringLiteral("--since")));
+    const bool all = ctx.options.contains(QStringLiteral("--all"));
+    if (all && ctx.options.contains(QStringLiteral("--limit")))
+        throw UsageError{QStringLiteral("--all 与 --limit 只能用一个")};
+    query.limit = all ? 0
+                  : ctx.options.contains(QStringLiteral("--limit"))
+                      ? limit(ctx.options.value(QStringLiteral("--limit")))
+                      : kDefaultLimit;
     const QString format = ctx.options.value(
         QStringLiteral("--format"), ctx.json ? QStringLiteral("json") : QStringLiteral("table"));
 
     // Listing creates nothing: without a database there is simply no run yet.
     const QString path = ctx.historyFile.isEmpty() ? HistoryStore::defaultPath() : ctx.historyFile;
-    QList<RunRecord> runs;
-    if (QFileInfo::exists(path))
-        runs = HistoryStore(path, HistoryStore::Access::Read).runs(query);
-
-    if (format == QLatin1String("csv"))
-        writeOut(historyCsv(runs));
-    else if (format == QLatin1String("json"))
-        writeOut(historyJson(runs));
-    else if (runs.isEmpty())
-        ctx.print(QStringLiteral("没有符合条件的记录"));
-    else
-        ctx.printText(historyTable(escaped(runs)));
+    if (ctx.options.contains(QStringLiteral("--check"))) {
+        if (!QFileInfo::exists(path))
+            throw ToolError(
+                QStringLiteral("历史数据库 %1 不存在").arg(echoed(QDir::toNativeSeparators(path))));
+        check(ctx, path);
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        if (format == QLatin1String("csv"))
+            writeOut(historyCsvHeader({}));
+        else if (format == QLatin1String("json"))
+            writeOut(historyJsonEnd(false));
+        else
+            ctx.print(QStringLiteral("没有符合条件的记录"));
+        std::fflush(stdout);
+        return;
+    }
+    if (list(ctx, HistoryStore(path, HistoryStore::Access::Read), query, format))
+        ctx.warn(QStringLiteral("只列出了最新的 %1 条；--limit N 列出更多，--all 列出全部")
+                     .arg(query.limit));
 }
 
 // The help names every tool by its key.
@@ -96,8 +171,10 @@ const char* historyHelp() {
         QStringLiteral(
             "历史记录：列出记下的查询，最新的在前。--tool 只列一种工具（%1），--input 只列一个输入"
             "（域名、网址或关键词，与记下的完全相同），--since 只列该时刻以后的（YYYY-MM-DD "
-            "为当地零点，或 ISO 8601 时间）。--format table（默认）打印对齐的表格；csv 为带 BOM "
-            "的 UTF-8，每次查询一行，每项数字一列；json（或 --json）为完整记录的数组。"
+            "为当地零点，或 ISO 8601 时间）。默认只列最新的 50 条，--limit N 列最新的 N 条，"
+            "--all 列出全部（再多也是边读边写）。--format table（默认）打印对齐的表格；csv 为带 "
+            "BOM 的 UTF-8，每次查询一行，每项数字一列；json（或 --json）为完整记录的数组。"
+            "--check 完整检查数据库是否损坏（程序上次没有正常关闭时，打开时会自动检查）。"
             "数据库由 --history 指定，默认为用户数据文件夹中的 history.sqlite。")
             .arg(toolKeys().join(u'、'))
             .toUtf8();
@@ -109,7 +186,8 @@ const char* historyHelp() {
 std::vector<Command> historyCommands() {
     return {
         {"history",
-         "[--tool 工具] [--input 输入] [--since 日期] [--format table|csv|json]",
+         "[--tool 工具] [--input 输入] [--since 日期] [--limit N | --all] "
+         "[--format table|csv|json] [--check]",
          historyHelp(),
          0,
          0,
@@ -117,6 +195,9 @@ std::vector<Command> historyCommands() {
          {{"--tool", "工具", requireTool},
           {"--input", "输入"},
           {"--since", "日期", [](const QString& typed) { since(typed); }},
-          {"--format", "格式", requireFormat}}},
+          {"--limit", "条数", [](const QString& typed) { limit(typed); }},
+          {"--all", nullptr},
+          {"--format", "格式", requireFormat},
+          {"--check", nullptr}}},
     };
 }

@@ -91,30 +91,37 @@ const Figure* findFigure(const RunRecord& run, const QString& label) {
     return nullptr;
 }
 
-QByteArray historyCsv(const QList<RunRecord>& runs) {
-    const QStringList labels = figureLabels(runs);
-    QByteArray csv("\xEF\xBB\xBF");
-    csv += csvRow(QStringList{QStringLiteral("id"), QStringLiteral("tool"), QStringLiteral("input"),
+QByteArray historyCsvHeader(const QStringList& labels) {
+    return "\xEF\xBB\xBF" +
+           csvRow(QStringList{QStringLiteral("id"), QStringLiteral("tool"), QStringLiteral("input"),
                               QStringLiteral("keyword"), QStringLiteral("started"),
                               QStringLiteral("ended"), QStringLiteral("outcome"),
                               QStringLiteral("error"), QStringLiteral("demo")} +
                   labels);
-    for (const RunRecord& run : runs) {
-        QStringList row{QString::number(run.id),
-                        run.tool,
-                        run.input,
-                        run.keyword,
-                        isoUtc(run.started),
-                        isoUtc(run.ended),
-                        runEndKey(run.end),
-                        run.error,
-                        run.demo ? QStringLiteral("true") : QStringLiteral("false")};
-        for (const QString& label : labels) {
-            const Figure* figure = findFigure(run, label);
-            row << (figure ? figureCell(*figure) : QString());
-        }
-        csv += csvRow(row);
+}
+
+QByteArray historyCsvRow(const RunRecord& run, const QStringList& labels) {
+    QStringList row{QString::number(run.id),
+                    run.tool,
+                    run.input,
+                    run.keyword,
+                    isoUtc(run.started),
+                    isoUtc(run.ended),
+                    runEndKey(run.end),
+                    run.error,
+                    run.demo ? QStringLiteral("true") : QStringLiteral("false")};
+    for (const QString& label : labels) {
+        const Figure* figure = findFigure(run, label);
+        row << (figure ? figureCell(*figure) : QString());
     }
+    return csvRow(row);
+}
+
+QByteArray historyCsv(const QList<RunRecord>& runs) {
+    const QStringList labels = figureLabels(runs);
+    QByteArray csv = historyCsvHeader(labels);
+    for (const RunRecord& run : runs)
+        csv += historyCsvRow(run, labels);
     return csv;
 }
 
@@ -144,48 +151,82 @@ QJsonObject runJson(const RunRecord& run) {
     };
 }
 
+// QJsonDocument indents an element of an array by four more spaces than the object alone.
+QByteArray historyJsonElement(const RunRecord& run, bool first) {
+    QByteArray object = QJsonDocument(runJson(run)).toJson(QJsonDocument::Indented);
+    object.chop(1); // its final newline
+    object.replace("\n", "\n    ");
+    return (first ? "[\n    " : ",\n    ") + object;
+}
+
+QByteArray historyJsonEnd(bool any) {
+    return any ? "\n]\n" : "[\n]\n";
+}
+
 QByteArray historyJson(const QList<RunRecord>& runs) {
-    QJsonArray array;
+    QByteArray json;
     for (const RunRecord& run : runs)
-        array << runJson(run);
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+        json += historyJsonElement(run, json.isEmpty());
+    return json + historyJsonEnd(!runs.isEmpty());
+}
+
+HistoryTable::HistoryTable(const QStringList& labels)
+    : labels_(labels), heading_{QStringLiteral("编号"),   QStringLiteral("时间"),
+                                QStringLiteral("工具"),   QStringLiteral("输入"),
+                                QStringLiteral("关键词"), QStringLiteral("结果")} {
+    for (const QString& label : labels)
+        heading_ << oneLine(label);
+    widths_.fill(0, heading_.size());
+    widen(heading_);
+}
+
+QStringList HistoryTable::cells(const RunRecord& run) const {
+    QStringList row{QString::number(run.id),
+                    run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                    run.tool,
+                    oneLine(run.input),
+                    oneLine(run.keyword),
+                    outcomeWord(run.end) + (run.demo ? QStringLiteral("（演示）") : QString())};
+    for (const QString& label : labels_) {
+        const Figure* figure = findFigure(run, label);
+        row << (figure ? oneLine(figure->text) : QString());
+    }
+    return row;
+}
+
+void HistoryTable::widen(const QStringList& row) {
+    for (qsizetype i = 0; i < row.size(); ++i)
+        widths_[i] = qMax(widths_[i], displayWidth(row[i]));
+}
+
+void HistoryTable::measure(const RunRecord& run) {
+    widen(cells(run));
+}
+
+QString HistoryTable::laidOut(const QStringList& row) const {
+    QString line;
+    for (qsizetype i = 0; i < row.size(); ++i)
+        line += (i ? QStringLiteral("  ") : QString()) + padded(row[i], widths_[i]);
+    while (line.endsWith(u' '))
+        line.chop(1);
+    return line;
+}
+
+QString HistoryTable::header() const {
+    return laidOut(heading_);
+}
+
+QString HistoryTable::line(const RunRecord& run) const {
+    return laidOut(cells(run));
 }
 
 QString historyTable(const QList<RunRecord>& runs) {
-    const QStringList labels = figureLabels(runs);
-    QList<QStringList> rows{QStringList{QStringLiteral("编号"), QStringLiteral("时间"),
-                                        QStringLiteral("工具"), QStringLiteral("输入"),
-                                        QStringLiteral("关键词"), QStringLiteral("结果")} +
-                            labels};
-    for (const RunRecord& run : runs) {
-        QStringList row{QString::number(run.id),
-                        run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                        run.tool,
-                        oneLine(run.input),
-                        oneLine(run.keyword),
-                        outcomeWord(run.end) + (run.demo ? QStringLiteral("（演示）") : QString())};
-        for (const QString& label : labels) {
-            const Figure* figure = findFigure(run, label);
-            row << (figure ? oneLine(figure->text) : QString());
-        }
-        rows << row;
-    }
-    for (QString& label : rows.first())
-        label = oneLine(label);
-
-    QList<int> widths(rows.first().size(), 0);
-    for (const QStringList& row : rows)
-        for (qsizetype i = 0; i < row.size(); ++i)
-            widths[i] = qMax(widths[i], displayWidth(row[i]));
-    QStringList lines;
-    for (const QStringList& row : rows) {
-        QString line;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            line += (i ? QStringLiteral("  ") : QString()) + padded(row[i], widths[i]);
-        while (line.endsWith(u' '))
-            line.chop(1);
-        lines << line;
-    }
+    HistoryTable table(figureLabels(runs));
+    for (const RunRecord& run : runs)
+        table.measure(run);
+    QStringList lines{table.header()};
+    for (const RunRecord& run : runs)
+        lines << table.line(run);
     return lines.join(u'\n');
 }
 

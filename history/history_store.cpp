@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -122,7 +124,23 @@ HistoryStore::HistoryStore(const QString& path, Access access)
     const bool readOnly = access == Access::Read && !(writable(path_) && writable(folder));
     if (!readOnly)
         requireWritable(folder);
+    // SQLite deletes the WAL when the last connection closes; one left behind with nobody else
+    // holding the file means that a program died using it. Only then is the whole file checked:
+    // on every open the check would cost a second at 200,000 runs.
+    const bool alone = lockAlone();
+    const bool unclean = alone && QFileInfo(path_ + QStringLiteral("-wal")).size() > 0;
     openConnection(readOnly);
+    if (unclean && !readOnly) {
+        try {
+            quickCheck();
+        } catch (...) {
+            closeConnection();
+            throw;
+        }
+        checkedOnOpen_ = true;
+    }
+    if (alone)
+        shareLock();
 }
 
 void HistoryStore::openConnection(bool readOnly) {
@@ -188,6 +206,56 @@ HistoryStore::~HistoryStore() {
     closeConnection();
 }
 
+// Every store holds a shared lock (flock, apart from SQLite's own fcntl locks) on the file while
+// it is open. Returns whether this one found no other holder and holds the lock alone, until
+// shareLock(); otherwise it waits for one opening the file alone to finish its check.
+bool HistoryStore::lockAlone() {
+    lockFd_ = ::open(QFile::encodeName(path_).constData(),
+                     O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (lockFd_ < 0)
+        return false;
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    shareLock();
+    return false;
+}
+
+void HistoryStore::shareLock() {
+    while (::flock(lockFd_, LOCK_SH) != 0 && errno == EINTR) {
+    }
+}
+
+void HistoryStore::quickCheck() const {
+    const QString check = scalar(QStringLiteral("PRAGMA quick_check")).toString();
+    if (check != QLatin1String("ok"))
+        throw ToolError(QStringLiteral("历史数据库 %1 已损坏（%2），未作任何改动；请移走它")
+                            .arg(quoted(path_), echoed(check)));
+}
+
+QString HistoryStore::damage() const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("PRAGMA integrity_check(20)")))
+        return readError(q.lastError()).description();
+    QStringList problems;
+    while (q.next())
+        problems << q.value(0).toString();
+    if (q.lastError().isValid())
+        return readError(q.lastError()).description();
+    return problems == QStringList{QStringLiteral("ok")} ? QString() : problems.join(u'\n');
+}
+
+// SQLite says SQLITE_CORRUPT or SQLITE_NOTADB when a page it reads is damaged, which only the
+// full check would have found before.
+ToolError HistoryStore::readError(const QSqlError& error) const {
+    const int code = error.nativeErrorCode().toInt() & 0xFF;
+    if (code == 11 || code == 26)
+        return ToolError(QStringLiteral("历史数据库 %1 已损坏（%2）；"
+                                        "请用 tessivo-cli history --check 检查，或把它移走")
+                             .arg(quoted(path_), error.text()));
+    return ToolError(QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), error.text()));
+}
+
 void HistoryStore::closeConnection() {
     begin_.reset();
     commit_.reset();
@@ -199,6 +267,11 @@ void HistoryStore::closeConnection() {
             db.close();
     }
     QSqlDatabase::removeDatabase(connection_);
+    // Released after SQLite has closed and removed its WAL, so that the next one to open the
+    // file alone finds none left by a clean close.
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+    lockFd_ = -1;
 }
 
 QString HistoryStore::notOurs() const {
@@ -303,10 +376,6 @@ int HistoryStore::checkOwnership() const {
         throw ToolError(notOurs());
     if (version > kSchemaVersion)
         throw ToolError(newer(version));
-    const QString check = scalar(QStringLiteral("PRAGMA quick_check")).toString();
-    if (check != QLatin1String("ok"))
-        throw ToolError(QStringLiteral("历史数据库 %1 已损坏（%2），未作任何改动；请移走它")
-                            .arg(quoted(path_), echoed(check)));
     return version;
 }
 
@@ -329,14 +398,16 @@ void HistoryStore::setUp() {
     // of checkOwnership() could come from before and after that process's commit.
     writeTransaction([this] {
         const int version = checkOwnership();
-        if (version == kSchemaVersion)
-            return;
         if (version == 0)
             exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
         for (int step = version; step < kSchemaVersion; ++step)
             for (const char* sql : kMigrations[size_t(step)])
                 exec(QString::fromUtf8(sql));
-        exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
+        if (version < kSchemaVersion)
+            exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion));
+        // The listing reads the newest runs first through it. An index needs no schema step: an
+        // older Tessivo reads a file that has it, and one without it is only slower.
+        exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runs_by_time ON runs(started)"));
     });
     insertRun_ = prepared("INSERT INTO runs (tool, input, keyword, options, started, ended,"
                           " outcome, error, demo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -372,6 +443,9 @@ qint64 HistoryStore::exec(QSqlQuery& query) const {
 void HistoryStore::fail(const QSqlError& error) const {
     if (isBusy(error))
         throw Busy{};
+    const int code = error.nativeErrorCode().toInt() & 0xFF;
+    if (code == 11 || code == 26)
+        throw readError(error);
     throw ToolError(QStringLiteral("无法写入历史数据库 %1：%2").arg(quoted(path_), error.text()));
 }
 
@@ -438,7 +512,10 @@ qint64 HistoryStore::record(const RunRecord& run) {
     return id;
 }
 
-QList<RunRecord> HistoryStore::runs(const HistoryQuery& query) const {
+namespace {
+
+// The WHERE clause (over runs AS r) and its values for the query's filters.
+std::pair<QString, QVariantList> selection(const HistoryQuery& query) {
     QString where;
     QVariantList values;
     auto filter = [&](const char* condition, const QVariant& value) {
@@ -446,37 +523,58 @@ QList<RunRecord> HistoryStore::runs(const HistoryQuery& query) const {
         values << value;
     };
     if (!query.tool.isEmpty())
-        filter("tool = ?", query.tool);
+        filter("r.tool = ?", query.tool);
     if (!query.input.isEmpty())
-        filter("input = ?", query.input);
+        filter("r.input = ?", query.input);
     if (query.keyword)
-        filter("keyword = ?", text(*query.keyword));
+        filter("r.keyword = ?", text(*query.keyword));
     if (query.since.isValid())
-        filter("started >= ?", query.since.toMSecsSinceEpoch());
+        filter("r.started >= ?", query.since.toMSecsSinceEpoch());
     if (query.doneOnly)
-        filter("outcome = ?", runEndKey(RunEnd::Done));
+        filter("r.outcome = ?", runEndKey(RunEnd::Done));
+    return {where, values};
+}
 
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT r.id, r.tool, r.input, r.keyword, r.options, r.started,"
-                             " r.ended, r.outcome, r.error, r.demo, f.label, f.text, f.number,"
-                             " f.why, f.detail, f.address"
-                             " FROM (SELECT * FROM runs%1 ORDER BY started DESC, id DESC LIMIT ?)"
-                             " AS r LEFT JOIN figures AS f ON f.run_id = r.id"
-                             " ORDER BY r.started DESC, r.id DESC, f.position")
-                  .arg(where));
+} // namespace
+
+// One statement over runs and their figures, in the order of an index (runs_by_time, or the
+// tool's and the subject's), read a row at a time: no sort, no list of runs, and a limit stops
+// the reading rather than cutting a finished result.
+std::unique_ptr<QSqlQuery> HistoryStore::select(const QString& columns,
+                                                const HistoryQuery& query) const {
+    const auto [where, values] = selection(query);
+    auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection_, false));
+    q->setForwardOnly(true);
+    q->prepare(QStringLiteral("SELECT r.id, %1 FROM runs AS r LEFT JOIN figures AS f"
+                              " ON f.run_id = r.id%2 ORDER BY r.started DESC, r.id DESC,"
+                              " f.position")
+                   .arg(columns, where));
     for (const QVariant& v : values)
-        q.addBindValue(v);
-    q.addBindValue(query.limit > 0 ? query.limit : -1);
-    if (!q.exec())
-        throw ToolError(
-            QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), q.lastError().text()));
+        q->addBindValue(v);
+    if (!q->exec())
+        throw readError(q->lastError());
+    return q;
+}
 
-    QList<RunRecord> result;
+bool HistoryStore::eachRun(const HistoryQuery& query,
+                           const std::function<void(const RunRecord&)>& each) const {
+    const std::unique_ptr<QSqlQuery> rows =
+        select(QStringLiteral("r.tool, r.input, r.keyword, r.options, r.started, r.ended,"
+                              " r.outcome, r.error, r.demo, f.label, f.text, f.number, f.why,"
+                              " f.detail, f.address"),
+               query);
+    QSqlQuery& q = *rows;
+    RunRecord run;
+    qint64 count = 0;
     while (q.next()) {
         const qint64 id = q.value(0).toLongLong();
-        if (result.isEmpty() || result.last().id != id) {
-            RunRecord run;
+        if (count == 0 || run.id != id) {
+            if (count > 0)
+                each(run);
+            if (query.limit > 0 && count == query.limit)
+                return true;
+            ++count;
+            run = RunRecord{};
             run.id = id;
             run.tool = q.value(1).toString();
             run.input = q.value(2).toString();
@@ -487,7 +585,6 @@ QList<RunRecord> HistoryStore::runs(const HistoryQuery& query) const {
             run.end = runEndFromKey(q.value(7).toString());
             run.error = q.value(8).toString();
             run.demo = q.value(9).toBool();
-            result << run;
         }
         if (q.value(10).isNull())
             continue; // a run without figures
@@ -499,9 +596,59 @@ QList<RunRecord> HistoryStore::runs(const HistoryQuery& query) const {
         figure.why = whyFromKey(q.value(13).toString());
         figure.detail = q.value(14).toString();
         figure.address = q.value(15).toString();
-        result.last().figures << figure;
+        run.figures << figure;
     }
+    if (q.lastError().isValid())
+        throw readError(q.lastError());
+    if (count > 0)
+        each(run);
+    return false;
+}
+
+void HistoryStore::reading(const std::function<void()>& body) const {
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    if (!db.transaction())
+        throw readError(db.lastError());
+    try {
+        body();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    db.commit();
+}
+
+QList<RunRecord> HistoryStore::runs(const HistoryQuery& query) const {
+    QList<RunRecord> result;
+    eachRun(query, [&](const RunRecord& run) { result << run; });
     return result;
+}
+
+QStringList HistoryStore::figureLabels(const HistoryQuery& query) const {
+    const std::unique_ptr<QSqlQuery> rows = select(QStringLiteral("f.label"), query);
+    QSqlQuery& q = *rows;
+    QStringList labels;
+    QSet<QString> seen;
+    qint64 count = 0, last = 0;
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        if (count == 0 || id != last) {
+            if (query.limit > 0 && count == query.limit)
+                break;
+            ++count;
+            last = id;
+        }
+        if (q.value(1).isNull())
+            continue;
+        const QString label = q.value(1).toString();
+        if (!seen.contains(label)) {
+            seen.insert(label);
+            labels << label;
+        }
+    }
+    if (q.lastError().isValid())
+        throw readError(q.lastError());
+    return labels;
 }
 
 QList<HistoryStore::Subject> HistoryStore::subjects(const QString& tool) const {
@@ -511,8 +658,7 @@ QList<HistoryStore::Subject> HistoryStore::subjects(const QString& tool) const {
                              " WHERE tool = ? GROUP BY input, keyword ORDER BY latest DESC"));
     q.addBindValue(tool);
     if (!q.exec())
-        throw ToolError(
-            QStringLiteral("无法读取历史数据库 %1：%2").arg(quoted(path_), q.lastError().text()));
+        throw readError(q.lastError());
     QList<Subject> result;
     while (q.next())
         result << Subject{q.value(0).toString(), q.value(1).toString()};

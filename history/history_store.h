@@ -1,10 +1,12 @@
 #pragma once
 
+#include "base/tool_error.h"
 #include "history/run_record.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -20,7 +22,7 @@ struct HistoryQuery {
     std::optional<QString> keyword; // set: only runs with exactly this keyword
     QDateTime since;                // UTC; invalid: all
     bool doneOnly = false;          // only runs that ended Done
-    int limit = 0;                  // 0: all
+    qint64 limit = 0;               // the newest this many; 0: all
 };
 
 // The history database: one SQLite file (WAL), opened by one thread. Every call that fails
@@ -49,6 +51,26 @@ public:
     // The runs asked for, newest first, with their figures.
     QList<RunRecord> runs(const HistoryQuery& query) const;
 
+    // Hands each run asked for, newest first with its figures, to each, one at a time: memory
+    // stays that of one run however many there are. Returns whether the limit left runs out.
+    bool eachRun(const HistoryQuery& query,
+                 const std::function<void(const RunRecord&)>& each) const;
+
+    // Runs body in one read transaction: the listings inside it all see the same runs,
+    // whatever another program records meanwhile.
+    void reading(const std::function<void()>& body) const;
+
+    // The labels of the figures of the runs asked for, each once, in the order they first
+    // appear (the columns of a CSV or a table written a run at a time).
+    QStringList figureLabels(const HistoryQuery& query) const;
+
+    // SQLite's full integrity check: empty when the file is sound, else what is wrong.
+    QString damage() const;
+
+    // Whether opening it found that the last program to use it did not close it (killed, or the
+    // machine went down), and so checked it before use.
+    bool checkedOnOpen() const { return checkedOnOpen_; }
+
     // The inputs recorded for tool (with their keywords), most recent first, for the history
     // window's pickers.
     struct Subject {
@@ -62,6 +84,11 @@ public:
 
 private:
     void closeConnection();
+    bool lockAlone();
+    void shareLock();
+    void quickCheck() const;
+    ToolError readError(const QSqlError& error) const;
+    std::unique_ptr<QSqlQuery> select(const QString& columns, const HistoryQuery& query) const;
     QString notOurs() const;
     QString newer(int version) const;
     void create(const QString& folder) const;
@@ -80,6 +107,8 @@ private:
 
     QString path_;
     QString connection_;
+    int lockFd_ = -1;
+    bool checkedOnOpen_ = false;
     // Prepared once: recording a run is what the programs do most often.
     std::unique_ptr<QSqlQuery> begin_, commit_, insertRun_, insertFigure_;
 };

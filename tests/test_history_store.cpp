@@ -214,7 +214,6 @@ TEST_F(HistoryStoreTest, FilesThatAreNotOursOrUnusableAreRefusedAndLeftAsTheyWer
             store.record(run);
         }
     }
-    const QByteArray ourBytes = contents(ours);
     auto sqlite = [&](const QString& path, const QStringList& statements) {
         RawDatabase raw(path);
         for (const QString& s : statements)
@@ -247,17 +246,6 @@ TEST_F(HistoryStoreTest, FilesThatAreNotOursOrUnusableAreRefusedAndLeftAsTheyWer
              sqlite(p, {QStringLiteral("PRAGMA user_version=3")});
          },
          "较新版本"},
-        {"corrupt.sqlite",
-         [&](const QString& p) {
-             // The runs' pages get zeroes in the middle of their cells; page one stays whole.
-             QByteArray bytes = ourBytes;
-             for (qsizetype i = 4096 + 1024; i < bytes.size(); i += 4096)
-                 std::fill(bytes.begin() + i, bytes.begin() + i + 512, '\xA5');
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             f.write(bytes);
-         },
-         "已损坏"},
     };
     for (const auto& c : cases) {
         const QString path = file(c.name);
@@ -271,6 +259,82 @@ TEST_F(HistoryStoreTest, FilesThatAreNotOursOrUnusableAreRefusedAndLeftAsTheyWer
             EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.says))) << e.what();
         }
         EXPECT_EQ(contents(path), before) << c.name;
+    }
+}
+
+// Every page but the first gets bytes of 0xA5 in the middle of its cells.
+void damage(const QString& path) {
+    QByteArray bytes = contents(path);
+    for (qsizetype i = 4096 + 1024; i < bytes.size(); i += 4096)
+        std::fill(bytes.begin() + i, bytes.begin() + i + 512, '\xA5');
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+
+// Leaves the file as a killed program leaves it: a WAL of finished runs beside it.
+void killWriterIn(const QString& path) {
+    QProcess writer;
+    writer.start(QStringLiteral(TESSIVO_HISTORY_WRITER),
+                 {path, QStringLiteral("killed.cn"), QStringLiteral("0")});
+    ASSERT_TRUE(writer.waitForStarted());
+    int committed = 0;
+    while (committed < 20 && writer.waitForReadyRead(10000))
+        while (writer.canReadLine() && writer.readLine().size() > 0)
+            ++committed;
+    ASSERT_GE(committed, 20) << writer.readAllStandardError().toStdString();
+    ::kill(pid_t(writer.processId()), SIGKILL);
+    writer.waitForFinished();
+    ASSERT_GT(QFileInfo(path + QStringLiteral("-wal")).size(), 0);
+}
+
+TEST_F(HistoryStoreTest, TheFileIsCheckedOnlyWhenItsLastUserDidNotCloseIt) {
+    const QString path = file();
+    auto fill = [](const QString& path) {
+        HistoryStore store(path);
+        for (int i = 0; i < 400; ++i) {
+            RunRecord run = sampleRun(QStringLiteral("indexed"), QStringLiteral("a.cn"), i);
+            run.figures = {numberFigure(QStringLiteral("Baidu"), i)};
+            store.record(run);
+        }
+    };
+    fill(path);
+    EXPECT_FALSE(HistoryStore(path).checkedOnOpen()) << "closed cleanly";
+    killWriterIn(path);
+    {
+        HistoryStore first(path);
+        EXPECT_TRUE(first.checkedOnOpen()) << "left open by a killed program";
+        // While another one holds it, its WAL is that one's, not a dead program's.
+        EXPECT_FALSE(HistoryStore(path).checkedOnOpen());
+        EXPECT_TRUE(first.damage().isEmpty());
+    }
+    EXPECT_FALSE(HistoryStore(path).checkedOnOpen()) << "the check's own open closed cleanly";
+
+    // Damage after a clean close is found on asking, and by any read that meets it.
+    damage(path);
+    {
+        HistoryStore store(path);
+        EXPECT_FALSE(store.damage().isEmpty());
+        try {
+            store.runs({});
+            ADD_FAILURE() << "damaged runs were read";
+        } catch (const ToolError& e) {
+            EXPECT_TRUE(e.description().contains(QStringLiteral("已损坏"))) << e.what();
+            EXPECT_TRUE(e.description().contains(QStringLiteral("history --check"))) << e.what();
+        }
+    }
+
+    // Damage under a dead program's WAL is found before anything is recorded.
+    const QString killed = file("killed.sqlite");
+    fill(killed);
+    killWriterIn(killed);
+    damage(killed);
+    try {
+        HistoryStore store(killed);
+        ADD_FAILURE() << "the damaged file was opened";
+    } catch (const ToolError& e) {
+        EXPECT_TRUE(e.description().contains(killed)) << e.what();
+        EXPECT_TRUE(e.description().contains(QStringLiteral("已损坏"))) << e.what();
     }
 }
 

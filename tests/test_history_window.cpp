@@ -192,6 +192,24 @@ TEST_F(HistoryWindowTest, ClearAllAsksFirst) {
     }
 }
 
+TEST_F(HistoryWindowTest, ASubjectsOlderRunsAreShownOnAsking) {
+    auto* more = find<QPushButton>("showEveryRun");
+    EXPECT_TRUE(more->isHidden()) << "four runs are all shown";
+    for (int day = 10; day < 10 + HistoryWindow::kShownRuns; ++day)
+        store.record(rankRun(QStringLiteral("a.cn"), QStringLiteral("站长"), day, 1, 1));
+    window.reload();
+    EXPECT_EQ(window.shownRuns().size(), HistoryWindow::kShownRuns);
+    EXPECT_EQ(window.shownRuns().last().started, sampleRun({}, {}, 10 * 24 * 60).started)
+        << "the newest are shown";
+    ASSERT_FALSE(more->isHidden());
+    more->click();
+    EXPECT_EQ(window.shownRuns().size(), HistoryWindow::kShownRuns + 4);
+    EXPECT_TRUE(more->isHidden());
+    window.selectSubject(QStringLiteral("b.cn"), QStringLiteral("工具"));
+    window.selectSubject(QStringLiteral("a.cn"), QStringLiteral("站长"));
+    EXPECT_EQ(window.shownRuns().size(), HistoryWindow::kShownRuns) << "asked for one subject only";
+}
+
 namespace {
 
 // The main window, with the user's data folder in a folder of the test's own.
