@@ -79,6 +79,17 @@ QByteArray charsetOf(const QByteArray& contentType) {
     return name.trimmed();
 }
 
+// Whether a page read as GBK is a UTF-8 page after all: the Content-Type says UTF-8 or a UTF-8
+// byte-order mark opens it, and its bytes are UTF-8. A GBK page under a server's wrong
+// "charset=utf-8" label fails the second test; a page that says nothing stays GBK even when its
+// bytes happen to be UTF-8. The label is looked at first, so most pages are never scanned.
+bool gbkPageIsUtf8(const QByteArray& body, const QByteArray& contentType) {
+    const QByteArray name = charsetOf(contentType);
+    const bool saysUtf8 = body.startsWith("\xEF\xBB\xBF") ||
+                          (!name.isEmpty() && ucnv_compareNames(name.constData(), "UTF-8") == 0);
+    return saysUtf8 && QByteArrayView(body).isValidUtf8();
+}
+
 QByteArray charsetFromBom(const QByteArray& body) {
     if (body.startsWith("\xEF\xBB\xBF"))
         return "UTF-8";
@@ -180,15 +191,19 @@ std::optional<QString> decode(const QByteArray& bytes, const QByteArray& charset
 }
 
 QString decodePage(const QByteArray& body, const QByteArray& contentType, Decode mode) {
-    if (mode == Decode::Gbk)
-        return decodeGbk(body);
-    QByteArray name = charsetOf(contentType);
     std::optional<QString> text;
-    if (!name.isEmpty())
-        text = decode(body, name);
-    if (!text) {
-        name = charsetFromBom(body);
-        text = decode(body, name.isEmpty() ? QByteArray("UTF-8") : name);
+    if (mode == Decode::Gbk) {
+        if (!gbkPageIsUtf8(body, contentType))
+            return decodeGbk(body);
+        text = decode(body, "UTF-8");
+    } else {
+        QByteArray name = charsetOf(contentType);
+        if (!name.isEmpty())
+            text = decode(body, name);
+        if (!text) {
+            name = charsetFromBom(body);
+            text = decode(body, name.isEmpty() ? QByteArray("UTF-8") : name);
+        }
     }
     if (text->startsWith(QChar(0xFEFF)))
         text->remove(0, 1);

@@ -6,7 +6,8 @@
 
 // How a fetched page's bytes become text.
 enum class Decode {
-    Gbk,      // GBK, whatever the page says of itself
+    Gbk,      // GBK, unless the Content-Type or a byte-order mark says UTF-8 and the bytes are
+              // UTF-8; a meta tag is not looked at
     Declared, // the Content-Type's charset, else a byte-order mark, else UTF-8
 };
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Puts the offline IP-to-country database in config/ (geo-whois-asn-country.mmdb and its licence
 # notice), from one pinned version of the npm package, checked against its known sha256. The
-# package is kept in a cache folder, so running this again needs no network.
+# package is kept in a cache folder, so running this again needs no network. Exits 3 when npm
+# cannot fetch the package (no network, a proxy in the way, the registry down).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +30,10 @@ if ! verified; then
     exit 1
   fi
   rm -f "$cache/$tarball"
-  npm pack --silent "$package@$version" --pack-destination "$cache" >/dev/null
+  if ! npm pack --silent "$package@$version" --pack-destination "$cache" >/dev/null; then
+    echo "fetch-ip-data: npm could not fetch $package@$version from the registry $(npm config get registry); check the network and any proxy (npm config get https-proxy)" >&2
+    exit 3
+  fi
   if ! verified; then
     echo "fetch-ip-data: $cache/$tarball does not have the sha256 $sha256; removed it" >&2
     rm -f "$cache/$tarball"

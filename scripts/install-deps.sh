@@ -16,6 +16,22 @@ packages=(
   help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
 )
 
+# apt-get's own errors scroll by among its other output; a failure ends with what failed and
+# where to look.
+apt_install() {
+  export DEBIAN_FRONTEND=noninteractive
+  if ! apt-get update -qq; then
+    echo "install-deps: apt-get update failed, so these packages could not be installed: $*" >&2
+    echo "install-deps: check the network, any proxy (Acquire::http::Proxy) and the sources in /etc/apt/sources.list and /etc/apt/sources.list.d/, then run this again" >&2
+    exit 1
+  fi
+  if ! apt-get install -y -qq --no-install-recommends "$@"; then
+    echo "install-deps: apt-get install failed for: $*" >&2
+    echo "install-deps: check the network, any proxy (Acquire::http::Proxy) and that the sources in /etc/apt/sources.list and /etc/apt/sources.list.d/ offer these packages, then run this again" >&2
+    exit 1
+  fi
+}
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -26,9 +42,7 @@ if ((${#missing[@]})); then
     echo "install-deps: these packages are missing and installing them needs root: ${missing[*]}" >&2
     exit 1
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt_install "${missing[@]}"
 fi
 
 # The offline IP-to-country database comes from the npm registry: npm first, where the machine
@@ -38,8 +52,14 @@ if ! command -v npm >/dev/null; then
     echo "install-deps: npm is missing and installing it needs root" >&2
     exit 1
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends npm
+  apt_install npm
 fi
-bash "$(dirname "$0")/fetch-ip-data.sh"
+# The database is optional: without it the IP lookup still answers and only its country column
+# stays empty ("-", with the reason in its tooltip), so an unreachable registry ends nothing.
+status=0
+bash "$(dirname "$0")/fetch-ip-data.sh" || status=$?
+if ((status == 3)); then
+  echo "install-deps: went on without the optional IP-to-country database: Tessivo works without it, only the IP lookup's country column stays empty; once the npm registry can be reached, run bash scripts/fetch-ip-data.sh and build again" >&2
+elif ((status != 0)); then
+  exit "$status"
+fi

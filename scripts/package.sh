@@ -8,6 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-package}
 bash scripts/install-deps.sh
+# install-deps goes on without the IP-to-country database when the npm registry is out of reach;
+# a package must hold it.
+bash scripts/fetch-ip-data.sh
 
 # The flags a Debian package is built with, every hardening feature on; the build type "None"
 # leaves them as they are.

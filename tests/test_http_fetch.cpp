@@ -15,7 +15,7 @@ QByteArray gbk(const char* utf8) {
 
 } // namespace
 
-TEST(HttpFetch, ModeZeroReadsGbkWhateverTheHeadersSay) {
+TEST(HttpFetch, ModeZeroReadsGbkBytesAsGbkWhateverTheHeadersSay) {
     FixtureServer server;
     server.add("/gbk-says-utf8", {200, "text/html; charset=utf-8", gbk("找到相关网页约1,234篇")});
     server.add("/gbk-no-type", {200, "", gbk("中国網站")});
@@ -24,6 +24,30 @@ TEST(HttpFetch, ModeZeroReadsGbkWhateverTheHeadersSay) {
               QStringLiteral("找到相关网页约1,234篇"));
     EXPECT_EQ(HttpFetch(fetcher, server.base() + "/gbk-no-type", Decode::Gbk),
               QStringLiteral("中国網站"));
+}
+
+TEST(HttpFetch, ModeZeroReadsUtf8WhenTheHeaderOrABomSaysSo) {
+    const QByteArray utf8 = QStringLiteral("找到相关网页约1,234篇").toUtf8();
+    FixtureServer server;
+    const struct {
+        std::string path;
+        QByteArray contentType;
+        QByteArray body;
+        QString text;
+    } cases[] = {
+        {"/header", "text/html; charset=utf-8", utf8, QStringLiteral("找到相关网页约1,234篇")},
+        {"/capitals", "text/html; charset=UTF-8", utf8, QStringLiteral("找到相关网页约1,234篇")},
+        {"/quoted", "text/html; charset=\"utf-8\"", utf8, QStringLiteral("找到相关网页约1,234篇")},
+        {"/bom", "text/html", "\xEF\xBB\xBF" + utf8, QStringLiteral("找到相关网页约1,234篇")},
+        {"/gbk-header", "text/html; charset=gbk", utf8, charset::decodeGbk(utf8)},
+        {"/no-header", "", utf8, charset::decodeGbk(utf8)},
+    };
+    for (const auto& c : cases)
+        server.add(c.path, {200, c.contentType, c.body});
+    CurlFetcher f;
+    for (const auto& c : cases)
+        EXPECT_EQ(HttpFetch(f, server.base() + QString::fromStdString(c.path), Decode::Gbk), c.text)
+            << c.path;
 }
 
 TEST(HttpFetch, OtherModesFollowCharsetThenBomThenUtf8) {

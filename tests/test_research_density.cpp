@@ -64,7 +64,7 @@ TEST(Density, SpiderTextIsTheLowerCasedBodyWithoutTagsOrBlanks) {
          {gbk("<HEAD><TITLE>标题</TITLE></HEAD><BODY><P>SEO 工具</P></BODY>"), "text/html"},
          "seo工具"},
         {"no body: the whole page", {gbk("<title>标题</title><p>正文</p>"), ""}, "标题正文"},
-        {"a utf-8 header alone leaves the GBK reading",
+        {"a utf-8 header over GBK bytes leaves the GBK reading",
          {gbk("<body>网站</body>"), "text/html; charset=utf-8"},
          "网站"},
         {"blanks go (&NBSP; once lower-cased), a lone LF stays",
@@ -107,6 +107,20 @@ TEST(Density, TheUtf8SwitchMakesNoSecondRequest) {
     EXPECT_EQ(d.pageText, QStringLiteral("关键词关键词"));
     EXPECT_EQ(d.density, QStringLiteral("100"));
     EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST(Density, AUtf8PageWithItsCharsetInTheHeaderAloneIsCounted) {
+    FixtureServer server;
+    server.add("/u", {200, "text/html; charset=UTF-8",
+                      QStringLiteral("<head><title>网站</title></head><body><p>关键词 工具 "
+                                     "关键词</p></body>")
+                          .toUtf8()});
+    CurlFetcher f;
+    const KeywordDensity d = runKeywordDensity(f, server.base() + "/u", QStringLiteral("关键词"));
+    EXPECT_EQ(d.pageText, QStringLiteral("关键词工具关键词"));
+    EXPECT_EQ(d.frequency, 2);
+    EXPECT_EQ(d.pageLength, 16);
+    EXPECT_EQ(d.density, QStringLiteral("75"));
 }
 
 TEST(Density, CapitalsAreNeverFoundAndAnEmptyPageHasDensityZero) {
