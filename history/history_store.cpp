@@ -66,9 +66,22 @@ bool isBusy(const QSqlError& error) {
     return code == 5 || code == 6;
 }
 
-// Qt binds a null string as SQL NULL; the columns hold text, empty when there is none.
+// Qt binds a null string as SQL NULL; the columns hold text, empty when there is none. Qt binds
+// text as UTF-16, and SQLite takes a lone high surrogate together with whatever unit follows
+// it for a pair, swallowing that character: a lone surrogate is stored as U+FFFD instead.
 QString text(const QString& value) {
-    return value.isNull() ? QStringLiteral("") : value;
+    if (value.isNull())
+        return QStringLiteral("");
+    if (value.isValidUtf16())
+        return value;
+    QString sound = value;
+    for (qsizetype i = 0; i < sound.size(); ++i) {
+        if (sound[i].isHighSurrogate() && i + 1 < sound.size() && sound[i + 1].isLowSurrogate())
+            ++i;
+        else if (sound[i].isSurrogate())
+            sound[i] = QChar::ReplacementCharacter;
+    }
+    return sound;
 }
 
 QString quoted(const QString& path) {
@@ -523,9 +536,9 @@ std::pair<QString, QVariantList> selection(const HistoryQuery& query) {
         values << value;
     };
     if (!query.tool.isEmpty())
-        filter("r.tool = ?", query.tool);
+        filter("r.tool = ?", text(query.tool));
     if (!query.input.isEmpty())
-        filter("r.input = ?", query.input);
+        filter("r.input = ?", text(query.input));
     if (query.keyword)
         filter("r.keyword = ?", text(*query.keyword));
     if (query.since.isValid())

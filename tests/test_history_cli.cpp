@@ -108,6 +108,62 @@ TEST_F(HistoryCli, FiltersNarrowTheList) {
     }
 }
 
+TEST_F(HistoryCli, TheNewestFiftyAreListedUnlessMoreAreAskedForAndTheCutIsTold) {
+    {
+        HistoryStore store(file);
+        for (int i = 0; i < 60; ++i)
+            store.record(sampleRun(QStringLiteral("whois"), QStringLiteral("c%1.cn").arg(i),
+                                   10 * 24 * 60 + i));
+    }
+    const struct {
+        QStringList args;
+        int listed;
+        bool cut;
+    } cases[] = {
+        {{}, 50, true},
+        {{QStringLiteral("--limit"), QStringLiteral("3")}, 3, true},
+        {{QStringLiteral("--limit"), QStringLiteral("62")}, 62, false},
+        {{QStringLiteral("--all")}, 62, false},
+    };
+    for (const auto& c : cases)
+        for (const QString& format : {QStringLiteral("json"), QStringLiteral("csv")}) {
+            const CliRun r = history(c.args + QStringList{QStringLiteral("--format"), format});
+            const std::string what = (c.args.join(u' ') + u' ' + format).toStdString();
+            ASSERT_EQ(r.status, 0) << what << r.err.toStdString();
+            if (format == QLatin1String("json")) {
+                const QJsonArray runs = QJsonDocument::fromJson(r.outBytes).array();
+                ASSERT_EQ(runs.size(), c.listed) << what;
+                EXPECT_EQ(runs[0][QStringLiteral("input")].toString(), QStringLiteral("c59.cn"));
+            } else {
+                EXPECT_EQ(r.outBytes.count("\r\n"), c.listed + 1) << what;
+            }
+            EXPECT_EQ(r.err.contains(QStringLiteral("--all")), c.cut) << what;
+        }
+}
+
+TEST_F(HistoryCli, CheckSaysWhetherTheFileIsSound) {
+    CliRun r = history({QStringLiteral("--check")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("完好"))) << r.out.toStdString();
+
+    {
+        HistoryStore store(file);
+        for (int i = 0; i < 300; ++i)
+            store.record(sampleRun(QStringLiteral("whois"), QStringLiteral("c%1.cn").arg(i), i));
+    }
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    for (qsizetype i = 4096 + 1024; i < bytes.size(); i += 4096)
+        std::fill(bytes.begin() + i, bytes.begin() + i + 512, '\xA5');
+    f.seek(0);
+    f.write(bytes);
+    f.close();
+    r = history({QStringLiteral("--check")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("已损坏"))) << r.err.toStdString();
+}
+
 TEST_F(HistoryCli, WrongOptionsAreUsageErrors) {
     const struct {
         QStringList args;
@@ -118,6 +174,9 @@ TEST_F(HistoryCli, WrongOptionsAreUsageErrors) {
         {{QStringLiteral("--since"), QStringLiteral("yesterday")}, "--since 应为"},
         {{QStringLiteral("--since")}, "--since 后缺少日期"},
         {{QStringLiteral("extra")}, "参数个数不对"},
+        {{QStringLiteral("--limit"), QStringLiteral("0")}, "--limit 应为正整数"},
+        {{QStringLiteral("--limit"), QStringLiteral("ten")}, "--limit 应为正整数"},
+        {{QStringLiteral("--all"), QStringLiteral("--limit"), QStringLiteral("3")}, "只能用一个"},
     };
     for (const auto& c : cases) {
         const CliRun r = history(c.args);

@@ -110,6 +110,39 @@ TEST_F(HistoryStoreTest, ARunComesBackAsItWasRecorded) {
     }
 }
 
+TEST_F(HistoryStoreTest, ALoneSurrogateIsStoredAsAReplacementCharacterNotJoinedToTheNext) {
+    const QChar high(0xD800), low(0xDC00), fffd(QChar::ReplacementCharacter);
+    const QString smile = QString::fromUtf8("😀");
+    const struct {
+        QString given, stored;
+    } cases[] = {
+        {QStringLiteral("a") + high + QStringLiteral("b"), QStringLiteral("a") + fffd + u'b'},
+        {QStringLiteral("a") + low + QStringLiteral("b"), QStringLiteral("a") + fffd + u'b'},
+        {QStringLiteral("站") + high, QStringLiteral("站") + fffd},
+        {QString(high) + high + low, QString(fffd) + high + low},
+        {QString(low) + high, QString(fffd) + fffd},
+        {smile + QStringLiteral("长"), smile + QStringLiteral("长")},
+    };
+    HistoryStore store(file());
+    for (const auto& c : cases) {
+        RunRecord run = sampleRun(QStringLiteral("related"), c.given, 0, c.given);
+        run.figures = {Figure{c.given, c.given, std::nullopt, Why::None, c.given, c.given}};
+        const qint64 id = store.record(run);
+        RunRecord back;
+        for (const RunRecord& r : store.runs({}))
+            if (r.id == id)
+                back = r;
+        ASSERT_EQ(back.figures.size(), 1);
+        for (const QString& stored :
+             {back.input, back.keyword, back.figures[0].label, back.figures[0].text,
+              back.figures[0].detail, back.figures[0].address})
+            EXPECT_EQ(stored, c.stored) << c.given.toStdString();
+        HistoryQuery byInput;
+        byInput.input = c.given;
+        EXPECT_FALSE(store.runs(byInput).isEmpty()) << "found by what was typed";
+    }
+}
+
 TEST_F(HistoryStoreTest, QueriesFilterAndPutTheNewestFirst) {
     HistoryStore store(file());
     // ids 1…6, recorded out of time order on purpose
