@@ -77,15 +77,21 @@ RunRecord escaped(RunRecord run) {
 // Each format is written a run at a time, so that a history of any size lists in the memory of
 // one run; the CSV and the table read the runs once more for their columns and widths first.
 // Returns whether the limit left runs out.
+CsvHeaders csvHeaders(const CliContext& ctx) {
+    return ctx.options.contains(QStringLiteral("--english-headers")) ? CsvHeaders::English
+                                                                     : CsvHeaders::Chinese;
+}
+
 bool list(const CliContext& ctx, const HistoryStore& store, const HistoryQuery& query,
           const QString& format) {
     bool more = false;
     store.reading([&] {
         if (format == QLatin1String("csv")) {
             const QStringList labels = store.figureLabels(query);
-            writeOut(historyCsvHeader(labels));
-            more = store.eachRun(
-                query, [&](const RunRecord& run) { writeOut(historyCsvRow(run, labels)); });
+            writeOut(historyCsvHeader(labels, csvHeaders(ctx)));
+            more = store.eachRun(query, [&](const RunRecord& run) {
+                writeOut(historyCsvRow(run, labels, csvHeaders(ctx)));
+            });
         } else if (format == QLatin1String("json")) {
             bool first = true;
             more = store.eachRun(query, [&](const RunRecord& run) {
@@ -94,7 +100,10 @@ bool list(const CliContext& ctx, const HistoryStore& store, const HistoryQuery& 
             });
             writeOut(historyJsonEnd(!first));
         } else {
-            QStringList labels = store.figureLabels(query);
+            // Every tool's runs a line each; one tool's with a column a figure.
+            QStringList labels;
+            if (!query.tool.isEmpty())
+                labels = store.figureLabels(query);
             for (QString& label : labels)
                 label = escapeControls(label);
             HistoryTable table(labels);
@@ -109,7 +118,7 @@ bool list(const CliContext& ctx, const HistoryStore& store, const HistoryQuery& 
             }
             ctx.print(table.header());
             more = store.eachRun(
-                query, [&](const RunRecord& run) { ctx.print(table.line(escaped(run))); });
+                query, [&](const RunRecord& run) { ctx.printLines(table.lines(escaped(run))); });
         }
     });
     std::fflush(stdout);
@@ -152,7 +161,7 @@ void history(CliContext& ctx) {
     }
     if (!QFileInfo::exists(path)) {
         if (format == QLatin1String("csv"))
-            writeOut(historyCsvHeader({}));
+            writeOut(historyCsvHeader({}, csvHeaders(ctx)));
         else if (format == QLatin1String("json"))
             writeOut(historyJsonEnd(false));
         else
@@ -172,8 +181,12 @@ const char* historyHelp() {
             "历史记录：列出记下的查询，最新的在前。--tool 只列一种工具（%1），--input 只列一个输入"
             "（域名、网址或关键词，与记下的完全相同），--since 只列该时刻以后的（YYYY-MM-DD "
             "为当地零点，或 ISO 8601 时间）。默认只列最新的 50 条，--limit N 列最新的 N 条，"
-            "--all 列出全部（再多也是边读边写）。--format table（默认）打印对齐的表格；csv 为带 "
-            "BOM 的 UTF-8，每次查询一行，每项数字一列；json（或 --json）为完整记录的数组。"
+            "--all 列出全部（再多也是边读边写）。--format table（默认）打印对齐的表格：不加 "
+            "--tool 时不超过 120 列，每次查询一行，末尾是各项结果的摘要；加 --tool 时每项结果一列，"
+            "IP 查询的各个地址、相关搜索的各个关键词各占一行。csv 为带 BOM 的 UTF-8，每次查询一行，"
+            "每项数字一列，表头为中文，时间为带时区偏移的 ISO 8601 当地时间；--english-headers "
+            "给脚本用英文表头（id、tool…），结果和演示标志为 done/failed/stopped 与 true/false。"
+            "json（或 --json）为完整记录的数组（时间为 UTC）。"
             "--check 完整检查数据库是否损坏（程序上次没有正常关闭时，打开时会自动检查）。"
             "数据库由 --history 指定，默认为用户数据文件夹中的 history.sqlite。")
             .arg(toolKeys().join(u'、'))
@@ -187,7 +200,7 @@ std::vector<Command> historyCommands() {
     return {
         {"history",
          "[--tool 工具] [--input 输入] [--since 日期] [--limit N | --all] "
-         "[--format table|csv|json] [--check]",
+         "[--format table|csv|json] [--english-headers] [--check]",
          historyHelp(),
          0,
          0,
@@ -198,6 +211,7 @@ std::vector<Command> historyCommands() {
           {"--limit", "条数", [](const QString& typed) { limit(typed); }},
           {"--all", nullptr},
           {"--format", "格式", requireFormat},
+          {"--english-headers", nullptr},
           {"--check", nullptr}}},
     };
 }

@@ -74,7 +74,7 @@ TEST_F(HistoryCli, CsvHasAByteOrderMarkAHeaderAndARowARun) {
     const CliRun r = history({QStringLiteral("--format"), QStringLiteral("csv")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.outBytes.startsWith("\xEF\xBB\xBF"
-                                      "id,tool,input,"));
+                                      "编号,工具,输入,"));
     EXPECT_EQ(r.outBytes.count("\r\n"), 3);
     EXPECT_TRUE(r.outBytes.contains(",Baidu,Google\r\n"));
 }
@@ -86,6 +86,15 @@ TEST_F(HistoryCli, TableHasAHeaderAndALineARun) {
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("编号")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("约1,234")));
+}
+
+TEST_F(HistoryCli, CsvHeadersAreChineseUnlessAScriptAsksForEnglish) {
+    const CliRun r = history(
+        {QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("--english-headers")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.outBytes.startsWith("\xEF\xBB\xBF"
+                                      "id,tool,input,"));
+    EXPECT_TRUE(r.outBytes.contains(",done,")) << r.outBytes.toStdString();
 }
 
 TEST_F(HistoryCli, FiltersNarrowTheList) {

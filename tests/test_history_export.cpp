@@ -1,3 +1,4 @@
+#include "environment_guard.h"
 #include "history/history_export.h"
 #include "history_samples.h"
 
@@ -29,16 +30,32 @@ TEST(HistoryCsv, OneColumnALabelInFirstSeenOrderHoldingTheNumberElseTheText) {
     newer.demo = true;
     newer.figures = {numberFigure(QStringLiteral("Baidu"), 5),
                      numberFigure(QStringLiteral("Google"), 1300, QStringLiteral("约1,300"))};
-    const QByteArray csv = historyCsv({newer, older});
-    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = csvLines(csv.mid(3));
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0],
-              "id,tool,input,keyword,started,ended,outcome,error,demo,Baidu,Google,Sogou");
-    EXPECT_EQ(lines[1], "9,indexed,a.cn,,2026-11-02T09:00:00Z,2026-11-02T09:00:01Z,done,,true,5,"
-                        "1300,");
-    EXPECT_EQ(lines[2], "0,indexed,a.cn,,2026-11-02T08:00:00Z,2026-11-02T08:00:01Z,done,,false,,"
-                        "1234,-");
+    // Times where the user is, with the offset, as the window shows them.
+    const EnvironmentGuard shanghai("TZ", "Asia/Shanghai");
+    const struct {
+        CsvHeaders headers;
+        const char* header;
+        const char* newer;
+        const char* older;
+    } cases[] = {
+        {CsvHeaders::Chinese, "编号,工具,输入,关键词,开始,结束,结果,错误,演示,Baidu,Google,Sogou",
+         "9,indexed,a.cn,,2026-11-02T17:00:00+08:00,2026-11-02T17:00:01+08:00,完成,,是,5,1300,",
+         "0,indexed,a.cn,,2026-11-02T16:00:00+08:00,2026-11-02T16:00:01+08:00,完成,,否,,1234,-"},
+        {CsvHeaders::English,
+         "id,tool,input,keyword,started,ended,outcome,error,demo,Baidu,Google,Sogou",
+         "9,indexed,a.cn,,2026-11-02T17:00:00+08:00,2026-11-02T17:00:01+08:00,done,,true,5,1300,",
+         "0,indexed,a.cn,,2026-11-02T16:00:00+08:00,2026-11-02T16:00:01+08:00,done,,false,,1234,"
+         "-"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray csv = historyCsv({newer, older}, c.headers);
+        EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+        const QList<QByteArray> lines = csvLines(csv.mid(3));
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(QString::fromUtf8(lines[0]), QString::fromUtf8(c.header));
+        EXPECT_EQ(QString::fromUtf8(lines[1]), QString::fromUtf8(c.newer));
+        EXPECT_EQ(QString::fromUtf8(lines[2]), QString::fromUtf8(c.older));
+    }
 }
 
 TEST(HistoryCsv, FieldsAreQuotedAsRfc4180Says) {
@@ -63,7 +80,7 @@ TEST(HistoryCsv, FieldsAreQuotedAsRfc4180Says) {
         const QString keyword = QString::fromUtf8(c.keyword);
         const QByteArray csv = historyCsv(
             {sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 0, keyword)});
-        EXPECT_TRUE(csv.contains(QByteArray(",a.cn,") + c.field + ",2026-11-02T08:00:00Z"))
+        EXPECT_TRUE(csv.contains(QByteArray(",a.cn,") + c.field + ",2026-11-02T"))
             << c.keyword << ": " << csv.toStdString();
     }
 }
@@ -131,7 +148,7 @@ TEST(HistoryTable, ColumnsLineUpWhateverTheScript) {
                                 QStringLiteral("seo\ttools"));
     latin.id = 1;
     latin.figures = {numberFigure(QStringLiteral("百度"), 12)};
-    const QStringList lines = historyTable({chinese, latin}).split(u'\n');
+    const QStringList lines = historyTable({chinese, latin}, {QStringLiteral("百度")}).split(u'\n');
     ASSERT_EQ(lines.size(), 3);
     // Where the figure column starts, in terminal columns, is the same on every line.
     QList<int> starts;
@@ -145,4 +162,46 @@ TEST(HistoryTable, ColumnsLineUpWhateverTheScript) {
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("未查询到")));
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral("12")));
     EXPECT_TRUE(lines[2].contains(QStringLiteral("seo tools"))) << "a tab would break the row";
+}
+
+TEST(HistoryTable, EveryToolsRunsFitInTheTableWidthWithASummary) {
+    RunRecord whois = sampleRun(QStringLiteral("whois"),
+                                QStringLiteral("a-very-long-domain-name-for-a-table.com.cn"), 0);
+    whois.id = 123456;
+    for (const char* label : {"source", "server", "registrar", "name_servers", "status"})
+        whois.figures << missingFigure(QString::fromLatin1(label),
+                                       QStringLiteral("一段很长的服务器回答，").repeated(6),
+                                       Why::NoNumber);
+    RunRecord rank = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 60,
+                               QStringLiteral("很长很长很长很长的关键词"));
+    rank.figures = {numberFigure(QStringLiteral("百度"), 3)};
+    const QStringList lines = historyTable({whois, rank}).split(u'\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("摘要")));
+    for (const QString& line : lines)
+        EXPECT_LE(displayWidth(line), HistoryTable::kTableWidth) << line.toStdString();
+    EXPECT_TRUE(lines[1].endsWith(u'…')) << "the summary is cut to fit";
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("百度 3")));
+    EXPECT_TRUE(lines[1].contains(u'+') || lines[1].contains(u'-')) << "the time has its offset";
+}
+
+TEST(HistoryTable, AnAddressOrAKeywordIsARowNotAColumn) {
+    RunRecord ip = sampleRun(QStringLiteral("ip"), QStringLiteral("example.cn"), 0);
+    ip.figures = {
+        missingFigure(QStringLiteral("1.2.3.4/country"), QStringLiteral("中国"), Why::NoNumber),
+        missingFigure(QStringLiteral("1.2.3.4/owner"), QStringLiteral("CHINANET"), Why::NoNumber),
+        missingFigure(QStringLiteral("2001:db8::1/country"), QStringLiteral("美国"),
+                      Why::NoNumber)};
+    const QStringList labels{QStringLiteral("1.2.3.4/country"), QStringLiteral("1.2.3.4/owner"),
+                             QStringLiteral("2001:db8::1/country")};
+    const QStringList lines = historyTable({ip}, labels).split(u'\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("项"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("country  owner"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("example.cn")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("1.2.3.4")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("CHINANET")));
+    EXPECT_FALSE(lines[2].contains(QStringLiteral("example.cn"))) << "the run is named once";
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("2001:db8::1")));
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("美国")));
 }
