@@ -176,5 +176,6 @@ CommandLine parseCommandLine(const QStringList& words, const std::vector<Command
     if (!batch && (line.args.size() < c.minArgs || line.args.size() > c.maxArgs))
         throw UsageError{QStringLiteral("%1 的参数个数不对：%1 %2")
                              .arg(QString::fromUtf8(c.name), QString::fromUtf8(c.synopsis))};
+    requestTimeout(line.settings);
     return line;
 }

@@ -4,6 +4,7 @@
 #include "metrics/baidu_period.h"
 #include "metrics/scratch_file.h"
 #include "metrics/site_survey.h"
+#include "net/http_fetch.h"
 
 #include <QJsonArray>
 
@@ -35,8 +36,22 @@ ToolCall surveyCall(Tool tool) {
         }};
 }
 
+// Scripts name the periods in English, in the order the window lists them.
+const char* const kPeriodWords[] = {"all", "day", "week", "month", "year"};
+
+// The period's text as the window shows it, for its text or its word; empty when it is neither.
+QString periodText(const QString& typed) {
+    const QStringList texts = baiduPeriods();
+    if (texts.contains(typed))
+        return typed;
+    for (qsizetype i = 0; i < qsizetype(std::size(kPeriodWords)) && i < texts.size(); ++i)
+        if (typed.trimmed().compare(QLatin1String(kPeriodWords[i]), Qt::CaseInsensitive) == 0)
+            return texts[i];
+    return {};
+}
+
 QString periodOf(const CliContext& ctx) {
-    return ctx.options.value(QStringLiteral("--period"), baiduPeriods().front());
+    return periodText(ctx.options.value(QStringLiteral("--period"), baiduPeriods().front()));
 }
 
 const ToolCall kBaiduPeriod{
@@ -48,7 +63,7 @@ const ToolCall kBaiduPeriod{
                 runBaiduPeriod(ctx.fetcher, ctx.endpoints, in[0], periodOf(ctx));
             run.add(r.count);
             json = {{QStringLiteral("sentence"), r.sentence},
-                    {QStringLiteral("url"), r.url},
+                    {QStringLiteral("url"), QString::fromLatin1(wireUrl(r.url))},
                     {QStringLiteral("count"), figureJson(r.count)}};
             if (printsText(ctx))
                 ctx.print(r.sentence);
@@ -59,8 +74,9 @@ const ToolCall kBaiduPeriod{
         }};
 
 void requireBaiduPeriod(const QString& period) {
-    if (!baiduPeriods().contains(period))
-        throw UsageError{QStringLiteral("时间段应为 %1 之一").arg(baiduPeriods().join(u'、'))};
+    if (periodText(period).isEmpty())
+        throw UsageError{QStringLiteral("时间段应为 %1 之一，或 all、day、week、month、year")
+                             .arg(baiduPeriods().join(u'、'))};
 }
 
 const ToolCall kBadgesCall{
@@ -113,7 +129,8 @@ std::vector<Command> metricsCommands() {
         {toolEntry(Tool::BaiduPeriod).key,
          "DOMAIN | --batch 文件 [批处理选项] [--period 时间段]",
          "百度更新：查询百度在所选时间段内收录 DOMAIN 的网页数，打印结果句子。时间段为"
-         "“全部时间”（默认）、“最近一天”、“最近一周”、“最近一月”、“最近一年”之一。"
+         "“全部时间”（默认）、“最近一天”、“最近一周”、“最近一月”、“最近一年”之一，"
+         "或依次写作 all、day、week、month、year。"
          "--json：{\"sentence\", \"url\", \"count\"}，url 为百度查询地址，count 为"
          "{\"text\", \"number\"}（“约1,234”读作 1234）。",
          1,

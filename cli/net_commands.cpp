@@ -35,14 +35,26 @@ std::vector<Command> netCommands() {
     return {
         {"urlencode", "TEXT",
          "打印 TEXT 的 GBK 百分号编码（有道的查询编码）：字母和数字不变，空格为“+”，"
-         "其余字节为 %XX。",
-         1, 1, [](CliContext& ctx, const QStringList& args) { ctx.print(URLEncode(args[0])); }},
+         "其余字节为 %XX。--json：{\"text\", \"encoded\"}。",
+         1, 1,
+         [](CliContext& ctx, const QStringList& args) {
+             const QString encoded = URLEncode(args[0]);
+             if (ctx.json)
+                 ctx.printJson(
+                     {{QStringLiteral("text"), args[0]}, {QStringLiteral("encoded"), encoded}});
+             else
+                 ctx.print(encoded);
+         }},
         {"page-text", "",
          "从标准输入读入 HTML（UTF-8），删去脚本、样式、所有标签、空格、&nbsp;、"
-         "CR LF 和制表符，打印剩下的文字和一个换行。",
+         "CR LF 和制表符，打印剩下的文字和一个换行。--json：{\"text\"}。",
          0, 0,
          [](CliContext& ctx, const QStringList&) {
-             ctx.printText(pageText(QString::fromUtf8(readPage())));
+             const QString text = pageText(QString::fromUtf8(readPage()));
+             if (ctx.json)
+                 ctx.printJson({{QStringLiteral("text"), text}});
+             else
+                 ctx.printText(text);
          }},
     };
 }

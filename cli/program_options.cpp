@@ -1,5 +1,10 @@
 #include "cli/program_options.h"
 
+#include "base/tool_error.h"
+#include "cli/command.h"
+
+#include <cmath>
+
 namespace {
 
 const ProgramOption kOptions[] = {
@@ -26,6 +31,10 @@ const ProgramOption kOptions[] = {
      "经代理发送请求（如 http://127.0.0.1:8080、socks5://host:1080）；\n"
      "不给出时按环境变量 http_proxy、https_proxy、no_proxy",
      &Settings::proxy},
+    {"--timeout", "秒数",
+     "每个网络请求最多等这么多秒（1 到 600，默认连接 10 秒、整个请求 30 秒）；\n"
+     "IP 和 WHOIS 查询整体仍在 45 秒内结束",
+     &Settings::timeout},
     {"--history", "文件",
      "历史数据库文件，代替用户数据文件夹中的\n"
      "~/.local/share/tessivo/history.sqlite",
@@ -39,4 +48,15 @@ const ProgramOption kOptions[] = {
 
 std::span<const ProgramOption> programOptions() {
     return kOptions;
+}
+
+std::optional<std::chrono::milliseconds> requestTimeout(const Settings& settings) {
+    if (settings.timeout.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double seconds = settings.timeout.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 1 || seconds > 600)
+        throw UsageError{QStringLiteral("--timeout 应为 1 到 600 之间的秒数，而不是 %1")
+                             .arg(echoed(settings.timeout))};
+    return std::chrono::milliseconds(qint64(seconds * 1000));
 }

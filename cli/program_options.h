@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
+#include <optional>
 #include <span>
 #include <variant>
 
@@ -12,6 +14,7 @@ struct Settings {
     bool json = false;
     bool demo = false;
     QString proxy;
+    QString timeout;     // seconds each request may take; empty: the fetch's own time-outs
     QString historyFile; // empty: HistoryStore::defaultPath()
     bool noHistory = false;
 };
@@ -29,3 +32,6 @@ struct ProgramOption {
 
 // In the order --help lists them.
 std::span<const ProgramOption> programOptions();
+
+// --timeout as a duration, when given; raises UsageError for anything but 1 to 600 seconds.
+std::optional<std::chrono::milliseconds> requestTimeout(const Settings& settings);

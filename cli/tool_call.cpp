@@ -6,6 +6,7 @@
 #include "cli/run_history.h"
 #include "cli/terminal_text.h"
 #include "history/history_export.h"
+#include "net/http_fetch.h"
 #include "net/spaced_fetcher.h"
 
 #include <QJsonArray>
@@ -268,7 +269,8 @@ QJsonObject figureJson(const Figure& figure, const QString& numberKey) {
         o.insert(QStringLiteral("why"), whyKey(figure.why));
     if (!figure.detail.isEmpty())
         o.insert(QStringLiteral("detail"), figure.detail);
+    // As it went on the wire: a script can fetch it as it stands.
     if (!figure.address.isEmpty())
-        o.insert(QStringLiteral("address"), figure.address);
+        o.insert(QStringLiteral("address"), QString::fromLatin1(wireUrl(figure.address)));
     return o;
 }

@@ -4,6 +4,7 @@
 #include "fixture_server.h"
 #include "net/http_fetch.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -240,11 +241,15 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
          2,
          "",
          "tessivo-cli：--period 后缺少时间段（见 tessivo-cli --help）\n"},
+        {{"baidu-period", "example.cn", "--period=week", "--endpoints=" + ini},
+         0,
+         "百度在最近 7 日内共收录了 约1,230 个页面\n",
+         ""},
         {{"baidu-period", "--period=昨天", "example.cn"},
          2,
          "",
-         "tessivo-cli：时间段应为 全部时间、最近一天、最近一周、最近一月、最近一年 之一（见 "
-         "tessivo-cli --help）\n"},
+         "tessivo-cli：时间段应为 全部时间、最近一天、最近一周、最近一月、最近一年 之一，或 all、"
+         "day、week、month、year（见 tessivo-cli --help）\n"},
     };
     for (const auto& p : periods) {
         r = runCli(QStringList{QStringLiteral("--endpoints"), ini} + p.args);
@@ -269,6 +274,30 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
                 QStringLiteral("example.cn")});
     EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 4);
+}
+
+TEST_F(CliSurvey, TimeoutHoldsEveryRequestToItsSeconds) {
+    server.add("/slow", {200, "text/html", "找到 1 个", 5000});
+    const struct {
+        const char* timeout;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"1", 1, "超时"},
+        {"0", 2, "--timeout 应为 1 到 600 之间的秒数"},
+        {"601", 2, "--timeout 应为 1 到 600 之间的秒数"},
+        {"soon", 2, "--timeout 应为 1 到 600 之间的秒数"},
+    };
+    for (const auto& c : cases) {
+        QElapsedTimer clock;
+        clock.start();
+        const CliRun r = runCli({QStringLiteral("--no-history"), QStringLiteral("--timeout"),
+                                 QString::fromLatin1(c.timeout), QStringLiteral("density"),
+                                 server.base() + QStringLiteral("/slow"), QStringLiteral("找到")});
+        EXPECT_EQ(r.status, c.status) << c.timeout << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_LT(clock.elapsed(), 4500) << "the page is held back for 5 s";
+    }
 }
 
 TEST(Cli, DirectoryAndConvert) {

@@ -353,7 +353,8 @@ TEST(NetinfoCliHostile, ControlCharactersFromServersReachTheTerminalEscaped) {
         {{"ip", "127.0.0.1"}, "NET\\x1B]0;title\\x07"},
         {{"ip", "127.0.0.1"}, "Owner\\u202E\\nInjected: line"},
         {{"ip", "::1"}, "down\\x1B[2J\\nInjected: line"},
-        {{"history"}, "Evil\\x1B]52;c;ZXZpbA==\\x07\\nInjected: line"},
+        {{"history"}, "source rdap"},
+        {{"history", "--tool", "whois"}, "Evil\\x1B]52;c;Z…"},
     };
     for (const auto& c : cases) {
         const QString what = c.args.join(u' ');
