@@ -1,5 +1,6 @@
 #include "cli/command.h"
 #include "cli/run_history.h"
+#include "cli/tool_call.h"
 
 #include "base/tool_error.h"
 #include "research/keyword_density.h"
@@ -21,6 +22,16 @@ QStringList requireCleaned(Tool tool, const QStringList& typed, const QStringLis
     return cleaned;
 }
 
+// A row with its four figures named: {"number", "keyword", "today", "week", "month",
+// "quarter"}, each figure {"text", "number"} as every command gives it.
+QJsonObject rowJson(const KeywordRow& row, const QList<Figure>& figures) {
+    QJsonObject o{{QStringLiteral("number"), row.number}, {QStringLiteral("keyword"), row.keyword}};
+    const char* const names[] = {"today", "week", "month", "quarter"};
+    for (qsizetype i = 0; i < figures.size() && i < qsizetype(std::size(names)); ++i)
+        o.insert(QLatin1String(names[i]), figureJson(figures[i]));
+    return o;
+}
+
 void related(CliContext& ctx, const QString& typed) {
     const QStringList inputs = requireCleaned(Tool::Related, {typed}, {QStringLiteral("关键词")});
     const QString& keyword = inputs[0];
@@ -34,9 +45,10 @@ void related(CliContext& ctx, const QString& typed) {
         runRecorded(run, [&] {
             listed =
                 runRelatedSearch(ctx.fetcher, endpoints, keyword, 0, [&](const KeywordRow& row) {
-                    run.add(keywordRowFigures(row));
+                    const QList<Figure> figures = keywordRowFigures(row);
+                    run.add(figures);
                     if (ctx.json)
-                        rows.append(QJsonArray::fromStringList(row.columns()));
+                        rows.append(rowJson(row, figures));
                     else
                         ctx.printRow(row.columns());
                 });
@@ -88,9 +100,10 @@ std::vector<Command> researchCommands() {
          "相关搜索和百度指数：先查 KEYWORD 的百度指数（当日、一周、一月、一季关注），再查百度"
          "结果页“相关搜索”中每个相关关键词的指数。每个关键词打印一行：编号、关键词和四个关注度，"
          "以制表符分隔。相关搜索最多查询前 100 个，多出的在标准错误输出中说明。"
-         "出错时先打印已查到的行，再报告错误。--json：{\"rows\": "
-         "[[编号, 关键词, "
-         "当日, 一周, 一月, 一季], …]}，全为字符串。",
+         "出错时先打印已查到的行，再报告错误。--json：{\"rows\": [{\"number\", "
+         "\"keyword\", \"today\", \"week\", \"month\", \"quarter\"}, …]}，编号和关键词为"
+         "字符串，四个关注度各为 {\"text\", \"number\"}（读不出数时 number 为 null，"
+         "并以 \"why\" 说明）。",
          1, 1, [](CliContext& ctx, const QStringList& args) { related(ctx, args[0]); }},
         {toolEntry(Tool::Density).key, "URL KEYWORD",
          "关键词密度：取回 URL 的网页（没有“http://”时在前面加上），去掉 <body 之前的部分、脚本、"

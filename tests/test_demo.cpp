@@ -121,16 +121,16 @@ TEST(Demo, RelatedSearchesEachWithFourFigures) {
     const QJsonArray rows =
         runDemo({"related", "网站 优化"}).json.value(QStringLiteral("rows")).toArray();
     ASSERT_EQ(rows.size(), 10);
-    EXPECT_EQ(rows[0].toArray()[1].toString(), QStringLiteral("网站 优化"));
-    EXPECT_EQ(rows[1].toArray()[1].toString(), QStringLiteral("网站 优化是什么"));
+    EXPECT_EQ(rows[0][QStringLiteral("keyword")].toString(), QStringLiteral("网站 优化"));
+    EXPECT_EQ(rows[1][QStringLiteral("keyword")].toString(), QStringLiteral("网站 优化是什么"));
     const QRegularExpression figure(QStringLiteral("^[1-9][0-9]*$"));
-    for (const QJsonValue& row : rows) {
-        const QJsonArray cells = row.toArray();
-        ASSERT_EQ(cells.size(), 6);
-        for (int i = 2; i < 6; ++i)
-            EXPECT_TRUE(figure.match(cells[i].toString()).hasMatch())
-                << cells[1].toString().toStdString() << ' ' << cells[i].toString().toStdString();
-    }
+    for (const QJsonValue& row : rows)
+        for (const char* name : {"today", "week", "month", "quarter"}) {
+            const QJsonValue cell = row[QLatin1String(name)];
+            EXPECT_TRUE(figure.match(cell[QStringLiteral("text")].toString()).hasMatch())
+                << row[QStringLiteral("keyword")].toString().toStdString() << ' ' << name;
+            EXPECT_GT(cell[QStringLiteral("number")].toDouble(), 0);
+        }
 }
 
 TEST(Demo, DensityMeasuresTheSampleArticle) {

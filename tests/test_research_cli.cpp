@@ -59,7 +59,14 @@ TEST_F(CliResearch, RelatedPrintsTheRowsMadeBeforeTheError) {
     const QJsonArray rows =
         QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("rows")).toArray();
     ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(rows[4].toArray(), QJsonArray({"5", "r4", "r4", "r4", "r4", "r4"}));
+    const QJsonObject fifth = rows[4].toObject();
+    EXPECT_EQ(fifth.keys(),
+              (QStringList{"keyword", "month", "number", "quarter", "today", "week"}));
+    EXPECT_EQ(fifth[QStringLiteral("number")].toString(), QStringLiteral("5"));
+    EXPECT_EQ(fifth[QStringLiteral("keyword")].toString(), QStringLiteral("r4"));
+    EXPECT_EQ(fifth[QStringLiteral("week")][QStringLiteral("text")].toString(),
+              QStringLiteral("r4"));
+    EXPECT_TRUE(fifth[QStringLiteral("week")][QStringLiteral("number")].isNull());
 }
 
 TEST_F(CliResearch, DensityPrintsTheCaptionsThenTheText) {
