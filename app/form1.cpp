@@ -4,6 +4,7 @@
 #include "app/desktop_open.h"
 #include "app/form_fonts.h"
 #include "app/history_window.h"
+#include "app/lookup_page.h"
 #include "app/message_box.h"
 #include "app/plain_tooltip.h"
 #include "app/tool_run.h"
@@ -158,10 +159,9 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     densityRun_ = std::make_unique<ToolRun>(pageOf(ui->cmdFrequency), ui->cmdFrequency);
     // Two tools share their page: each frame is its tool's page, with its own status line, busy
     // pointer and Esc.
+    layOutLookupPage(ui->SSTab1_page9, ui->Frame6, ui->Frame7);
+    fitAddressColumns(ui->lvIp);
     ipRun_ = std::make_unique<ToolRun>(ui->Frame6, ui->cmdIpQuery);
-    // The frame is half a page wide: the short columns give their room to the names after them.
-    for (const auto& [column, width] : {std::pair{0, 112}, {1, 38}, {2, 100}, {3, 84}})
-        ui->lvIp->setColumnWidth(column, width);
     whoisRun_ = std::make_unique<ToolRun>(ui->Frame7, ui->cmdWhoisQuery);
     wireRankChoices();
 
@@ -711,6 +711,7 @@ void Form1::cmdIpQuery_Click() {
                         for (int c = 0; c < item->columnCount(); ++c)
                             if (!notes[c].isEmpty())
                                 item->setToolTip(c, plainToolTip(notes[c]));
+                        explainCutCells(item);
                     });
                 },
                 r.progress());
