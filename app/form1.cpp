@@ -166,11 +166,22 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     wireRankChoices();
 
     connect(ui->cmdQuery, &QPushButton::clicked, this, &Form1::cmdQuery_Click);
-    // Enter starts a survey; it never stops the one running, as the button does.
-    connect(ui->txtDomain, &QLineEdit::returnPressed, this, [this] {
-        if (!indexedRun_->running())
-            cmdQuery_Click();
-    });
+    // Enter in a page's one input starts its tool; it never stops the one running, as the
+    // button does.
+    const auto enterStarts = [this](QLineEdit* input, const std::unique_ptr<ToolRun>& run,
+                                    void (Form1::*start)()) {
+        connect(input, &QLineEdit::returnPressed, this, [this, &run, start] {
+            if (!run->running())
+                (this->*start)();
+        });
+    };
+    enterStarts(ui->txtDomain, indexedRun_, &Form1::cmdQuery_Click);
+    enterStarts(ui->txtDomain2, backlinkRun_, &Form1::cmdLink_Click);
+    enterStarts(ui->txtDomain1, periodRun_, &Form1::cmdBaidu_Click);
+    enterStarts(ui->txtDomainPr, badgesRun_, &Form1::cmdPr_Click);
+    enterStarts(ui->txtRelateKeyWord, relatedRun_, &Form1::cmdRelateAndIndex_Click);
+    enterStarts(ui->txtIpTarget, ipRun_, &Form1::cmdIpQuery_Click);
+    enterStarts(ui->txtWhoisDomain, whoisRun_, &Form1::cmdWhoisQuery_Click);
     connect(ui->cmdLink, &QPushButton::clicked, this, &Form1::cmdLink_Click);
     connect(ui->cmdBaidu, &QPushButton::clicked, this, &Form1::cmdBaidu_Click);
     connect(ui->cmdPr, &QPushButton::clicked, this, &Form1::cmdPr_Click);
@@ -187,15 +198,7 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     connect(ui->cmdStoT, &QPushButton::clicked, this, &Form1::cmdStoT_Click);
     connect(ui->cmdTtoS, &QPushButton::clicked, this, &Form1::cmdTtoS_Click);
     connect(ui->cmdIpQuery, &QPushButton::clicked, this, &Form1::cmdIpQuery_Click);
-    connect(ui->txtIpTarget, &QLineEdit::returnPressed, this, [this] {
-        if (!ipRun_->running())
-            cmdIpQuery_Click();
-    });
     connect(ui->cmdWhoisQuery, &QPushButton::clicked, this, &Form1::cmdWhoisQuery_Click);
-    connect(ui->txtWhoisDomain, &QLineEdit::returnPressed, this, [this] {
-        if (!whoisRun_->running())
-            cmdWhoisQuery_Click();
-    });
     ui->lblUrl->setMouseTracking(true);
     ui->lblUrl->installEventFilter(this);
 

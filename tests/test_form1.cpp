@@ -164,6 +164,16 @@ TEST_F(Form1Test, EnterInTheDomainBoxRunsTheSurvey) {
     EXPECT_EQ(fetcher.asked.size(), 8);
 }
 
+TEST_F(Form1Test, EnterInAPagesOneInputRunsItsTool) {
+    for (const char* input : {"txtDomain2", "txtDomain1", "txtDomainPr", "txtRelateKeyWord"}) {
+        const qsizetype before = fetcher.asked.size();
+        find<QLineEdit>(input)->setText(QStringLiteral("example.cn"));
+        QTest::keyClick(find<QLineEdit>(input), Qt::Key_Return);
+        settle();
+        EXPECT_GT(fetcher.asked.size(), before) << input;
+    }
+}
+
 TEST_F(Form1Test, EmptyDomainDoesNothingAtAll) {
     for (const char* typed : {"", "   ", "'", "http://", "///"}) {
         find<QLineEdit>("txtDomain")->setText(QString::fromUtf8(typed));
