@@ -3,6 +3,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,6 +40,26 @@ TEST(HistoryCsv, OneColumnALabelInFirstSeenOrderHoldingTheNumberElseTheText) {
                         "1300,");
     EXPECT_EQ(lines[2], "0,indexed,a.cn,,2026-11-02T08:00:00Z,2026-11-02T08:00:01Z,done,,false,,"
                         "1234,-");
+}
+
+TEST(HistoryTable, EachOutcomeIsShownAsItsWord) {
+    const struct {
+        RunEnd end;
+        const char* word;
+    } cases[] = {
+        {RunEnd::Done, "完成"},
+        {RunEnd::Failed, "失败"},
+        {RunEnd::Stopped, "已停止"},
+        {RunEnd::Partial, "部分失败"},
+    };
+    for (const auto& c : cases) {
+        RunRecord run = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 0);
+        run.end = c.end;
+        const QString table = historyTable({run});
+        const QStringList cells =
+            table.split(u'\n').value(1).split(QRegularExpression(QStringLiteral("\\s{2,}")));
+        EXPECT_TRUE(cells.contains(QString::fromUtf8(c.word))) << table.toStdString();
+    }
 }
 
 TEST(HistoryCsv, FieldsAreQuotedAsRfc4180Says) {
