@@ -640,8 +640,11 @@ void Form1::cmdKeyWord_Click() {
         return;
     const RankChoice choice = rankChoice();
     for (const RankBoxName& b : kRankBoxes)
-        if (!choice.asked[size_t(b.box)])
-            rankBox(b.box)->clear(); // an engine not asked shows no old answer
+        if (!choice.asked[size_t(b.box)]) {
+            // An engine not asked shows no old answer, nor why that one had none.
+            rankBox(b.box)->clear();
+            rankBox(b.box)->setToolTip({});
+        }
     const Recording record = beginRecording(Tool::KeywordRank, in, rankOptions(choice));
     // Each box's tooltip tells how its answer moved since the last run recorded for the same
     // site and keyword; the page itself shows what it always showed.
