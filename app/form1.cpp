@@ -9,6 +9,7 @@
 #include "app/plain_tooltip.h"
 #include "app/tool_run.h"
 #include "app/web_view.h"
+#include "base/figure_problems.h"
 #include "base/program_folder.h"
 #include "base/tool_error.h"
 #include "base/version.h"
@@ -102,6 +103,36 @@ ToolRun::Finished recorded(const std::shared_ptr<RecordedRun>& record, ToolRun::
         record->finish(runEndOf(o.end), o.error);
         finished(o);
     };
+}
+
+// A survey's one box at its end for the engines whose request failed, each with why; the table
+// shows the others' figures and "失败" in their cells.
+void boxForFailedEngines(QWidget* parent, const QList<Figure>& figures) {
+    const FigureProblems problems = countProblems(figures);
+    if (problems.failed > 0)
+        showError(parent,
+                  QStringLiteral("%1 个引擎请求失败（表格中为“失败”）：\n").arg(problems.failed) +
+                      failureList(figures, QStringLiteral("\n")),
+                  ErrorBox::Prefixed);
+}
+
+// finished, after the run's status line has said how many of its engines failed or were
+// unreadable, which their "-" and "0" cannot say.
+ToolRun::Finished summarised(ToolRun* run, const std::shared_ptr<RecordedRun>& record,
+                             ToolRun::Finished finished) {
+    return [run, record, finished](const ToolRun::Outcome& o) {
+        if (o.end == ToolRun::End::Done)
+            run->showSummary(problemSummary(record->record().figures));
+        finished(o);
+    };
+}
+
+// A result's tooltip: why it holds no figure, then what else there is to say, each where there
+// is something.
+QString resultToolTip(const Figure& figure, const QString& more = {}) {
+    QStringList lines{figureProblem(figure), more};
+    lines.removeAll(QString());
+    return lines.isEmpty() ? QString() : plainToolTip(lines.join(u'\n'));
 }
 
 // The typed inputs cleaned as the tool's entry says; empty when one of them is cleaned to
@@ -355,18 +386,23 @@ void Form1::runSiteSurvey(ToolRun& run, Tool tool, QLineEdit* input, WebView* vi
             r.post([view, path] { view->navigate(path); });
         },
         recorded(record,
-                 [this, &kind, scratch, view](const ToolRun::Outcome& o) {
-                     if (o.end == ToolRun::End::Done)
-                         return;
-                     // The waiting page would otherwise go on saying the survey is at work.
-                     try {
-                         view->navigate(writeScratchFile(scratch, surveyEndedPage(kind, o)));
-                     } catch (const ToolError&) {
-                         view->navigate(QStringLiteral("about:blank"));
-                     }
-                     if (o.end == ToolRun::End::Failed)
-                         showError(this, o.error, ErrorBox::Prefixed);
-                 }),
+                 summarised(&run, record,
+                            [this, &kind, scratch, view, record](const ToolRun::Outcome& o) {
+                                if (o.end == ToolRun::End::Done) {
+                                    boxForFailedEngines(this, record->record().figures);
+                                    return;
+                                }
+                                // The waiting page would otherwise go on saying the survey is at
+                                // work.
+                                try {
+                                    view->navigate(
+                                        writeScratchFile(scratch, surveyEndedPage(kind, o)));
+                                } catch (const ToolError&) {
+                                    view->navigate(QStringLiteral("about:blank"));
+                                }
+                                if (o.end == ToolRun::End::Failed)
+                                    showError(this, o.error, ErrorBox::Prefixed);
+                            })),
         ToolRun::Pointer::AfterBox);
 }
 
@@ -407,7 +443,7 @@ void Form1::cmdPr_Click() {
     const QStringList in = cleaned(Tool::Badges, {ui->txtDomainPr->text()});
     if (in.isEmpty())
         return;
-    const auto show = [this](Badge badge, const QString& caption) {
+    const auto show = [this](Badge badge, const QString& caption, const QString& toolTip) {
         QLabel* const labels[] = {ui->lblGooglePr, ui->lblAlexa, ui->lblSogou, ui->lblChinaRank};
         static_assert(std::size(labels) == std::size(kBadges));
         if (badge == Badge::PageRank) {
@@ -420,6 +456,7 @@ void Form1::cmdPr_Click() {
             ui->Label16->show();
         }
         labels[size_t(badge)]->setText(caption);
+        labels[size_t(badge)]->setToolTip(toolTip);
     };
     const Recording record = beginRecording(Tool::Badges, in);
     badgesRun_->start(
@@ -428,11 +465,14 @@ void Form1::cmdPr_Click() {
                 fetcher_, endpoints, d,
                 [&r, show, record](Badge badge, const Figure& figure) {
                     record->add(figure);
-                    r.post([show, badge, caption = figure.text] { show(badge, caption); });
+                    r.post([show, badge, caption = figure.text, tip = resultToolTip(figure)] {
+                        show(badge, caption, tip);
+                    });
                 },
                 r.progress());
         },
-        recorded(record, boxOnFailure(this, ErrorBox::Prefixed)));
+        recorded(record,
+                 summarised(badgesRun_.get(), record, boxOnFailure(this, ErrorBox::Prefixed))));
 }
 
 void Form1::setLinkColour(const QColor& colour) {
@@ -603,8 +643,11 @@ void Form1::cmdKeyWord_Click() {
         return;
     const RankChoice choice = rankChoice();
     for (const RankBoxName& b : kRankBoxes)
-        if (!choice.asked[size_t(b.box)])
-            rankBox(b.box)->clear(); // an engine not asked shows no old answer
+        if (!choice.asked[size_t(b.box)]) {
+            // An engine not asked shows no old answer, nor why that one had none.
+            rankBox(b.box)->clear();
+            rankBox(b.box)->setToolTip({});
+        }
     const Recording record = beginRecording(Tool::KeywordRank, in, rankOptions(choice));
     // Each box's tooltip tells how its answer moved since the last run recorded for the same
     // site and keyword; the page itself shows what it always showed.
@@ -620,16 +663,19 @@ void Form1::cmdKeyWord_Click() {
                 [this, &r, record](RankBox box, const Figure& answer) {
                     record->add(answer);
                     const QString change = record->change(answer);
-                    r.post([this, box, text = answer.text, change] {
+                    const QString tip = resultToolTip(
+                        answer, change.isEmpty()
+                                    ? QString()
+                                    : QStringLiteral("与上次查询相比：%1").arg(change));
+                    r.post([this, box, text = answer.text, tip] {
                         rankBox(box)->setText(text);
-                        rankBox(box)->setToolTip(
-                            change.isEmpty() ? QString()
-                                             : QStringLiteral("与上次查询相比：%1").arg(change));
+                        rankBox(box)->setToolTip(tip);
                     });
                 },
                 choice, r.progress());
         },
-        recorded(record, boxOnFailure(this, ErrorBox::DescriptionOnly)),
+        recorded(record,
+                 summarised(rankRun_.get(), record, boxOnFailure(this, ErrorBox::DescriptionOnly))),
         ToolRun::Pointer::AfterBox);
 }
 

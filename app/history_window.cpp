@@ -30,9 +30,10 @@
 namespace {
 
 QString outcomeText(const RunRecord& run) {
-    QString text = run.end == RunEnd::Done     ? QStringLiteral("完成")
-                   : run.end == RunEnd::Failed ? QStringLiteral("失败：") + run.error
-                                               : QStringLiteral("已停止");
+    QString text = run.end == RunEnd::Done      ? QStringLiteral("完成")
+                   : run.end == RunEnd::Failed  ? QStringLiteral("失败：") + run.error
+                   : run.end == RunEnd::Partial ? QStringLiteral("部分失败：") + run.error
+                                                : QStringLiteral("已停止");
     if (run.demo)
         text += QStringLiteral("（演示）");
     return text;

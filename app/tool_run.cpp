@@ -18,6 +18,7 @@ const QString kWorking = QStringLiteral("正在查询……");
 
 ToolRun::ToolRun(QWidget* page, QAbstractButton* button)
     : page_(page), button_(button), status_(new QLabel(page)) {
+    status_->setObjectName(QStringLiteral("runStatus"));
     status_->setTextFormat(Qt::PlainText);
     status_->setStyleSheet(QStringLiteral("color: #555555;"));
     status_->hide();
@@ -104,6 +105,11 @@ Progress ToolRun::progress() {
             showStatus(QStringLiteral("正在查询 ") + text);
         });
     };
+}
+
+void ToolRun::showSummary(const QString& text) {
+    if (!text.isEmpty())
+        showStatus(text);
 }
 
 void ToolRun::showStatus(const QString& text) {

@@ -60,6 +60,10 @@ public:
     // From the work's thread: a Progress that shows each step on the status line.
     Progress progress();
 
+    // After a run, from finished: what its results cannot say by themselves (how many engines
+    // failed), on the status line until the next run starts. Nothing when text is empty.
+    void showSummary(const QString& text);
+
 private:
     void showStatus(const QString& text);
     void finish(const Outcome& outcome, const Finished& finished, Pointer pointer);

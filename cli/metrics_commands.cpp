@@ -99,11 +99,12 @@ const ToolCall kBadgesCall{
 constexpr const char* kDomainLine = "每行一个域名";
 
 // What both surveys print with --json.
-#define SURVEY_JSON_HELP                                                                                          \
-    "（与窗口显示的文档相同）。--json：{\"domain\", \"document\", \"engines\"}，engines 按列的" \
-    "顺序给出每个引擎的 {\"name\", \"text\", \"number\", \"address\"}，number 为读出的数"          \
-    "（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有标记，\"no_number\" "   \
-    "文字不是数）。"
+#define SURVEY_JSON_HELP                                                                                                           \
+    "（与窗口显示的文档相同）。--json：{\"domain\", \"document\", \"engines\"}，engines 按列的"                  \
+    "顺序给出每个引擎的 {\"name\", \"text\", \"number\", \"address\"}，number 为读出的数"                           \
+    "（读不出时为 null，并以 \"why\" 说明：\"unrecognised\" 页面上没有标记，\"no_number\" "                    \
+    "文字不是数，\"failed\" 请求失败，表格中为“失败”，\"detail\" 为原因）。某个引擎请求失败时" \
+    "其余引擎照常查询，结束时以状态 1 退出。"
 
 Command surveyCommand(const char* help, Tool tool) {
     return {toolEntry(tool).key,

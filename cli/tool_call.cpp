@@ -1,6 +1,7 @@
 #include "cli/tool_call.h"
 
 #include "base/data_file.h"
+#include "base/figure_problems.h"
 #include "base/tool_error.h"
 #include "cli/batch_options.h"
 #include "cli/run_history.h"
@@ -126,8 +127,7 @@ public:
             ctx_.printJson(json);
         } else if (format_ == Format::Csv) {
             QStringList row{QString::number(number)};
-            row << inputs << (error.isNull() ? QStringLiteral("done") : QStringLiteral("failed"))
-                << error;
+            row << inputs << outcome(run, error) << error;
             for (const QString& label : labels_) {
                 const Figure* figure = findFigure(run, label);
                 row << (figure ? figureCell(*figure) : QString());
@@ -137,6 +137,13 @@ public:
     }
 
 private:
+    // A line whose inputs were refused has no run; a run's own end says the rest.
+    static QString outcome(const RunRecord& run, const QString& error) {
+        if (error.isNull())
+            return runEndKey(RunEnd::Done);
+        return runEndKey(run.end == RunEnd::Partial ? RunEnd::Partial : RunEnd::Failed);
+    }
+
     CliContext& ctx_;
     const ToolEntry& tool_;
     Format format_;
@@ -155,6 +162,19 @@ RecordedRun startRecord(const CliContext& ctx, const ToolCall& call, const QStri
     return recordedRun(ctx, call.tool, inputs, call.asked ? call.asked(ctx) : QJsonObject{});
 }
 
+// What the figures cannot say, once the run has ended and its results are out: in text output,
+// why each engine that failed or was unreadable has no figure, on standard error; and a run whose
+// engines' requests failed, wholly or in part, raises ToolError, so that its exit status is not
+// taken for success.
+void tellEngineProblems(const CliContext& ctx, const RunRecord& run) {
+    if (printsText(ctx))
+        for (const Figure& f : run.figures)
+            if (const QString problem = figureProblem(f); !problem.isEmpty())
+                ctx.warn(f.label + u'：' + problem);
+    if (run.end == RunEnd::Failed || run.end == RunEnd::Partial)
+        throw ToolError(problemSummary(run.figures));
+}
+
 void runOnce(CliContext& ctx, const ToolCall& call, const QStringList& args) {
     const QStringList inputs = cleaned(call, args);
     LineOutput out(ctx, call, outputFormat(ctx), false);
@@ -163,6 +183,7 @@ void runOnce(CliContext& ctx, const ToolCall& call, const QStringList& args) {
     out.begin();
     runRecorded(run, [&] { call.run(ctx, inputs, run, json); });
     out.result(1, inputs, run.record(), json, QString());
+    tellEngineProblems(ctx, run.record());
 }
 
 bool doneLately(CliContext& ctx, const ToolCall& call, const QStringList& inputs) {
@@ -175,6 +196,7 @@ bool doneLately(CliContext& ctx, const ToolCall& call, const QStringList& inputs
                         .keyword = inputs.value(1),
                         .since = QDateTime::currentDateTimeUtc().addDays(-1),
                         .doneOnly = true,
+                        .withoutDemo = true,
                         .limit = 1})
                 .isEmpty();
 }
@@ -220,6 +242,9 @@ void runBatch(CliContext& ctx, const ToolCall& call, const QString& path) {
         QJsonObject json;
         try {
             runRecorded(run, [&] { call.run(lineCtx, inputs, run, json); });
+            if (showProgress)
+                std::fputs("\r\033[K", stderr);
+            tellEngineProblems(lineCtx, run.record());
         } catch (const ToolError& e) {
             ++failed;
             if (showProgress)

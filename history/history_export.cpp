@@ -96,6 +96,8 @@ QString outcomeWord(RunEnd end) {
         return QStringLiteral("失败");
     case RunEnd::Stopped:
         return QStringLiteral("已停止");
+    case RunEnd::Partial:
+        return QStringLiteral("部分失败");
     }
     return {};
 }

@@ -545,6 +545,8 @@ std::pair<QString, QVariantList> selection(const HistoryQuery& query) {
         filter("r.started >= ?", query.since.toMSecsSinceEpoch());
     if (query.doneOnly)
         filter("r.outcome = ?", runEndKey(RunEnd::Done));
+    if (query.withoutDemo)
+        filter("r.demo = ?", 0);
     return {where, values};
 }
 

@@ -22,6 +22,7 @@ struct HistoryQuery {
     std::optional<QString> keyword; // set: only runs with exactly this keyword
     QDateTime since;                // UTC; invalid: all
     bool doneOnly = false;          // only runs that ended Done
+    bool withoutDemo = false;       // leaves out the demo mode's made-up runs
     qint64 limit = 0;               // the newest this many; 0: all
 };
 

@@ -14,7 +14,7 @@ RunRecord beginRun(const QString& tool, const QString& input, const QString& key
 void endRun(RunRecord& run, RunEnd end, const QString& error) {
     run.ended = QDateTime::currentDateTimeUtc();
     run.end = end;
-    run.error = end == RunEnd::Failed ? error : QString();
+    run.error = end == RunEnd::Failed || end == RunEnd::Partial ? error : QString();
 }
 
 QString positionChange(const Figure& now, const Figure* before) {

@@ -11,7 +11,7 @@
 RunRecord beginRun(const QString& tool, const QString& input, const QString& keyword = {},
                    const QJsonObject& options = {});
 
-// Stamps the end; error is kept only for a failure.
+// Stamps the end; error is kept only for a failure, whole or partial.
 void endRun(RunRecord& run, RunEnd end, const QString& error = {});
 
 // A rank box's move against the last recorded run: "↑3" (three places up), "↓12", "—" (the

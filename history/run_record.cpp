@@ -5,10 +5,11 @@
 
 namespace {
 
-constexpr std::array<std::pair<RunEnd, const char*>, 3> kRunEndKeys{{
+constexpr std::array<std::pair<RunEnd, const char*>, 4> kRunEndKeys{{
     {RunEnd::Done, "done"},
     {RunEnd::Failed, "failed"},
     {RunEnd::Stopped, "stopped"},
+    {RunEnd::Partial, "partial"},
 }};
 
 template <typename Enum, size_t N>

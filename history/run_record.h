@@ -7,8 +7,9 @@
 #include <QList>
 #include <QString>
 
-enum class RunEnd { Done, Failed, Stopped };
-QString runEndKey(RunEnd end); // "done", "failed", "stopped"
+// Partial: the run ended, but some of its engines' requests failed (Failed when all of them did).
+enum class RunEnd { Done, Failed, Stopped, Partial };
+QString runEndKey(RunEnd end); // "done", "failed", "stopped", "partial"
 RunEnd runEndFromKey(const QString& key);
 
 // One finished run of a network tool.
@@ -21,7 +22,7 @@ struct RunRecord {
     QDateTime started; // UTC
     QDateTime ended;   // UTC
     RunEnd end = RunEnd::Done;
-    QString error;     // the failure's description when end is Failed
+    QString error;     // the failure's description when end is Failed or Partial
     bool demo = false; // the figures are the demo mode's made-up data
     QList<Figure> figures;
 };

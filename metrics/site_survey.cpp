@@ -1,8 +1,11 @@
 #include "metrics/site_survey.h"
 
+#include "base/tool_error.h"
 #include "net/count_link.h"
 #include "net/engine_files.h"
 #include "net/request_address.h"
+
+#include <optional>
 
 std::vector<EngineRow> SurveyKind::engines() const {
     std::vector<EngineRow> rows;
@@ -15,6 +18,8 @@ std::vector<EngineRow> SurveyKind::engines() const {
 }
 
 namespace {
+
+const QString kFailedCell = QStringLiteral("失败");
 
 // The table's opening: style, body, table, the logo row and the data-row caption cell.
 QString resultsTableHead(const SurveyKind& kind, const std::vector<EngineRow>& engines,
@@ -45,13 +50,23 @@ QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
             progress(row.name, ++step, int(engines.size()));
         const QString url = requestAddress(row.requestTemplate.toStdString(), endpoints, {.d = d});
         Figure figure;
-        const QString value = getCountLink(fetcher, url, row.startMarker, row.endMarker,
-                                           row.stripList, row.decode, &figure);
+        QString cell;
+        std::optional<QString> page;
+        try {
+            page = HttpFetch(fetcher, url, row.decode);
+        } catch (const ToolError& e) {
+            // An engine out of reach costs only its own cell, still linked to the request so
+            // that the user can try it; a stop is no ToolError and ends the survey.
+            figure = missingFigure({}, kFailedCell, Why::Failed, e.description(), url);
+            cell = countLink(url, kFailedCell);
+        }
+        if (page)
+            cell = countLinkIn(*page, url, row.startMarker, row.endMarker, row.stripList, &figure);
         if (figureSink) {
             figure.label = row.name;
             figureSink(figure);
         }
-        doc += QStringLiteral("<td align='center'>") + value + QStringLiteral("</td>");
+        doc += QStringLiteral("<td align='center'>") + cell + QStringLiteral("</td>");
     }
     doc += QStringLiteral("</tr></table>");
     return doc;

@@ -34,8 +34,11 @@ struct SurveyKind {
 };
 
 // Queries every engine of kind in order, telling progress before each request and figureSink
-// after it (the figure labelled with the engine's name), and returns the whole table document. Any
-// error (or a stop) ends the survey and propagates.
+// after it (the figure labelled with the engine's name), and returns the whole table document.
+// An engine whose request fails gets the cell "失败", linked to its request like every cell, and
+// a figure that fails (Why::Failed, with the failure's description); the survey goes on with the
+// next engine, and the caller tells the failures. A stop, or a page whose count has its start
+// marker without its end marker, ends the survey and propagates.
 QString runSurvey(const SurveyKind& kind, const QString& d, Fetcher& fetcher,
                   const EndpointTable& endpoints, const Progress& progress = {},
                   const FigureSink& figureSink = {});

@@ -33,10 +33,8 @@ QString cutCount(const QString& page, const QString& url, const QString& startMa
         .value_or(QStringLiteral("0"));
 }
 
-QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startMarker,
-                     const QString& endMarker, const QString& stripList, Decode mode,
-                     Figure* figure) {
-    const QString page = HttpFetch(fetcher, url, mode);
+QString countLinkIn(const QString& page, const QString& url, const QString& startMarker,
+                    const QString& endMarker, const QString& stripList, Figure* figure) {
     const std::optional<QString> cut = cutMarkedCount(page, url, startMarker, endMarker, stripList);
     const QString value = cut.value_or(QStringLiteral("0"));
     if (figure) {
@@ -44,6 +42,17 @@ QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startM
         *figure = cut ? countFigure({}, value, url)
                       : missingFigure({}, value, Why::Unrecognised, {}, url);
     }
-    return QStringLiteral("<a href='") + url + QStringLiteral("' target='_blank'>") + value +
+    return countLink(url, value);
+}
+
+QString countLink(const QString& url, const QString& text) {
+    return QStringLiteral("<a href='") + url + QStringLiteral("' target='_blank'>") + text +
            QStringLiteral("</a>");
+}
+
+QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startMarker,
+                     const QString& endMarker, const QString& stripList, Decode mode,
+                     Figure* figure) {
+    return countLinkIn(HttpFetch(fetcher, url, mode), url, startMarker, endMarker, stripList,
+                       figure);
 }

@@ -15,6 +15,13 @@ QString getCountLink(Fetcher& fetcher, const QString& url, const QString& startM
                      const QString& endMarker, const QString& stripList, Decode mode,
                      Figure* figure = nullptr);
 
+// getCountLink on a page already fetched.
+QString countLinkIn(const QString& page, const QString& url, const QString& startMarker,
+                    const QString& endMarker, const QString& stripList, Figure* figure = nullptr);
+
+// text as a survey's cell links it to the engine's page: "<a href='url' target='_blank'>text</a>".
+QString countLink(const QString& url, const QString& text);
+
 // The figure between the markers; nothing when the page lacks the start marker.
 std::optional<QString> cutMarkedCount(const QString& page, const QString& url,
                                       const QString& startMarker, const QString& endMarker,

@@ -106,6 +106,111 @@ TEST_F(BatchCli, ResumeSkipsLinesDoneWithinADay) {
     EXPECT_TRUE(r.err.contains("跳过了 1 行")) << r.err.toStdString();
 }
 
+// Engines that refuse connections show "-" like a page without results; the exit status, standard
+// error and the history tell them apart, and --resume asks again.
+TEST_F(BatchCli, EnginesWhoseRequestsFailAreToldRecordedAndAskedAgainOnResume) {
+    QString gone;
+    {
+        RawServer closed(QByteArray(), false);
+        gone = closed.base();
+    }
+    const struct {
+        const char* name;
+        QStringList dead; // endpoints at the closed port
+        RunEnd end;
+        QStringList err; // what standard error holds
+    } cases[] = {
+        {"all",
+         {"BaiduSearchHost", "GoogleHost", "YahooSearchHost", "SogouHost", "YoudaoHost"},
+         RunEnd::Failed,
+         {"Baidu：失败：无法连接到服务器", "Soso：失败：无法连接到服务器",
+          "Youdao：失败：无法连接到服务器", "发生错误：6 个引擎中 6 个请求失败\n"}},
+        {"google",
+         {"GoogleHost"},
+         RunEnd::Partial,
+         {"Google：失败：无法连接到服务器", "Soso：失败：无法连接到服务器",
+          "发生错误：6 个引擎中 2 个请求失败\n"}},
+    };
+    const QString lines = write("l.tsv", "example.cn\tseo 工具\n");
+    for (const auto& c : cases) {
+        QByteArray endpoints = "[endpoints]\n";
+        for (const char* name :
+             {"BaiduSearchHost", "GoogleHost", "YahooSearchHost", "SogouHost", "YoudaoHost"})
+            endpoints += QByteArray(name) + "=" +
+                         (c.dead.contains(QLatin1String(name)) ? gone : server.base()).toUtf8() +
+                         "\n";
+        const QString ini = write(QStringLiteral("%1.ini").arg(c.name), endpoints);
+        const QString file = dir.filePath(QStringLiteral("%1.sqlite").arg(c.name));
+        const QStringList common{"--endpoints", ini, "--history", file};
+
+        const CliRun r = runCli(common + QStringList{"keyword-rank", "example.cn", "seo 工具"});
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_EQ(r.out.count(u'\n'), 6) << c.name << r.out.toStdString();
+        for (const QString& told : c.err)
+            EXPECT_TRUE(r.err.contains(told)) << c.name << ": " << r.err.toStdString();
+        {
+            HistoryStore store(file);
+            const QList<RunRecord> runs = store.runs(rankRuns());
+            ASSERT_EQ(runs.size(), 1) << c.name;
+            EXPECT_EQ(runs[0].end, c.end) << c.name;
+            EXPECT_TRUE(runs[0].error.startsWith(c.end == RunEnd::Failed ? "Baidu：" : "Google："))
+                << runs[0].error.toStdString();
+        }
+
+        const CliRun again =
+            runCli(common + QStringList{"keyword-rank", "--batch", lines, "--resume", "--delay",
+                                        "0", "--format", "csv"});
+        EXPECT_EQ(again.status, 1) << c.name;
+        EXPECT_FALSE(again.err.contains("跳过了")) << c.name;
+        EXPECT_TRUE(again.out.contains(",seo 工具," + runEndKey(c.end) + ",6 个引擎中 "))
+            << again.out.toStdString();
+        EXPECT_EQ(HistoryStore(file).runs(rankRuns()).size(), 2) << c.name;
+    }
+}
+
+// --json keeps what each box shows and why it is empty, adds the failure's description, and is
+// written whole before the exit status says the run failed in part.
+TEST_F(BatchCli, RankJsonOfAPartlyFailedRunHoldsEveryEngine) {
+    QString gone;
+    {
+        RawServer closed(QByteArray(), false);
+        gone = closed.base();
+    }
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[endpoints]\nBaiduSearchHost=" + server.base().toUtf8() +
+            "\nYoudaoHost=" + gone.toUtf8() + "\n");
+    f.close();
+    const CliRun r =
+        run({"--json", "keyword-rank", "example.cn", "seo 工具", "--engines", "baidu,youdao"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "发生错误：2 个引擎中 1 个请求失败\n");
+    const QJsonObject o = QJsonDocument::fromJson(r.outBytes).object();
+    EXPECT_EQ(o["youdao"].toString(), "-");
+    EXPECT_EQ(o["engines"]["baidu"]["position"].toInt(), 2);
+    const QJsonObject youdao = o["engines"]["youdao"].toObject();
+    EXPECT_TRUE(youdao["position"].isNull());
+    EXPECT_EQ(youdao["why"].toString(), "failed");
+    EXPECT_TRUE(youdao["detail"].toString().contains("无法连接到服务器"))
+        << youdao["detail"].toString().toStdString();
+    EXPECT_TRUE(youdao["address"].toString().startsWith(gone));
+}
+
+// The demo's made-up figures never stand for a line done.
+TEST_F(BatchCli, ADemoRunIsNeverDoneForResume) {
+    const QString file = write("l.tsv", "example.cn\tseo 工具\n");
+    ASSERT_EQ(run({"--demo", "keyword-rank", "--batch", file, "--delay", "0"}).status, 0);
+    EXPECT_TRUE(server.requests().isEmpty());
+    const CliRun r = run({"keyword-rank", "--batch", file, "--delay", "0", "--resume"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("跳过了")) << r.err.toStdString();
+    EXPECT_EQ(server.requests().size(), 6);
+    const QList<RunRecord> runs = HistoryStore(history).runs(rankRuns());
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_FALSE(runs[0].demo);
+    EXPECT_TRUE(runs[1].demo);
+}
+
 TEST_F(BatchCli, BatchOptionsAreUsageErrorsWhereTheyDoNotBelong) {
     const QString file = write("l.tsv", "example.cn\tseo\n");
     const struct {

@@ -25,8 +25,9 @@ protected:
         QFile f(ini);
         f.open(QIODevice::WriteOnly);
         f.write("[endpoints]\n");
-        for (const char* name : {"BaiduSearchHost", "GoogleHost", "YahooSitemapHost", "SogouHost",
-                                 "SosoHost", "YoudaoHost", "ZhongsouHost", "LiveHost"})
+        for (const char* name :
+             {"BaiduSearchHost", "GoogleHost", "YahooSitemapHost", "SogouHost", "SosoHost",
+              "YoudaoHost", "ZhongsouHost", "LiveHost", "AlexaHost", "ChinaRankHost"})
             f.write(QByteArray(name) + "=" + server.base().toUtf8() + "\n");
         f.write("MakerHost=file:///opt/tessivo\n");
     }
@@ -82,6 +83,60 @@ TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("发生错误："))) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+// One engine refusing connections costs its own cell: the document and --json are written with
+// the seven others' figures, standard error tells why each engine has no figure, and the exit
+// status says the survey failed in part.
+TEST_F(CliSurvey, AnEngineRefusingConnectionsLeavesTheOthersFiguresAndExitsOne) {
+    QString gone;
+    {
+        RawServer closed(QByteArray(), false);
+        gone = closed.base();
+    }
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("YahooSitemapHost=" + gone.toUtf8() + "\n");
+    f.close();
+    const QString yahoo = gone + QStringLiteral("/search?p=example.cn&bwm=p");
+
+    CliRun r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("indexed"),
+                       QStringLiteral("example.cn")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("<a href='") + yahoo +
+                               QStringLiteral("' target='_blank'>失败</a>")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("target='_blank'>1,230</a>")));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("</tr></table>\n")));
+    const QStringList err = r.err.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(err.isEmpty());
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("tessivo-cli：Google：页面中没有找到标记：引擎可能已改版或关闭")))
+        << r.err.toStdString();
+    EXPECT_EQ(err.filter(QStringLiteral("tessivo-cli：Yahoo：失败：无法连接到服务器")).size(), 1)
+        << r.err.toStdString();
+    EXPECT_TRUE(err.filter(QStringLiteral("Baidu")).isEmpty()) << r.err.toStdString();
+    EXPECT_EQ(err.last(), QStringLiteral("发生错误：8 个引擎中 1 个请求失败，5 个页面无法识别"));
+
+    r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("--json"),
+                QStringLiteral("indexed"), QStringLiteral("example.cn")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("发生错误：8 个引擎中 1 个请求失败，5 个页面无法识别\n"));
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_TRUE(o.value(QStringLiteral("document"))
+                    .toString()
+                    .contains(QStringLiteral("' target='_blank'>失败</a></td>")));
+    const QJsonArray engines = o.value(QStringLiteral("engines")).toArray();
+    ASSERT_EQ(engines.size(), 8);
+    EXPECT_EQ(engines[0][QStringLiteral("number")].toInt(), 1230);
+    EXPECT_EQ(engines[3][QStringLiteral("number")].toInt(), 321);
+    const QJsonObject failed = engines[2].toObject();
+    EXPECT_EQ(failed[QStringLiteral("name")].toString(), QStringLiteral("Yahoo"));
+    EXPECT_EQ(failed[QStringLiteral("text")].toString(), QStringLiteral("失败"));
+    EXPECT_TRUE(failed[QStringLiteral("number")].isNull());
+    EXPECT_EQ(failed[QStringLiteral("why")].toString(), QStringLiteral("failed"));
+    EXPECT_TRUE(failed[QStringLiteral("detail")].toString().contains(QStringLiteral("无法连接")));
+    EXPECT_EQ(failed[QStringLiteral("address")].toString(), yahoo);
 }
 
 TEST_F(CliSurvey, AnEmptyDomainRequestsNothing) {

@@ -1,4 +1,5 @@
 #include "base/figure.h"
+#include "base/figure_problems.h"
 #include "history/run_log.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,54 @@ TEST(Figures, WhyKeysRoundTrip) {
     for (Why why : {Why::None, Why::NotFound, Why::Unrecognised, Why::Failed, Why::NoNumber})
         EXPECT_EQ(whyFromKey(whyKey(why)), why) << whyKey(why).toStdString();
     EXPECT_EQ(whyFromKey(QStringLiteral("whatever")), Why::NoNumber);
+}
+
+// What the window's tooltips and status lines and the CLI's standard error say about figures
+// whose text reads like an answer.
+TEST(Figures, ProblemsSayWhatTheTextCannot) {
+    const Figure refused =
+        missingFigure(QStringLiteral("Yahoo"), QStringLiteral("-"), Why::Failed,
+                      QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）"));
+    const Figure unreadable =
+        missingFigure(QStringLiteral("Zhongsou"), QStringLiteral("0"), Why::Unrecognised);
+    const Figure silent = missingFigure(QStringLiteral("Live"), QStringLiteral("-"), Why::Failed);
+    const Figure counted = countFigure(QStringLiteral("Baidu"), QStringLiteral("约1,230"));
+    const Figure notFound = missingFigure(
+        QStringLiteral("Sogou"), QStringLiteral("在100位（1--10页）中未查询到结果"), Why::NotFound);
+    const struct {
+        const char* name;
+        QList<Figure> figures;
+        const char* firstProblem;
+        const char* summary;
+        const char* failures;
+    } cases[] = {
+        {"failed",
+         {refused},
+         "失败：无法连接到服务器（连接被拒绝或无法到达）",
+         "1 个引擎中 1 个请求失败",
+         "Yahoo：无法连接到服务器（连接被拒绝或无法到达）"},
+        {"unreadable",
+         {unreadable, counted},
+         "页面中没有找到标记：引擎可能已改版或关闭",
+         "2 个引擎中 1 个页面无法识别",
+         ""},
+        {"both",
+         {counted, refused, unreadable, silent},
+         "",
+         "4 个引擎中 2 个请求失败，1 个页面无法识别",
+         "Yahoo：无法连接到服务器（连接被拒绝或无法到达）|Live：请求未能完成"},
+        {"answers", {counted, notFound}, "", "", ""},
+        {"nothing asked", {}, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.figures.isEmpty() ? QString() : figureProblem(c.figures.front()),
+                  QString::fromUtf8(c.firstProblem))
+            << c.name;
+        EXPECT_EQ(problemSummary(c.figures), QString::fromUtf8(c.summary)) << c.name;
+        EXPECT_EQ(failureList(c.figures, QStringLiteral("|")), QString::fromUtf8(c.failures))
+            << c.name;
+    }
+    EXPECT_EQ(figureProblem(silent), QStringLiteral("失败：请求未能完成"));
 }
 
 Figure placed(double n) {

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,6 +56,26 @@ TEST(HistoryCsv, OneColumnALabelInFirstSeenOrderHoldingTheNumberElseTheText) {
         EXPECT_EQ(QString::fromUtf8(lines[0]), QString::fromUtf8(c.header));
         EXPECT_EQ(QString::fromUtf8(lines[1]), QString::fromUtf8(c.newer));
         EXPECT_EQ(QString::fromUtf8(lines[2]), QString::fromUtf8(c.older));
+    }
+}
+
+TEST(HistoryTable, EachOutcomeIsShownAsItsWord) {
+    const struct {
+        RunEnd end;
+        const char* word;
+    } cases[] = {
+        {RunEnd::Done, "完成"},
+        {RunEnd::Failed, "失败"},
+        {RunEnd::Stopped, "已停止"},
+        {RunEnd::Partial, "部分失败"},
+    };
+    for (const auto& c : cases) {
+        RunRecord run = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), 0);
+        run.end = c.end;
+        const QString table = historyTable({run});
+        const QStringList cells =
+            table.split(u'\n').value(1).split(QRegularExpression(QStringLiteral("\\s{2,}")));
+        EXPECT_TRUE(cells.contains(QString::fromUtf8(c.word))) << table.toStdString();
     }
 }
 

@@ -75,6 +75,63 @@ TEST_F(RecordedRunTest, EndsAsTheWorkEnds) {
     EXPECT_TRUE(failures.isEmpty());
 }
 
+// A tool that goes to its end with every engine's request failed has not done its work: the
+// history says failed or partial, so that a later --resume asks again.
+TEST_F(RecordedRunTest, EnginesWhoseRequestsFailedMakeTheRunFailedOrPartial) {
+    const Figure ok = countFigure(QStringLiteral("Baidu"), QStringLiteral("12"));
+    const Figure refused =
+        missingFigure(QStringLiteral("Google"), QStringLiteral("-"), Why::Failed,
+                      QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）"));
+    const Figure timedOut = missingFigure(QStringLiteral("Yahoo"), QStringLiteral("-"), Why::Failed,
+                                          QStringLiteral("连接超时"));
+    const Figure unreadable =
+        missingFigure(QStringLiteral("Sogou"), QStringLiteral("0"), Why::Unrecognised);
+    const struct {
+        const char* name;
+        Tool tool;
+        QList<Figure> figures;
+        RunEnd end;
+        const char* error;
+    } cases[] = {
+        {"all failed",
+         Tool::KeywordRank,
+         {refused, timedOut},
+         RunEnd::Failed,
+         "Google：无法连接到服务器（连接被拒绝或无法到达）；Yahoo：连接超时"},
+        {"some failed",
+         Tool::Indexed,
+         {ok, refused, unreadable},
+         RunEnd::Partial,
+         "Google：无法连接到服务器（连接被拒绝或无法到达）"},
+        {"unreadable only", Tool::Badges, {ok, unreadable}, RunEnd::Done, ""},
+        {"unreadable all", Tool::Backlinks, {unreadable}, RunEnd::Done, ""},
+        {"none asked", Tool::KeywordRank, {}, RunEnd::Done, ""},
+        // An IP lookup's missing country is one column of an answer, not an engine.
+        {"not an engines tool", Tool::Ip, {ok, refused}, RunEnd::Done, ""},
+    };
+    for (const auto& c : cases) {
+        const QString input = QString::fromUtf8(c.name).replace(u' ', u'-') + ".cn";
+        RecordedRun run(&history, toolEntry(c.tool), {input, QStringLiteral("seo")});
+        run.run([&] { run.add(c.figures); });
+        const QList<RunRecord> saved = runs(QLatin1String(toolEntry(c.tool).key), input);
+        ASSERT_EQ(saved.size(), 1) << c.name;
+        EXPECT_EQ(saved[0].end, c.end) << c.name;
+        EXPECT_EQ(saved[0].error, QString::fromUtf8(c.error)) << c.name;
+        EXPECT_EQ(saved[0].figures.size(), c.figures.size()) << c.name;
+    }
+    // A stop keeps its own ending, whatever failed before it.
+    RecordedRun stopped(&history, toolEntry(Tool::KeywordRank), {"stopped.cn", "seo"});
+    EXPECT_THROW(stopped.run([&] {
+        stopped.add(refused);
+        throw ToolStopped{};
+    }),
+                 ToolStopped);
+    EXPECT_EQ(runs(QStringLiteral("keyword-rank"), QStringLiteral("stopped.cn"))[0].end,
+              RunEnd::Stopped);
+    EXPECT_EQ(runEndFromKey(runEndKey(RunEnd::Partial)), RunEnd::Partial);
+    EXPECT_EQ(runEndKey(RunEnd::Partial), QStringLiteral("partial"));
+}
+
 TEST_F(RecordedRunTest, ComparesWithTheLastDoneRunAboutTheSameSubject) {
     const auto rank = [](int minutes, const QString& keyword, RunEnd end, qint64 baidu) {
         RunRecord r = sampleRun(QStringLiteral("keyword-rank"), QStringLiteral("a.cn"), minutes,

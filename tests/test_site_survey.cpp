@@ -106,19 +106,39 @@ TEST(IndexedSurvey, FiguresCarryTheirNumberOrWhyTheyHaveNone) {
                                     "Zhongsou 0 unrecognised", "Live 9,876 9876"}));
 }
 
-TEST(IndexedSurvey, AFailureAtTheThirdEngineEndsTheSurvey) {
+// An engine that refuses connections costs its own cell only: the survey asks the others, and
+// the failed cell still links to its request.
+TEST(IndexedSurvey, AnEngineRefusingConnectionsGetsAFailedCellAndTheOthersAreAsked) {
     FixtureServer server;
     serveEngines(server);
-    server.add("/search", {200, "text/html; charset=utf-8", QByteArray("约有<b>1</b>项符合")});
     // Yahoo's sitemap host points at a port nobody listens on.
     EndpointTable endpoints = surveyEndpoints(server.base());
+    QString gone;
     {
-        RawServer gone(QByteArray(), false);
-        endpoints.set(Endpoint::YahooSitemapHost, gone.base());
+        RawServer closed(QByteArray(), false);
+        gone = closed.base();
     }
+    endpoints.set(Endpoint::YahooSitemapHost, gone);
     CurlFetcher f;
-    EXPECT_THROW(runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, endpoints), ToolError);
-    EXPECT_EQ(server.requests().size(), 2);
+    QList<Figure> figures;
+    const QString doc = runSurvey(kIndexedSurvey, QStringLiteral("x.cn"), f, endpoints, {},
+                                  [&](const Figure& figure) { figures << figure; });
+    EXPECT_EQ(server.requests().size(), 7);
+    const QString yahoo = gone + QStringLiteral("/search?p=x.cn&bwm=p");
+    EXPECT_TRUE(doc.contains(QStringLiteral("<td align='center'><a href='") + yahoo +
+                             QStringLiteral("' target='_blank'>失败</a></td>")))
+        << doc.toStdString();
+    EXPECT_TRUE(doc.contains(QStringLiteral("target='_blank'>9,876</a></td></tr></table>")));
+    ASSERT_EQ(figures.size(), 8);
+    EXPECT_EQ(figures[0].number, 1230);
+    EXPECT_EQ(figures[7].number, 9876);
+    const Figure& failed = figures[2];
+    EXPECT_EQ(failed.label, QStringLiteral("Yahoo"));
+    EXPECT_EQ(failed.text, QStringLiteral("失败"));
+    EXPECT_EQ(failed.why, Why::Failed);
+    EXPECT_EQ(failed.address, yahoo);
+    EXPECT_TRUE(failed.detail.contains(QStringLiteral("无法连接到服务器")))
+        << failed.detail.toStdString();
 }
 
 TEST(IndexedSurvey, MissingEndMarkerEndsTheSurvey) {

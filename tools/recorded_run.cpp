@@ -1,5 +1,6 @@
 #include "tools/recorded_run.h"
 
+#include "base/figure_problems.h"
 #include "base/tool_error.h"
 #include "history/run_log.h"
 #include "net/stop.h"
@@ -20,7 +21,7 @@ void RunHistory::save(const RunRecord& run) {
 
 RecordedRun::RecordedRun(RunHistory* history, const ToolEntry& tool, const QStringList& inputs,
                          const QJsonObject& options, bool demo)
-    : history_(history),
+    : history_(history), engines_(tool.engines),
       record_(beginRun(QLatin1String(tool.key), inputs.value(0), inputs.value(1), options)) {
     record_.demo = demo;
 }
@@ -43,7 +44,16 @@ QString RecordedRun::change(const Figure& now) const {
 }
 
 void RecordedRun::finish(RunEnd end, const QString& error) {
-    endRun(record_, end, error);
+    QString why = error;
+    if (end == RunEnd::Done && engines_) {
+        // The tool went to its end, yet figures whose request failed are no answers.
+        const FigureProblems problems = countProblems(record_.figures);
+        if (problems.failed > 0) {
+            end = problems.failed == problems.figures ? RunEnd::Failed : RunEnd::Partial;
+            why = failureList(record_.figures, QStringLiteral("；"));
+        }
+    }
+    endRun(record_, end, why);
     if (history_)
         history_->save(record_);
 }

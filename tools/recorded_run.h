@@ -56,15 +56,19 @@ public:
     // history/run_log.h), against no figure when there was no such run or no comparison.
     QString change(const Figure& now) const;
 
-    // Stamps the end and saves the record.
+    // Stamps the end and saves the record. A tool whose figures are its engines' answers that
+    // ends Done ends Failed when every engine's request failed and Partial when some did, with
+    // the failed engines and why as the error.
     void finish(RunEnd end, const QString& error = {});
 
-    // Runs work and finishes as it ends: done, failed with the error's description, or stopped.
-    // What work raises is raised again once the record is saved.
+    // Runs work and finishes as it ends: done (or what the engines' failures make of it, as
+    // for finish), failed with the error's description, or stopped. What work raises is raised
+    // again once the record is saved.
     void run(const std::function<void()>& work);
 
 private:
     RunHistory* history_;
+    bool engines_; // the tool's figures are its engines' answers
     RunRecord record_;
     std::optional<QHash<QString, Figure>> before_;
 };

@@ -59,9 +59,9 @@ void keywordRank(const ToolRequest& r, const FigureSink& figures) {
 const std::array<ToolEntry, 9>& entries() {
     static const std::array<ToolEntry, 9> all{{
         {Tool::Indexed, kIndexedSurvey.tool, "收录查询", kDomain, engineNames<kIndexedSurvey>,
-         &kIndexedSurvey, nullptr},
+         &kIndexedSurvey, nullptr, true},
         {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
-         &kBacklinkSurvey, nullptr},
+         &kBacklinkSurvey, nullptr, true},
         {Tool::BaiduPeriod, engine_tool::kBaiduPeriod, "百度更新", kDomain,
          [] { return QStringList{QStringLiteral("count")}; }, nullptr, nullptr},
         {Tool::Badges, engine_tool::kBadges, "PR/Alexa", kDomain,
@@ -71,9 +71,9 @@ const std::array<ToolEntry, 9>& entries() {
                  keys << QLatin1String(b.key);
              return keys;
          },
-         nullptr, badges},
+         nullptr, badges, true},
         {Tool::KeywordRank, engine_tool::kKeywordRank, "关键词排名", kSiteAndKeyword,
-         [] { return askedBoxNames(RankChoice{}); }, nullptr, keywordRank},
+         [] { return askedBoxNames(RankChoice{}); }, nullptr, keywordRank, true},
         {Tool::Related, "related", "相关搜索", kKeyword, noLabels, nullptr, nullptr},
         {Tool::Density, "density", "关键词密度", kAddressAndKeyword,
          [] { return labelsOf(densityFigures(KeywordDensity{})); }, nullptr, nullptr},

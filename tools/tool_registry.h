@@ -63,6 +63,9 @@ struct ToolEntry {
     QStringList (*labels)();
     const SurveyKind* survey; // the survey the tool is, or nullptr
     FigureRun run;            // set for the tools whose output is figures alone
+    // Each figure is one engine's answer: a run whose every engine's request failed failed, one
+    // where some did failed in part, though the tool itself went to its end.
+    bool engines = false;
 };
 
 // Every tool, in Tool order.
