@@ -458,6 +458,12 @@ void Form1::cmdPr_Click() {
         labels[size_t(badge)]->setText(caption);
         labels[size_t(badge)]->setToolTip(toolTip);
     };
+    // The last run's badges are not this run's.
+    for (QLabel* label : {ui->lblGooglePr, ui->lblAlexa, ui->lblSogou, ui->lblChinaRank}) {
+        label->clear();
+        label->setToolTip({});
+    }
+    ui->imgGooglePr->setPixmap(QPixmap());
     const Recording record = beginRecording(Tool::Badges, in);
     badgesRun_->start(
         [this, d = in[0], show, record, endpoints = endpoints_](ToolRun& r) {
@@ -642,12 +648,12 @@ void Form1::cmdKeyWord_Click() {
     if (in.isEmpty())
         return;
     const RankChoice choice = rankChoice();
-    for (const RankBoxName& b : kRankBoxes)
-        if (!choice.asked[size_t(b.box)]) {
-            // An engine not asked shows no old answer, nor why that one had none.
-            rankBox(b.box)->clear();
-            rankBox(b.box)->setToolTip({});
-        }
+    // No box shows the last run's answer, nor why that one had none: an engine not asked stays
+    // empty, an asked one fills as its answer comes.
+    for (const RankBoxName& b : kRankBoxes) {
+        rankBox(b.box)->clear();
+        rankBox(b.box)->setToolTip({});
+    }
     const Recording record = beginRecording(Tool::KeywordRank, in, rankOptions(choice));
     // Each box's tooltip tells how its answer moved since the last run recorded for the same
     // site and keyword; the page itself shows what it always showed.

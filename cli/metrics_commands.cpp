@@ -2,6 +2,7 @@
 #include "cli/tool_call.h"
 
 #include "metrics/baidu_period.h"
+#include "metrics/rank_badges.h"
 #include "metrics/scratch_file.h"
 #include "metrics/site_survey.h"
 #include "net/http_fetch.h"
@@ -79,6 +80,14 @@ void requireBaiduPeriod(const QString& period) {
                              .arg(baiduPeriods().join(u'、'))};
 }
 
+// A line of text names its figure: "PageRank：4".
+QString badgeName(const QString& key) {
+    for (const BadgeName& b : kBadges)
+        if (key == QLatin1String(b.key))
+            return QString::fromUtf8(b.name);
+    return key;
+}
+
 const ToolCall kBadgesCall{
     .tool = Tool::Badges,
     .emptyInput = kEmptyDomain,
@@ -89,7 +98,7 @@ const ToolCall kBadgesCall{
             json.insert(f.label, f.text);
             figures.insert(f.label, figureJson(f));
             if (printsText(ctx))
-                ctx.print(f.text);
+                ctx.print(badgeName(f.label) + QStringLiteral("：") + f.text);
         });
         json.insert(QStringLiteral("figures"), figures);
     }};
@@ -141,8 +150,8 @@ std::vector<Command> metricsCommands() {
          kDomainLine},
         {toolEntry(Tool::Badges).key,
          "DOMAIN | --batch 文件 [批处理选项]",
-         "PR/Alexa：依次查询 Google PageRank、Alexa 排名、Sogou Rank 和 ChinaRank，每行打印一项"
-         "（取不到的显示“-”，Sogou 后跟“/100”）。"
+         "PR/Alexa：依次查询 Google PageRank、Alexa 排名、Sogou Rank 和 ChinaRank，每行打印一项，"
+         "如“PageRank：4”（取不到的显示“-”，Sogou 后跟“/100”）。"
          "--json：{\"pagerank\", \"alexa\", \"sogou\", \"chinarank\", \"figures\"}，"
          "前四项为所显示的文字，figures 给出每项的 {\"text\", \"number\"}，读不出数时 number "
          "为 null，\"why\" 为 \"failed\"（请求失败，\"detail\" 为原因）、\"unrecognised\""

@@ -328,7 +328,10 @@ TEST_F(CliSurvey, BacklinksBaiduPeriodAndBadges) {
     EXPECT_EQ(badges.size(), 5);
     r = runCli({QStringLiteral("--endpoints"), ini, QStringLiteral("badges"),
                 QStringLiteral("example.cn")});
-    EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 4);
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("PageRank："))) << r.out.toStdString();
+    EXPECT_EQ(lines[2], QStringLiteral("Sogou Rank：5/100"));
 }
 
 TEST_F(CliSurvey, TimeoutHoldsEveryRequestToItsSeconds) {

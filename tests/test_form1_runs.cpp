@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -188,6 +189,43 @@ TEST_F(HeldAnswers, EnterDoesNotStartASecondSurvey) {
     worstGapMs(100);
     EXPECT_TRUE(form->toolsRunning()); // Enter neither stopped it nor started another
     EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST_F(HeldAnswers, ARunThatStartsClearsThePagesLastAnswers) {
+    auto label = [this](const char* name) {
+        return form->findChild<QLabel*>(QString::fromLatin1(name));
+    };
+    const struct {
+        const char* button;
+        const char* box;
+        const char* designed; // a badge label's text once cleared; nullptr: a rank box
+    } cases[] = {
+        {"cmdKeyWord", "txtBaidu", nullptr},
+        {"cmdKeyWord", "txtGoogle", nullptr},
+        {"cmdPr", "lblAlexa", ""},
+        {"cmdPr", "lblGooglePr", ""},
+    };
+    for (const auto& c : cases) {
+        if (c.designed) {
+            label(c.box)->setText(QStringLiteral("上次的结果 123"));
+            label(c.box)->setToolTip(QStringLiteral("上次的原因"));
+        } else {
+            auto* box = form->findChild<QLineEdit*>(QString::fromLatin1(c.box));
+            box->setText(QStringLiteral("7"));
+            box->setToolTip(QStringLiteral("上次的原因"));
+        }
+        button(c.button)->click();
+        ASSERT_TRUE(form->toolsRunning()) << c.button;
+        if (c.designed) {
+            EXPECT_EQ(label(c.box)->text(), QString::fromUtf8(c.designed)) << c.box;
+        } else {
+            auto* box = form->findChild<QLineEdit*>(QString::fromLatin1(c.box));
+            EXPECT_TRUE(box->text().isEmpty()) << c.box;
+            EXPECT_TRUE(box->toolTip().isEmpty()) << c.box;
+        }
+        button(c.button)->click(); // stops it
+        msUntilIdle();
+    }
 }
 
 TEST_F(HeldAnswers, ARunsRequestsShareAConnectionAndTheNextRunOpensItsOwn) {
