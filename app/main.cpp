@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
         out(windowUsage());
         return 0;
     }
+    if (early.manPage) {
+        out(windowManPage());
+        return 0;
+    }
     if (early.version) {
         out(QStringLiteral("tessivo " TESSIVO_VERSION "\n"));
         return 0;
