@@ -24,6 +24,15 @@ void out(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
+// Without a display Qt aborts with an English line of its own; the window says what to do
+// instead. Qt's -platform option, like QT_QPA_PLATFORM, names where to draw, a display or not.
+bool canShowWindow(const QStringList& words) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return words.contains(QStringLiteral("-platform"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,6 +53,14 @@ int main(int argc, char** argv) {
     if (early.version) {
         out(QStringLiteral("tessivo " TESSIVO_VERSION "\n"));
         return 0;
+    }
+
+    if (!canShowWindow(words)) {
+        std::fputs("tessivo：找不到图形界面（没有设置 DISPLAY 或 WAYLAND_DISPLAY），无法打开窗口。"
+                   "请在桌面会话中运行；测试时可设置 QT_QPA_PLATFORM=offscreen；"
+                   "在终端中请改用 tessivo-cli。\n",
+                   stderr);
+        return 1;
     }
 
     // Chromium refuses to start its sandbox as root (containers, CI); run without it there.
