@@ -28,3 +28,8 @@ public:
     Resolution resolve(const QString& host) override;
     QString reverse(const QString& address) override;
 };
+
+// What a getaddrinfo failure (an EAI_* code) means, in Chinese, with the resolver's own words in
+// parentheses where they name the cause more closely: "找不到该主机名（Name or service not
+// known）".
+QString describeResolveFailure(int eaiCode);
