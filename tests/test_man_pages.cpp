@@ -28,6 +28,8 @@ QString groffWarnings(const QString& page) {
         runProgram(QStringLiteral("groff"),
                    {QStringLiteral("-k"), QStringLiteral("-ww"), QStringLiteral("-man"),
                     QStringLiteral("-Tutf8"), QStringLiteral("-z"), path});
+    if (r.status == -1)
+        return QStringLiteral("groff did not run: install groff-base (scripts/install-deps.sh)");
     return r.status == 0 ? r.err
                          : QStringLiteral("groff ended with %1: %2").arg(r.status).arg(r.err);
 }
