@@ -82,11 +82,11 @@ const struct {
     int code;
     const char* what;
 } kResolveFailures[] = {
-    {EAI_NONAME, "找不到该主机名（域名不存在或拼写有误）"},
+    {EAI_NONAME, "找不到该主机名，域名不存在或拼写有误"},
     {EAI_NODATA, "该主机名没有地址记录"},
     {EAI_ADDRFAMILY, "该主机名没有地址记录"},
-    {EAI_AGAIN, "域名服务器暂时无法应答（请检查网络连接，稍后再试）"},
-    {EAI_FAIL, "域名服务器无法应答（请检查网络设置中的 DNS 服务器）"},
+    {EAI_AGAIN, "域名服务器暂时无法应答，请检查网络连接后再试"},
+    {EAI_FAIL, "域名服务器无法应答，请检查网络设置中的 DNS 服务器"},
     {EAI_MEMORY, "内存不足"},
     {EAI_SYSTEM, "系统错误"},
 };

@@ -29,7 +29,6 @@ public:
     QString reverse(const QString& address) override;
 };
 
-// What a getaddrinfo failure (an EAI_* code) means, in Chinese, with the resolver's own words in
-// parentheses where they name the cause more closely: "找不到该主机名（Name or service not
-// known）".
+// What a getaddrinfo failure (an EAI_* code) means, in Chinese, with the resolver's own words
+// after it in parentheses: "找不到该主机名，域名不存在或拼写有误（Name or service not known）".
 QString describeResolveFailure(int eaiCode);

@@ -258,12 +258,11 @@ TEST(HttpFetch, ResolverFailuresAreChineseWithTheResolversWordsAfter) {
         int code;
         const char* expected;
     } cases[] = {
-        {EAI_NONAME, "找不到该主机名（域名不存在或拼写有误）（Name or service not known）"},
-        {EAI_AGAIN, "域名服务器暂时无法应答（请检查网络连接，稍后再试）（Temporary failure in name "
+        {EAI_NONAME, "找不到该主机名，域名不存在或拼写有误（Name or service not known）"},
+        {EAI_AGAIN, "域名服务器暂时无法应答，请检查网络连接后再试（Temporary failure in name "
                     "resolution）"},
-        {EAI_FAIL,
-         "域名服务器无法应答（请检查网络设置中的 DNS 服务器）（Non-recoverable failure in "
-         "name resolution）"},
+        {EAI_FAIL, "域名服务器无法应答，请检查网络设置中的 DNS 服务器（Non-recoverable failure in "
+                   "name resolution）"},
         {EAI_NODATA, "该主机名没有地址记录（No address associated with hostname）"},
         {EAI_SERVICE, "域名解析失败（Servname not supported for ai_socktype）"},
     };
