@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/form_fonts.h"
+#include "app/graphical_session.h"
 #include "app/screenshot_tour.h"
 #include "app/translations.h"
 #include "app/window_options.h"
@@ -16,21 +17,13 @@
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
 
 void out(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
-}
-
-// Without a display Qt aborts with an English line of its own; the window says what to do
-// instead. Qt's -platform option, like QT_QPA_PLATFORM, names where to draw, a display or not.
-bool canShowWindow(const QStringList& words) {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (!qEnvironmentVariableIsEmpty(name))
-            return true;
-    return words.contains(QStringLiteral("-platform"));
 }
 
 } // namespace
@@ -55,20 +48,17 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    if (!canShowWindow(words)) {
-        std::fputs("tessivo：找不到图形界面（没有设置 DISPLAY 或 WAYLAND_DISPLAY），无法打开窗口。"
-                   "请在桌面会话中运行；测试时可设置 QT_QPA_PLATFORM=offscreen；"
-                   "在终端中请改用 tessivo-cli。\n",
-                   stderr);
+    if (!graphicalSessionNamed(words))
         return 1;
-    }
 
     // Chromium refuses to start its sandbox as root (containers, CI); run without it there.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     giveBrowserEngineLocale(QLocale::system());
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    std::optional<PlatformFailureGuard> platformFailure(std::in_place);
     QApplication app(argc, argv);
+    platformFailure.reset();
     QApplication::setApplicationName(QStringLiteral("tessivo"));
     QGuiApplication::setDesktopFileName(QStringLiteral("invalid.tessivo.Tessivo"));
     const QtTranslations translations(QLocale::system());

@@ -85,5 +85,14 @@ TEST(Help, TheWindowWithoutADisplaySaysWhatToDoInsteadOfAborting) {
         EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+    // A display that is named but has no server behind it: Qt's words follow in parentheses.
+    headless.insert(QStringLiteral("DISPLAY"), QStringLiteral(":65534"));
+    const CliRun r = runProgram(QStringLiteral(TESSIVO_WINDOW), {}, {}, headless);
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("tessivo：无法连接到图形界面（")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral(":65534"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
+    EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
 }
 #endif
