@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/form_fonts.h"
+#include "app/graphical_session.h"
 #include "app/screenshot_tour.h"
 #include "app/translations.h"
 #include "app/window_options.h"
@@ -16,6 +17,7 @@
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -37,17 +39,26 @@ int main(int argc, char** argv) {
         out(windowUsage());
         return 0;
     }
+    if (early.manPage) {
+        out(windowManPage());
+        return 0;
+    }
     if (early.version) {
         out(QStringLiteral("tessivo " TESSIVO_VERSION "\n"));
         return 0;
     }
+
+    if (!graphicalSessionNamed(words))
+        return 1;
 
     // Chromium refuses to start its sandbox as root (containers, CI); run without it there.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     giveBrowserEngineLocale(QLocale::system());
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    std::optional<PlatformFailureGuard> platformFailure(std::in_place);
     QApplication app(argc, argv);
+    platformFailure.reset();
     QApplication::setApplicationName(QStringLiteral("tessivo"));
     QGuiApplication::setDesktopFileName(QStringLiteral("invalid.tessivo.Tessivo"));
     const QtTranslations translations(QLocale::system());

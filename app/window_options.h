@@ -13,6 +13,7 @@ struct WindowOptions {
     bool demo = false;
     bool help = false;
     bool version = false;
+    bool manPage = false;
     QString unknown = {}; // the first word that is none of the window's options
 };
 
@@ -22,3 +23,6 @@ WindowOptions parseWindowOptions(const QStringList& words);
 
 // What tessivo --help prints.
 QString windowUsage();
+
+// tessivo(1) in troff: what the help says.
+QString windowManPage();

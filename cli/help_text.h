@@ -6,3 +6,5 @@
 
 QString programHelp();
 QString commandHelp(const Command& command);
+// tessivo-cli(1) in troff: what the help says, with every command's options and examples.
+QString programManPage();

@@ -24,6 +24,8 @@ void out(const QString& text) {
 int answer(const CommandLine& line) {
     if (*line.answer == Answer::Version)
         out(QStringLiteral("tessivo-cli " TESSIVO_VERSION "\n"));
+    else if (*line.answer == Answer::ManPage)
+        out(programManPage());
     else
         out(line.command ? commandHelp(*line.command) : programHelp());
     return 0;

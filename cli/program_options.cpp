@@ -42,6 +42,8 @@ const ProgramOption kOptions[] = {
     {"--no-history", nullptr, "不把这次查询记入历史", &Settings::noHistory},
     {"-h,--help", nullptr, "显示本说明；“命令 --help”显示该命令的说明", Answer::Help},
     {"--version", nullptr, "显示版本号", Answer::Version},
+    {"--man-page", nullptr, "以 troff 格式打印本程序的手册页（安装的 man 页由此生成）",
+     Answer::ManPage},
 };
 
 } // namespace

@@ -20,7 +20,7 @@ struct Settings {
 };
 
 // Options that answer by themselves instead of running a command.
-enum class Answer { Help, Version };
+enum class Answer { Help, Version, ManPage };
 
 // One option of the program. The help, the usage line and the parser are all made from these.
 struct ProgramOption {

@@ -107,6 +107,38 @@ const QByteArray kUserAgent = "Mozilla/5.0 (X11; Linux x86_64) Tessivo/" TESSIVO
 
 } // namespace
 
+namespace {
+
+// What libcurl's failures mean, for those whose wording needs nothing of the request: the
+// Chinese sentence, and whether it says all that libcurl's English detail would (otherwise the
+// detail follows in parentheses, as for a certificate, where it names what is wrong with it).
+const struct {
+    CURLcode code;
+    const char* what;
+    bool saysAll;
+} kCurlFailures[] = {
+    {CURLE_COULDNT_RESOLVE_HOST, "找不到服务器（主机名无法解析）", true},
+    {CURLE_PARTIAL_FILE, "响应不完整（连接在传输中途断开）", false},
+    {CURLE_RECV_ERROR, "连接被重置（传输中断）", false},
+    {CURLE_SEND_ERROR, "连接被重置（传输中断）", false},
+    {CURLE_GOT_NOTHING, "服务器没有返回任何数据", true},
+    {CURLE_URL_MALFORMAT, "网址无效（只支持 http 和 https）", true},
+    {CURLE_UNSUPPORTED_PROTOCOL, "网址无效（只支持 http 和 https）", true},
+    {CURLE_PEER_FAILED_VERIFICATION, "SSL 证书无效（服务器的证书未通过验证）", false},
+    {CURLE_SSL_CONNECT_ERROR, "SSL 握手失败（无法与服务器建立加密连接）", false},
+    {CURLE_SSL_CACERT_BADFILE, "无法读取本机的 CA 证书（请检查 ca-certificates 软件包）", false},
+    {CURLE_SSL_CERTPROBLEM, "本机的客户端证书有问题", false},
+    {CURLE_SSL_CIPHER, "无法与服务器商定加密算法", false},
+    {CURLE_WEIRD_SERVER_REPLY, "服务器的回答无法识别（不是 HTTP 回答）", false},
+    {CURLE_HTTP2, "HTTP/2 传输出错", false},
+    {CURLE_HTTP2_STREAM, "HTTP/2 传输出错", false},
+    {CURLE_BAD_CONTENT_ENCODING, "响应的压缩内容无法解压", false},
+    {CURLE_OUT_OF_MEMORY, "内存不足", true},
+    {CURLE_PROXY, "代理服务器拒绝了请求或无法应答", false},
+};
+
+} // namespace
+
 QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& limits,
                              const char* detail, const QString& url, bool connected) {
     const auto code = CURLcode(curlCode);
@@ -114,9 +146,6 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
     // Whether what says all that libcurl's detail would, in the user's language.
     bool saysAll = true;
     switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-        what = QStringLiteral("找不到服务器（主机名无法解析）");
-        break;
     case CURLE_COULDNT_RESOLVE_PROXY:
         what = limits.proxy.isEmpty() ? QStringLiteral("找不到代理服务器（代理主机名无法解析）")
                                       : QStringLiteral("找不到代理服务器 %1（代理主机名无法解析）")
@@ -146,25 +175,14 @@ QString describeFetchFailure(int curlCode, bool tooLarge, const FetchLimits& lim
                    ? QStringLiteral("响应超过 %1 MB 的上限，已中止").arg(limits.maxBodyBytes >> 20)
                    : QStringLiteral("无法保存收到的数据");
         break;
-    case CURLE_PARTIAL_FILE:
-        what = QStringLiteral("响应不完整（连接在传输中途断开）");
-        saysAll = false;
-        break;
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-        what = QStringLiteral("连接被重置（传输中断）");
-        saysAll = false;
-        break;
-    case CURLE_GOT_NOTHING:
-        what = QStringLiteral("服务器没有返回任何数据");
-        break;
-    case CURLE_URL_MALFORMAT:
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        what = QStringLiteral("网址无效（只支持 http 和 https）");
-        break;
     default:
         what = QStringLiteral("请求失败");
         saysAll = false;
+        for (const auto& f : kCurlFailures)
+            if (f.code == code) {
+                what = QString::fromUtf8(f.what);
+                saysAll = f.saysAll;
+            }
         break;
     }
     if (saysAll)

@@ -77,7 +77,29 @@ Lookup lookUp(const QByteArray& ace) {
     return l;
 }
 
+// The codes getaddrinfo gives for a name that does not resolve, and what each means to the user.
+const struct {
+    int code;
+    const char* what;
+} kResolveFailures[] = {
+    {EAI_NONAME, "找不到该主机名，域名不存在或拼写有误"},
+    {EAI_NODATA, "该主机名没有地址记录"},
+    {EAI_ADDRFAMILY, "该主机名没有地址记录"},
+    {EAI_AGAIN, "域名服务器暂时无法应答，请检查网络连接后再试"},
+    {EAI_FAIL, "域名服务器无法应答，请检查网络设置中的 DNS 服务器"},
+    {EAI_MEMORY, "内存不足"},
+    {EAI_SYSTEM, "系统错误"},
+};
+
 } // namespace
+
+QString describeResolveFailure(int eaiCode) {
+    QString what = QStringLiteral("域名解析失败");
+    for (const auto& f : kResolveFailures)
+        if (f.code == eaiCode)
+            what = QString::fromUtf8(f.what);
+    return QStringLiteral("%1（%2）").arg(what, QString::fromUtf8(gai_strerror(eaiCode)));
+}
 
 Resolution SystemResolver::resolve(const QString& host) {
     const QByteArray ace = QUrl::toAce(host);
@@ -86,7 +108,7 @@ Resolution SystemResolver::resolve(const QString& host) {
     const Lookup l = stoppableCall<Lookup>([ace] { return lookUp(ace); });
     if (l.error != 0)
         throw ToolError(QStringLiteral("无法解析域名“%1”：%2")
-                            .arg(echoed(host), QString::fromUtf8(gai_strerror(l.error))));
+                            .arg(echoed(host), describeResolveFailure(l.error)));
     Resolution r;
     r.addresses = l.addresses;
     if (!l.canonical.isEmpty() &&

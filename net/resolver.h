@@ -28,3 +28,7 @@ public:
     Resolution resolve(const QString& host) override;
     QString reverse(const QString& address) override;
 };
+
+// What a getaddrinfo failure (an EAI_* code) means, in Chinese, with the resolver's own words
+// after it in parentheses: "找不到该主机名，域名不存在或拼写有误（Name or service not known）".
+QString describeResolveFailure(int eaiCode);

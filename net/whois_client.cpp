@@ -1,6 +1,7 @@
 #include "net/whois_client.h"
 
 #include "base/tool_error.h"
+#include "net/resolver.h"
 #include "net/stoppable_call.h"
 
 #include <QUrl>
@@ -97,8 +98,7 @@ QByteArray TcpWhoisClient::queryWithin(const HostPort& server, const QString& qu
     const Addresses addresses =
         stoppableCall<Addresses>([host, port] { return addressesOf(host, port); });
     if (addresses.error != 0)
-        throw fail(
-            QStringLiteral("无法解析：%1").arg(QString::fromUtf8(gai_strerror(addresses.error))));
+        throw fail(QStringLiteral("无法解析：%1").arg(describeResolveFailure(addresses.error)));
 
     Socket socket;
     QString lastError = QStringLiteral("没有地址");

@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev libssl-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
   qt6-translations-l10n
-  help2man librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
+  groff-base man-db librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
 )
 
 # apt-get's own errors scroll by among its other output; a failure ends with what failed and

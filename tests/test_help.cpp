@@ -70,4 +70,29 @@ TEST(Help, TheWindowAnswersHelpAndVersionWithoutADisplay) {
                     .hasMatch())
         << version.out.toStdString();
 }
+
+TEST(Help, TheWindowWithoutADisplaySaysWhatToDoInsteadOfAborting) {
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(QLatin1String(name));
+    for (const QStringList& args : {QStringList{}, QStringList{QStringLiteral("--demo")}}) {
+        const CliRun r = runProgram(QStringLiteral(TESSIVO_WINDOW), args, {}, headless);
+        EXPECT_EQ(r.status, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("tessivo：找不到图形界面")))
+            << r.err.toStdString();
+        for (const char* told : {"桌面会话", "QT_QPA_PLATFORM=offscreen", "tessivo-cli"})
+            EXPECT_TRUE(r.err.contains(QString::fromUtf8(told))) << told;
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    // A display that is named but has no server behind it: Qt's words follow in parentheses.
+    headless.insert(QStringLiteral("DISPLAY"), QStringLiteral(":65534"));
+    const CliRun r = runProgram(QStringLiteral(TESSIVO_WINDOW), {}, {}, headless);
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("tessivo：无法连接到图形界面（")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral(":65534"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
+    EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+}
 #endif

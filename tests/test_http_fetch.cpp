@@ -3,9 +3,11 @@
 #include "failure_of.h"
 #include "fixture_server.h"
 #include "net/http_fetch.h"
+#include "net/resolver.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <netdb.h>
 
 namespace {
 
@@ -230,7 +232,18 @@ TEST(HttpFetch, LibcurlsEnglishOnlyWhereItTellsMoreThanTheDescription) {
          "响应不完整（连接在传输中途断开）：http://h/s（transfer closed with 987 bytes remaining "
          "to read）"},
         {CURLE_PEER_FAILED_VERIFICATION, "SSL certificate problem: certificate has expired", "",
-         "请求失败：http://h/s（SSL certificate problem: certificate has expired）"},
+         "SSL 证书无效（服务器的证书未通过验证）：http://h/s（SSL certificate problem: certificate "
+         "has expired）"},
+        {CURLE_SSL_CONNECT_ERROR, "", "",
+         "SSL 握手失败（无法与服务器建立加密连接）：http://h/s（SSL connect error）"},
+        {CURLE_WEIRD_SERVER_REPLY, "Unsupported HTTP version in response", "",
+         "服务器的回答无法识别（不是 HTTP 回答）：http://h/s（Unsupported HTTP version in "
+         "response）"},
+        {CURLE_GOT_NOTHING, "Empty reply from server", "", "服务器没有返回任何数据：http://h/s"},
+        {CURLE_OUT_OF_MEMORY, "", "", "内存不足：http://h/s"},
+        // A failure the table does not know still says in Chinese that the request failed.
+        {CURLE_FTP_WEIRD_PASV_REPLY, "FTP: unknown PASV reply", "",
+         "请求失败：http://h/s（FTP: unknown PASV reply）"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(describeFetchFailure(c.code, false,
@@ -238,4 +251,34 @@ TEST(HttpFetch, LibcurlsEnglishOnlyWhereItTellsMoreThanTheDescription) {
                                        url, true),
                   QString::fromUtf8(c.expected))
             << c.code;
+}
+
+TEST(HttpFetch, ResolverFailuresAreChineseWithTheResolversWordsAfter) {
+    const struct {
+        int code;
+        const char* expected;
+    } cases[] = {
+        {EAI_NONAME, "找不到该主机名，域名不存在或拼写有误（Name or service not known）"},
+        {EAI_AGAIN, "域名服务器暂时无法应答，请检查网络连接后再试（Temporary failure in name "
+                    "resolution）"},
+        {EAI_FAIL, "域名服务器无法应答，请检查网络设置中的 DNS 服务器（Non-recoverable failure in "
+                   "name resolution）"},
+        {EAI_NODATA, "该主机名没有地址记录（No address associated with hostname）"},
+        {EAI_SERVICE, "域名解析失败（Servname not supported for ai_socktype）"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describeResolveFailure(c.code), QString::fromUtf8(c.expected)) << c.code;
+}
+
+TEST(HttpFetch, AnUnusedLoopbackPortIsRefusedInChinese) {
+    QString refused;
+    {
+        RawServer gone(QByteArray(), false);
+        refused = gone.base();
+    }
+    CurlFetcher f;
+    const QString m = failureOf(f, refused + QStringLiteral("/s"));
+    EXPECT_TRUE(
+        m.startsWith(QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）：") + refused))
+        << m.toStdString();
 }

@@ -7,13 +7,17 @@
 #include "demo/demo_lookups.h"
 #include "environment_guard.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
@@ -185,6 +189,30 @@ TEST(WindowStart, QtsOwnTextsFollowTheUsersLanguage) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
     EXPECT_NE(QCoreApplication::translate("RenderViewContextMenuQt", "Copy"),
               QStringLiteral("Copy"));
+}
+
+// The history window's export asks through QFileDialog; under Qt's own dialog (no desktop portal,
+// or offscreen) its buttons and labels are qtbase's texts.
+TEST(WindowStart, TheFileDialogSpeaksChinese) {
+    const QtTranslations chinese(QLocale(QLocale::Chinese, QLocale::China));
+    for (const auto mode : {QFileDialog::AcceptSave, QFileDialog::AcceptOpen}) {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(mode);
+        const auto* box = dialog.findChild<QDialogButtonBox*>();
+        ASSERT_NE(box, nullptr);
+        QStringList texts;
+        for (const QAbstractButton* b : box->buttons())
+            texts << b->text();
+        for (const QLabel* l : dialog.findChildren<QLabel*>())
+            if (!l->text().isEmpty())
+                texts << l->text();
+        ASSERT_GE(texts.size(), 4);
+        static const QRegularExpression han(QStringLiteral("\\p{Han}"));
+        for (const QString& t : texts)
+            EXPECT_TRUE(t.contains(han)) << t.toStdString();
+        EXPECT_TRUE(texts.contains(QStringLiteral("取消"))) << texts.join(u' ').toStdString();
+    }
 }
 
 // Every page saved, and the tour ends without leaving anything behind: in a sanitizer build,

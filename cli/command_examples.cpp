@@ -1,0 +1,55 @@
+#include "cli/command_examples.h"
+
+#include <cstring>
+
+namespace {
+
+// One table beside the commands rather than in each subsystem's file: the examples are read only
+// by the help and the manual page, and a test holds every command to at least one.
+const struct {
+    const char* command;
+    CommandExample example;
+} kExamples[] = {
+    {"urlencode", {"tessivo-cli urlencode 站长工具", "打印“站长工具”的 GBK 百分号编码"}},
+    {"page-text",
+     {"curl -s https://example.com/ | tessivo-cli page-text", "打印一个网页去掉标签后的文字"}},
+    {"indexed", {"tessivo-cli indexed example.com", "查询 example.com 在八个搜索引擎的收录数"}},
+    {"indexed",
+     {"tessivo-cli indexed --batch domains.txt --format csv > indexed.csv",
+      "对 domains.txt 中的每个域名各查一次，结果存为 CSV"}},
+    {"backlinks",
+     {"tessivo-cli --json backlinks example.com", "以 JSON 打印指向 example.com 的链接数"}},
+    {"baidu-period",
+     {"tessivo-cli baidu-period example.com --period 最近一周",
+      "查询百度最近一周收录 example.com 的网页数"}},
+    {"badges", {"tessivo-cli badges example.com", "查询 example.com 的 PageRank、Alexa 排名等"}},
+    {"keyword-rank",
+     {"tessivo-cli keyword-rank www.example.com \"站长 工具\"",
+      "查找 www.example.com 在各搜索引擎“站长 工具”结果中的名次"}},
+    {"keyword-rank",
+     {"tessivo-cli keyword-rank example.com 站长工具 --engines baidu,sogou --pages 3",
+      "只问百度和搜狗，按页查询的引擎最多读三页"}},
+    {"related", {"tessivo-cli related 站长工具", "列出“站长工具”的相关搜索和各自的百度指数"}},
+    {"density",
+     {"tessivo-cli density example.com/page.html 站长", "统计“站长”在该网页文字中的密度"}},
+    {"directory", {"tessivo-cli directory cn_search", "列出中文搜索引擎的登录入口"}},
+    {"convert", {"tessivo-cli convert s2t 简体中文", "把“简体中文”转为繁体"}},
+    {"convert", {"tessivo-cli convert t2s < 繁體.txt", "把一个文件的繁体文字转为简体"}},
+    {"ip", {"tessivo-cli ip example.com", "列出 example.com 的每个地址、反向解析、国家和所有者"}},
+    {"whois", {"tessivo-cli whois www.example.com", "查询 example.com 的注册信息"}},
+    {"history",
+     {"tessivo-cli history --tool keyword-rank --since 2024-01-01",
+      "列出 2024 年以来的关键词排名查询"}},
+    {"history", {"tessivo-cli history --all --format csv > history.csv", "把全部历史导出为 CSV"}},
+    {"engines", {"tessivo-cli engines list", "列出正在使用的每个引擎和它来自的文件"}},
+};
+
+} // namespace
+
+std::vector<CommandExample> commandExamples(const Command& command) {
+    std::vector<CommandExample> found;
+    for (const auto& e : kExamples)
+        if (std::strcmp(e.command, command.name) == 0)
+            found.push_back(e.example);
+    return found;
+}
