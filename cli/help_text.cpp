@@ -47,11 +47,12 @@ const QString kEndpointsIntro = QStringLiteral(
     "示例见 config/endpoints.example.ini）");
 
 std::vector<std::pair<QString, QString>> exitStatuses() {
-    return {
-        {QStringLiteral("0"), QStringLiteral("完成")},
-        {QStringLiteral("1"), QStringLiteral("工具出错（标准错误输出“%1…”）").arg(kErrorPrefix)},
-        {QStringLiteral("2"), QStringLiteral("用法错误或输入被忽略（未发出请求）")},
-        {QStringLiteral("130"), QStringLiteral("被 Ctrl-C 中止")}};
+    return {{QStringLiteral("0"), QStringLiteral("完成")},
+            {QStringLiteral("1"),
+             QStringLiteral("工具出错，或有引擎的请求失败（标准错误输出“%1…”或各引擎的原因）")
+                 .arg(kErrorPrefix)},
+            {QStringLiteral("2"), QStringLiteral("用法错误或输入被忽略（未发出请求）")},
+            {QStringLiteral("130"), QStringLiteral("被 Ctrl-C 中止")}};
 }
 
 } // namespace
