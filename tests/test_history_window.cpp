@@ -26,7 +26,6 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 
 namespace {
@@ -301,23 +300,18 @@ namespace {
 constexpr const char* kSurveyEngines[] = {"Baidu", "Google", "Yahoo",    "Sogou",
                                           "Soso",  "Youdao", "Zhongsou", "Live"};
 
-// One run a day about c.cn, each figure the engine's number that day (none: not found).
+// One run a day about c.cn, each figure the engine's number that day.
 class HistoryChartTest : public HistoryWindowTest {
 protected:
     void recordDays(const QString& tool, const QStringList& labels,
-                    const QList<QList<std::optional<qint64>>>& days) {
+                    const QList<QList<qint64>>& days) {
         for (qsizetype d = 0; d < days.size(); ++d) {
-            RunRecord run =
-                sampleRun(tool, QStringLiteral("c.cn"), int(d + 10) * 24 * 60,
-                          tool == QStringLiteral("keyword-rank") ? QStringLiteral("k") : QString());
+            RunRecord run = sampleRun(tool, QStringLiteral("c.cn"), int(d + 10) * 24 * 60);
             for (qsizetype l = 0; l < labels.size(); ++l)
-                run.figures << (days[d][l]
-                                    ? numberFigure(labels[l], *days[d][l])
-                                    : missingFigure(labels[l], QStringLiteral("-"), Why::NotFound));
+                run.figures << numberFigure(labels[l], days[d][l]);
             store.record(run);
         }
-        window.selectTool(tool, QStringLiteral("c.cn"),
-                          tool == QStringLiteral("keyword-rank") ? QStringLiteral("k") : QString());
+        window.selectTool(tool, QStringLiteral("c.cn"));
     }
     QAbstractAxis* valueAxis() const { return window.chart()->axes(Qt::Vertical).value(0); }
     QStringList headers() const {
@@ -333,13 +327,12 @@ protected:
 
 TEST_F(HistoryChartTest, EachOfASurveysEightEnginesHasAColourOfItsOwnAndAChineseName) {
     QStringList engines;
-    QList<std::optional<qint64>> day, gap;
+    QList<qint64> day;
     for (const char* e : kSurveyEngines) {
         engines << QLatin1String(e);
         day << 100 + engines.size();
-        gap << std::nullopt;
     }
-    recordDays(QStringLiteral("indexed"), engines, {day, gap, day});
+    recordDays(QStringLiteral("indexed"), engines, {day, day});
     const QStringList chinese = {QStringLiteral("百度"), QStringLiteral("谷歌"),
                                  QStringLiteral("雅虎"), QStringLiteral("搜狗"),
                                  QStringLiteral("搜搜"), QStringLiteral("有道"),
@@ -347,10 +340,8 @@ TEST_F(HistoryChartTest, EachOfASurveysEightEnginesHasAColourOfItsOwnAndAChinese
     EXPECT_EQ(headers(), QStringList({QStringLiteral("时间"), QStringLiteral("结果")}) + chinese);
     QSet<QRgb> colours;
     for (const QString& name : chinese) {
-        const QList<QLineSeries*> lines = series(name);
-        ASSERT_EQ(lines.size(), 2) << name.toStdString() << ": broken by the day between";
-        EXPECT_EQ(lines[0]->color(), lines[1]->color()) << name.toStdString();
-        colours.insert(lines[0]->color().rgb());
+        ASSERT_EQ(series(name).size(), 1) << name.toStdString();
+        colours.insert(series(name)[0]->color().rgb());
     }
     EXPECT_EQ(colours.size(), 8);
     HistoryQuery query;
