@@ -10,12 +10,14 @@ class HistoryStore;
 class QChart;
 class QChartView;
 class QComboBox;
+class QKeyEvent;
 class QPushButton;
 class QTableView;
 class RunTableModel;
 
 // The runs of one tool about one subject (a site and keyword, a domain, an address), newest
-// first, and each figure's number over time. Opened from the main window (Ctrl+H) and the tray.
+// first, and each figure's number over time. Opened from the main window (Ctrl+H) and the tray;
+// Esc closes it.
 class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,11 +44,14 @@ private:
     // Fills the subject picker, choosing wanted when it is there, and shows its runs.
     void listSubjects(const QStringList& wanted = {});
     void showRuns();
+    // The labels the chart follows: a related search's, those of the chosen row's keyword.
+    QStringList chartLabels();
     void drawChart();
     void exportRuns(bool json);
     void deleteSelected();
     void clearAll();
     QString tool() const;
+    void keyPressEvent(QKeyEvent* event) override;
 
     HistoryStore& store_;
     QComboBox* toolPicker_;
@@ -59,5 +64,6 @@ private:
     QPushButton* delete_;
     QPushButton* clear_;
     QPushButton* showEvery_;
-    bool everyRun_ = false; // the rest of the subject's runs were asked for
+    bool everyRun_ = false;  // the rest of the subject's runs were asked for
+    QString chartedKeyword_; // the related search's keyword the chart follows
 };

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -16,13 +17,16 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -127,8 +131,8 @@ TEST_F(HistoryWindowTest, AMissingNumberIsAGapNotAZeroAndRanksRiseUpwards) {
     for (QLegendMarker* marker : window.chart()->legend()->markers())
         entries += marker->isVisible();
     EXPECT_EQ(entries, 2) << "one legend entry a label, however often its line breaks";
-    ASSERT_EQ(series(QStringLiteral("Google")).size(), 1);
-    EXPECT_EQ(series(QStringLiteral("Google"))[0]->count(), 4);
+    ASSERT_EQ(series(QStringLiteral("谷歌")).size(), 1);
+    EXPECT_EQ(series(QStringLiteral("谷歌"))[0]->count(), 4);
 
     auto* value = qobject_cast<QValueAxis*>(window.chart()->axes(Qt::Vertical).value(0));
     ASSERT_NE(value, nullptr);
@@ -165,17 +169,28 @@ TEST_F(HistoryWindowTest, ExportWritesTheShownRunsWhereTheDialogSays) {
     }
 }
 
-TEST_F(HistoryWindowTest, DeleteRemovesTheSelectedRunsFromStoreAndTable) {
+TEST_F(HistoryWindowTest, DeleteAsksFirstThenRemovesTheSelectedRunsFromStoreAndTable) {
     auto* table = find<QTableView>("runTable");
-    table->selectRow(0);
-    const qint64 newest = window.shownRuns()[0].id;
-    find<QPushButton>("deleteRuns")->click();
-    EXPECT_EQ(table->model()->rowCount(), 3);
-    HistoryQuery aCn;
-    aCn.input = QStringLiteral("a.cn");
-    EXPECT_EQ(store.runs(aCn).size(), 3);
-    for (const RunRecord& r : store.runs({}))
-        EXPECT_NE(r.id, newest);
+    for (const bool yes : {false, true}) {
+        QString asked;
+        const auto confirm = message_box::confirmSeam().replace([&](QWidget*, const QString& t) {
+            asked = t;
+            return yes;
+        });
+        table->selectRow(0);
+        const qint64 newest = window.shownRuns()[0].id;
+        find<QPushButton>("deleteRuns")->click();
+        EXPECT_FALSE(asked.isEmpty());
+        EXPECT_EQ(table->model()->rowCount(), yes ? 3 : 4);
+        HistoryQuery aCn;
+        aCn.input = QStringLiteral("a.cn");
+        EXPECT_EQ(store.runs(aCn).size(), yes ? 3 : 4);
+        EXPECT_EQ(store.runs({}).size(), yes ? 5 : 6);
+        const QList<RunRecord> left = store.runs({});
+        EXPECT_EQ(std::any_of(left.begin(), left.end(),
+                              [&](const RunRecord& r) { return r.id == newest; }),
+                  !yes);
+    }
 }
 
 TEST_F(HistoryWindowTest, ClearAllAsksFirst) {
@@ -278,4 +293,165 @@ TEST_F(FormHistoryTest, AnUnusableDatabaseIsToldOnceAndAgainOnCtrlH) {
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_EQ(boxes[1], boxes[0]);
     EXPECT_EQ(form.findChild<HistoryWindow*>(), nullptr);
+}
+
+namespace {
+
+constexpr const char* kSurveyEngines[] = {"Baidu", "Google", "Yahoo",    "Sogou",
+                                          "Soso",  "Youdao", "Zhongsou", "Live"};
+
+// One run a day about c.cn, each figure the engine's number that day.
+class HistoryChartTest : public HistoryWindowTest {
+protected:
+    void recordDays(const QString& tool, const QStringList& labels,
+                    const QList<QList<qint64>>& days) {
+        for (qsizetype d = 0; d < days.size(); ++d) {
+            RunRecord run = sampleRun(tool, QStringLiteral("c.cn"), int(d + 10) * 24 * 60);
+            for (qsizetype l = 0; l < labels.size(); ++l)
+                run.figures << numberFigure(labels[l], days[d][l]);
+            store.record(run);
+        }
+        window.selectTool(tool, QStringLiteral("c.cn"));
+    }
+    QAbstractAxis* valueAxis() const { return window.chart()->axes(Qt::Vertical).value(0); }
+    QStringList headers() const {
+        const QAbstractItemModel* m = window.findChild<QTableView*>()->model();
+        QStringList names;
+        for (int c = 0; c < m->columnCount(); ++c)
+            names << m->headerData(c, Qt::Horizontal).toString();
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(HistoryChartTest, EachOfASurveysEightEnginesHasAColourOfItsOwnAndAChineseName) {
+    QStringList engines;
+    QList<qint64> day;
+    for (const char* e : kSurveyEngines) {
+        engines << QLatin1String(e);
+        day << 100 + engines.size();
+    }
+    recordDays(QStringLiteral("indexed"), engines, {day, day});
+    const QStringList chinese = {QStringLiteral("百度"), QStringLiteral("谷歌"),
+                                 QStringLiteral("雅虎"), QStringLiteral("搜狗"),
+                                 QStringLiteral("搜搜"), QStringLiteral("有道"),
+                                 QStringLiteral("中搜"), QStringLiteral("必应")};
+    EXPECT_EQ(headers(), QStringList({QStringLiteral("时间"), QStringLiteral("结果")}) + chinese);
+    QSet<QRgb> colours;
+    for (const QString& name : chinese) {
+        ASSERT_EQ(series(name).size(), 1) << name.toStdString();
+        colours.insert(series(name)[0]->color().rgb());
+    }
+    EXPECT_EQ(colours.size(), 8);
+    HistoryQuery query;
+    query.tool = QStringLiteral("indexed");
+    EXPECT_EQ(store.runs(query)[0].figures[0].label, QStringLiteral("Baidu"))
+        << "the record keeps the name it was written with";
+}
+
+TEST_F(HistoryChartTest, TheValueAxisFitsWhatTheFiguresAre) {
+    const struct {
+        const char* tool;
+        qint64 low, high;
+        bool logarithmic;
+        double from; // the linear axis's first value
+    } cases[] = {
+        {"indexed", 10, 900, false, 0},      // counts start from 0, not below
+        {"backlinks", 1200, 1500, false, 0}, // however far from it they are
+        {"indexed", 5, 123456, true, 1},     // three orders of magnitude apart
+        {"backlinks", 0, 123456, false, 0},  // a zero has no place on a logarithmic axis
+        {"keyword-rank", 3, 4000, false, 1}, // ranks: reversed, from the first place
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tool + std::string(" ") + std::to_string(c.low) + "…" +
+                     std::to_string(c.high));
+        store.clear();
+        recordDays(QLatin1String(c.tool), {QStringLiteral("Baidu")}, {{c.low}, {c.high}});
+        ASSERT_EQ(window.shownRuns().size(), 2);
+        if (c.logarithmic) {
+            auto* axis = qobject_cast<QLogValueAxis*>(valueAxis());
+            ASSERT_NE(axis, nullptr);
+            EXPECT_LE(axis->min(), double(c.low));
+            EXPECT_GE(axis->max(), double(c.high));
+            continue;
+        }
+        auto* axis = qobject_cast<QValueAxis*>(valueAxis());
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(axis->min(), c.from);
+        EXPECT_GE(axis->max(), double(c.high));
+        EXPECT_EQ(axis->isReverse(), QLatin1String(c.tool) == QStringLiteral("keyword-rank"));
+    }
+}
+
+TEST_F(HistoryChartTest, ARelatedSearchChartsTheFiguresOfTheChosenRowsKeyword) {
+    const QStringList captions = {QStringLiteral("当日关注"), QStringLiteral("一周关注"),
+                                  QStringLiteral("一月关注"), QStringLiteral("一季关注")};
+    const QStringList keywords = {QStringLiteral("站长"), QStringLiteral("站长/工具")};
+    for (int day = 0; day < 2; ++day) {
+        RunRecord run = sampleRun(QStringLiteral("related"), QStringLiteral("站长"), day * 24 * 60);
+        for (qsizetype k = 0; k < keywords.size(); ++k)
+            for (qsizetype c = 0; c < captions.size(); ++c)
+                run.figures << numberFigure(keywords[k] + u'/' + captions[c],
+                                            1000 * (k + 1) + 10 * c + day);
+        store.record(run);
+    }
+    window.selectTool(QStringLiteral("related"));
+    EXPECT_EQ(headers(), QStringList({QStringLiteral("时间"), QStringLiteral("结果"),
+                                      QStringLiteral("关键词")}) +
+                             captions);
+    auto* table = find<QTableView>("runTable");
+    ASSERT_EQ(table->model()->rowCount(), 4) << "a row a keyword of each run";
+    EXPECT_EQ(table->model()->index(1, 2).data().toString(), QStringLiteral("站长/工具"));
+    EXPECT_EQ(table->model()->index(1, 4).data().toString(), QStringLiteral("2011"));
+
+    const auto charted = [&](const QString& keyword) {
+        ASSERT_EQ(window.chart()->series().size(), 4);
+        for (qsizetype c = 0; c < captions.size(); ++c) {
+            const QList<QLineSeries*> line = series(keyword + u'/' + captions[c]);
+            ASSERT_EQ(line.size(), 1) << captions[c].toStdString();
+            ASSERT_EQ(line[0]->count(), 2);
+            EXPECT_EQ(line[0]->at(1).y(), (keyword == keywords[0] ? 1000 : 2000) + 10 * c + 1);
+        }
+    };
+    // As a click chooses a row: whatever else was chosen is no longer.
+    const auto choose = [&](int row) {
+        table->selectionModel()->setCurrentIndex(table->model()->index(row, 0),
+                                                 QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
+    };
+    charted(keywords[0]); // the newest run's first row
+    choose(3);
+    charted(keywords[1]);
+    choose(0);
+    charted(keywords[0]);
+
+    const auto confirm =
+        message_box::confirmSeam().replace([](QWidget*, const QString&) { return true; });
+    choose(1);
+    find<QPushButton>("deleteRuns")->click();
+    EXPECT_EQ(table->model()->rowCount(), 2) << "a keyword's row deletes its run";
+}
+
+TEST_F(HistoryChartTest, LookupsOfTextsShowTheirTableAlone) {
+    for (const char* tool : {"ip", "whois"}) {
+        SCOPED_TRACE(tool);
+        RunRecord run = sampleRun(QLatin1String(tool), QStringLiteral("c.cn"), 0);
+        run.figures = {countFigure(QStringLiteral("registrar"), QStringLiteral("某注册商"))};
+        store.record(run);
+        window.selectTool(QLatin1String(tool));
+        EXPECT_EQ(find<QTableView>("runTable")->model()->rowCount(), 1);
+        EXPECT_TRUE(find<QChartView>("chartView")->isHidden());
+        window.selectTool(QStringLiteral("keyword-rank"));
+        EXPECT_FALSE(find<QChartView>("chartView")->isHidden());
+    }
+}
+
+TEST_F(HistoryWindowTest, EscapeClosesTheWindow) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    find<QTableView>("runTable")->setFocus();
+    QTest::keyClick(find<QTableView>("runTable"), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
 }
