@@ -1,8 +1,10 @@
 #include "cli/command.h"
 #include "cli/interrupt.h"
+#include "cli/run_history.h"
 #include "cli/terminal_text.h"
 
 #include "audit/site_audit.h"
+#include "base/figure.h"
 #include "base/tool_error.h"
 #include "history/history_export.h"
 
@@ -164,51 +166,8 @@ void writeOut(const QByteArray& bytes) {
     std::fflush(stdout);
 }
 
-void audit(CliContext& ctx, const QString& typed) {
-    if (ctx.demo)
-        throw UsageError{QStringLiteral("audit 体检真实的网站，不能在演示模式下运行")};
-    QString start = typed.trimmed();
-    if (start.isEmpty())
-        throw UsageError{QStringLiteral("起始网址为空，未发出任何请求")};
-    if (!start.contains(QLatin1String("://")))
-        start.prepend(QStringLiteral("http://"));
-    const auto& o = ctx.options;
-    AuditOptions options;
-    options.limits = ctx.limits;
-    if (o.contains(QStringLiteral("--max-pages")))
-        options.maxPages = whole(QStringLiteral("--max-pages"),
-                                 o.value(QStringLiteral("--max-pages")), 1, 10'000'000);
-    if (o.contains(QStringLiteral("--max-depth")))
-        options.maxDepth = int(
-            whole(QStringLiteral("--max-depth"), o.value(QStringLiteral("--max-depth")), 0, 1000));
-    if (o.contains(QStringLiteral("--concurrency")))
-        options.concurrency = int(whole(QStringLiteral("--concurrency"),
-                                        o.value(QStringLiteral("--concurrency")), 1, 32));
-    if (o.contains(QStringLiteral("--rate")))
-        options.rate = requestRate(o.value(QStringLiteral("--rate")));
-    options.userAgent = o.value(QStringLiteral("--user-agent")).trimmed();
-    options.includeSubdomains = o.contains(QStringLiteral("--include-subdomains"));
-    options.obeyRobots =
-        o.value(QStringLiteral("--robots"), QStringLiteral("obey")) == QLatin1String("obey");
-    const QString format = o.value(QStringLiteral("--format"),
-                                   ctx.json ? QStringLiteral("json") : QStringLiteral("text"));
-    const QString out = o.value(QStringLiteral("--out"));
-    // Ctrl-C ends the audit with what it found, not the program.
-    armInterrupt();
-    QElapsedTimer sinceTold;
-    const AuditReport report = runSiteAudit(
-        start, options, stateFile(start), o.contains(QStringLiteral("--resume")),
-        [&](const AuditProgress& p) {
-            if (sinceTold.isValid() && sinceTold.elapsed() < 2000 && p.queued > 0)
-                return;
-            sinceTold.start();
-            ctx.warn(QStringLiteral("已抓取 %1，已发现 %2，待抓取 %3，故障 %4，每秒 %5 页")
-                         .arg(p.pages)
-                         .arg(p.found)
-                         .arg(p.queued)
-                         .arg(p.faults)
-                         .arg(p.pagesPerSecond, 0, 'f', 1));
-        });
+void printReport(const CliContext& ctx, const AuditReport& report, const QString& format,
+                 const QString& out) {
     QByteArray bytes;
     if (format == QLatin1String("json")) {
         QJsonObject object = reportJson(report);
@@ -234,6 +193,79 @@ void audit(CliContext& ctx, const QString& typed) {
             bytes += row.join(u'\t').toUtf8() + '\n';
     }
     writeFile(out, bytes);
+}
+
+// The history keeps the page count and each kind's count.
+QList<Figure> auditFigures(const AuditReport& report) {
+    QMap<QString, int> counts;
+    for (const AuditProblem& p : report.problems)
+        ++counts[p.kind];
+    QList<Figure> figures{
+        countFigure(QStringLiteral("pages"), QString::number(report.pages.size()))};
+    for (const QString& kind : auditProblemKinds())
+        figures << countFigure(kind, QString::number(counts.value(kind)));
+    return figures;
+}
+
+void audit(CliContext& ctx, const QString& typed) {
+    if (ctx.demo)
+        throw UsageError{QStringLiteral("audit 体检真实的网站，不能在演示模式下运行")};
+    const QStringList inputs = cleanInputs(toolEntry(Tool::Audit), {typed});
+    if (!allGiven(inputs))
+        throw UsageError{
+            QStringLiteral("起始网址清理后为空（去掉两端空格和撇号），未发出任何请求")};
+    QString start = inputs[0];
+    if (!start.contains(QLatin1String("://")))
+        start.prepend(QStringLiteral("http://"));
+    const auto& o = ctx.options;
+    AuditOptions options;
+    options.limits = ctx.limits;
+    if (o.contains(QStringLiteral("--max-pages")))
+        options.maxPages = whole(QStringLiteral("--max-pages"),
+                                 o.value(QStringLiteral("--max-pages")), 1, 10'000'000);
+    if (o.contains(QStringLiteral("--max-depth")))
+        options.maxDepth = int(
+            whole(QStringLiteral("--max-depth"), o.value(QStringLiteral("--max-depth")), 0, 1000));
+    if (o.contains(QStringLiteral("--concurrency")))
+        options.concurrency = int(whole(QStringLiteral("--concurrency"),
+                                        o.value(QStringLiteral("--concurrency")), 1, 32));
+    if (o.contains(QStringLiteral("--rate")))
+        options.rate = requestRate(o.value(QStringLiteral("--rate")));
+    options.userAgent = o.value(QStringLiteral("--user-agent")).trimmed();
+    options.includeSubdomains = o.contains(QStringLiteral("--include-subdomains"));
+    options.obeyRobots =
+        o.value(QStringLiteral("--robots"), QStringLiteral("obey")) == QLatin1String("obey");
+    const QString format = o.value(QStringLiteral("--format"),
+                                   ctx.json ? QStringLiteral("json") : QStringLiteral("text"));
+    const QString out = o.value(QStringLiteral("--out"));
+    // Ctrl-C ends the audit with what it found, not the program.
+    armInterrupt();
+    QJsonObject recorded;
+    for (auto it = o.begin(); it != o.end(); ++it)
+        if (it.key() != QLatin1String("--out") && it.key() != QLatin1String("--format"))
+            recorded.insert(it.key().mid(2), it.value());
+    RecordedRun run = recordedRun(ctx, Tool::Audit, inputs, recorded);
+    runRecorded(run, [&] {
+        QElapsedTimer sinceTold;
+        const AuditReport report = runSiteAudit(
+            start, options, stateFile(start), o.contains(QStringLiteral("--resume")),
+            [&](const AuditProgress& p) {
+                if (sinceTold.isValid() && sinceTold.elapsed() < 2000 && p.queued > 0)
+                    return;
+                sinceTold.start();
+                ctx.warn(QStringLiteral("已抓取 %1，已发现 %2，待抓取 %3，故障 %4，每秒 %5 页")
+                             .arg(p.pages)
+                             .arg(p.found)
+                             .arg(p.queued)
+                             .arg(p.faults)
+                             .arg(p.pagesPerSecond, 0, 'f', 1));
+            });
+        run.add(auditFigures(report));
+        printReport(ctx, report, format, out);
+        // What was found is printed; the record and the exit status say it was stopped.
+        if (report.stoppedBy == QLatin1String("stopped"))
+            throw ToolStopped{};
+    });
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -56,8 +57,11 @@ TEST(AuditCli, JsonHoldsPagesProblemsAndCounts) {
                          "<html><head><title>首页</title></head><body><h1>x</h1>"
                          "<a href=\"/gone\">坏</a><a href=\"/moved\">搬</a></body></html>"));
     server.add("/moved", Page(301, "text/html", "", 0, "/"));
-    const CliRun run = runCli({QStringLiteral("audit"), server.base(), QStringLiteral("--json"),
-                               QStringLiteral("--rate"), QStringLiteral("0")});
+    QTemporaryDir dir;
+    const QString history = dir.filePath(QStringLiteral("history.sqlite"));
+    const CliRun run =
+        runCli({QStringLiteral("--history"), history, QStringLiteral("audit"), server.base(),
+                QStringLiteral("--json"), QStringLiteral("--rate"), QStringLiteral("0")});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(run.outBytes).object();
     EXPECT_EQ(o.value(QLatin1String("start")).toString(), server.base() + "/");
@@ -93,6 +97,20 @@ TEST(AuditCli, JsonHoldsPagesProblemsAndCounts) {
     }
     EXPECT_TRUE(broken);
     EXPECT_TRUE(run.err.contains(QStringLiteral("已抓取")));
+
+    // The history keeps the run with the page count and each kind's count as figures.
+    const CliRun recorded =
+        runCli({QStringLiteral("--history"), history, QStringLiteral("history"),
+                QStringLiteral("--tool"), QStringLiteral("audit"), QStringLiteral("--json")});
+    ASSERT_EQ(recorded.status, 0) << recorded.err.toStdString();
+    const QJsonArray runs = QJsonDocument::fromJson(recorded.outBytes).array();
+    ASSERT_EQ(runs.size(), 1);
+    QMap<QString, double> figures;
+    for (const QJsonValue& f : runs[0][QLatin1String("figures")].toArray())
+        figures.insert(f[QLatin1String("label")].toString(), f[QLatin1String("number")].toDouble());
+    EXPECT_EQ(figures.value(QStringLiteral("pages")), 3);
+    EXPECT_EQ(figures.value(QStringLiteral("broken_link")), 1);
+    EXPECT_EQ(figures.value(QStringLiteral("trap"), -1), 0);
 }
 
 TEST(AuditCli, CsvAndTextListTheProblems) {
