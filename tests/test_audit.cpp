@@ -1,9 +1,11 @@
+#include "audit/audit_checks.h"
 #include "audit/page_decode.h"
 #include "audit/page_scan.h"
 #include "audit/robots_rules.h"
 #include "audit/site_audit.h"
 #include "audit/sitemap.h"
 #include "base/charset.h"
+#include "certificate.h"
 #include "fixture_server.h"
 #include "net/stop.h"
 
@@ -236,7 +238,7 @@ struct FaultySite {
                                 "<a href=\"/canon.html\">规范</a>"
                                 "<a href=\"/canonbad.html\">坏规范</a>"
                                 "<a href=\"/mismatch.html\">编码</a>"
-                                "<a href=\"/big.html\">大</a>"
+                                "<a href=\"/big.html\">大</a><a href=\"/slow.html\">慢</a>"
                                 "<img src=\"/logo.png\">"))));
         server.add("/about.html", htmlPage(html(QStringLiteral("关于我们"), {})));
         server.add("/orphan.html", htmlPage(html(QStringLiteral("孤儿"), {})));
@@ -269,6 +271,8 @@ struct FaultySite {
                             "<body><h1>x</h1></body></html>"));
         server.add("/big.html", htmlPage(html(QStringLiteral("大"), QString(3'500'000, u'x'))));
         server.add("/logo.png", Page(200, "image/png", "png"));
+        server.add("/slow.html", Page(200, "text/html; charset=utf-8",
+                                      html(QStringLiteral("慢"), {}), int(kSlowPageMs) + 200));
     }
 };
 
@@ -307,6 +311,7 @@ TEST(SiteAudit, ReportsEachFaultOnItsAddressWithItsLinks) {
         {"charset_mismatch", b + "/mismatch.html", home, QStringLiteral("编码")},
         {"image_without_alt", b + "/logo.png", home, {}},
         {"large_page", b + "/big.html", home, QStringLiteral("大")},
+        {"slow_page", b + "/slow.html", home, QStringLiteral("慢")},
     };
     for (const auto& c : cases) {
         const AuditProblem* p = a.find(QLatin1String(c.kind), c.url);
@@ -523,6 +528,60 @@ TEST(SiteAudit, BacksOffWhenTheServerAsksToComeBackLater) {
     EXPECT_GE(timer.elapsed(), 900);
     EXPECT_EQ(asked.load(), 2);
     EXPECT_FALSE(a.find(QStringLiteral("broken_link"), server.base() + "/"));
+}
+
+TEST(SiteAudit, APageOverTheSizeBoundIsReportedNotRead) {
+    FixtureServer server;
+    server.add("/",
+               htmlPage(html(QStringLiteral("首页"), QStringLiteral("<a href=\"/huge\">h</a>"))));
+    server.add("/huge",
+               htmlPage(html(QStringLiteral("巨大"),
+                             QStringLiteral("<a href=\"/behind\">b</a>") + QString(20'000, u'x'))));
+    server.add("/behind", htmlPage(html(QStringLiteral("后面"), {})));
+    AuditOptions o = quick();
+    o.maxPageBytes = 10'000;
+    Audit a(server.base() + "/", o);
+    const AuditProblem* large = a.find(QStringLiteral("large_page"), server.base() + "/huge");
+    ASSERT_TRUE(large);
+    EXPECT_EQ(large->from.front().from, server.base() + "/");
+    EXPECT_FALSE(a.find(QStringLiteral("missing_title"), server.base() + "/huge"));
+    EXPECT_FALSE(server.requests().contains(QStringLiteral("/behind")));
+}
+
+TEST(SiteAudit, KeepsTheCrawlDelayOfTheRobotsFile) {
+    FixtureServer server;
+    server.add("/robots.txt", Page(200, "text/plain", "User-agent: *\nCrawl-delay: 0.3\n"));
+    server.add("/", htmlPage(html(QStringLiteral("首页"), QStringLiteral("<a href=\"/a\">a</a>"
+                                                                         "<a href=\"/b\">b</a>"))));
+    server.add("/a", htmlPage(html(QStringLiteral("a"), {})));
+    server.add("/b", htmlPage(html(QStringLiteral("b"), {})));
+    QElapsedTimer timer;
+    timer.start();
+    Audit a(server.base() + "/");
+    // Three pages, each at least 0.3 s after the one before.
+    EXPECT_GE(timer.elapsed(), 600);
+    EXPECT_EQ(a.report.pages.size(), 3u);
+}
+
+TEST(SiteAudit, AnHttpsPageWithHttpResourcesIsMixedContent) {
+    const Certificate certificate;
+    FixtureServer secure(&certificate);
+    FixtureServer plain;
+    plain.add("/i.png", Page(200, "image/png", "png"));
+    secure.add("/", htmlPage(html(QStringLiteral("首页"),
+                                  QStringLiteral("<img alt=\"图\" src=\"%1/i.png\">"
+                                                 "<a href=\"%1/page\">外站</a>")
+                                      .arg(plain.base()))));
+    AuditOptions o = quick();
+    o.limits.caFile = certificate.certFile();
+    Audit a(secure.base() + "/", o);
+    const AuditProblem* mixed = a.find(QStringLiteral("mixed_content"), plain.base() + "/i.png");
+    ASSERT_TRUE(mixed);
+    EXPECT_EQ(mixed->from.front().from, secure.base() + "/");
+    // A link to another site is no resource of the page; it is only checked.
+    EXPECT_FALSE(a.find(QStringLiteral("mixed_content"), plain.base() + "/page"));
+    EXPECT_TRUE(a.find(QStringLiteral("broken_link"), plain.base() + "/page"));
+    EXPECT_EQ(plain.requests().count(QStringLiteral("/page")), 1);
 }
 
 } // namespace
