@@ -87,13 +87,12 @@ std::vector<AuditProblem> findProblems(const CrawlFindings& f) {
             location.insert(r.url, r.location);
     // Addresses reached by a link of a page rather than only by a redirect.
     QSet<QString> linked;
+    QSet<std::pair<QString, QString>> pairs;
     for (const LinkRow& l : f.links) {
-        auto& rows = from[l.to];
-        bool again = false;
-        for (const LinkRow& row : rows)
-            again = again || row.from == l.from;
-        if (!again)
-            rows.push_back(l);
+        if (!pairs.contains({l.to, l.from})) {
+            pairs.insert({l.to, l.from});
+            from[l.to].push_back(l);
+        }
         if (location.value(l.from) != l.to)
             linked.insert(l.to);
     }

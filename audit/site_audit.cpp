@@ -140,6 +140,10 @@ Done fetchOne(CurlFetcher& curl, const Job& job, const AuditOptions& options) {
                 hop = curl.hop({at, false, agent});
             r.status = int(hop.response.status);
             r.contentType = hop.response.contentType;
+            if (r.status == 429 || r.status == 503) {
+                done.retry = job.attempt < kMaxRetries;
+                done.wait = retryAfter(hop.retryAfter);
+            }
             if (r.status < 300 || r.status >= 400 || hop.location.isEmpty())
                 break;
             if (hops >= options.maxRedirects) {
@@ -328,6 +332,14 @@ private:
             }
             if (i < topLevel)
                 files << parsed.sitemaps;
+            if (parsed.pages.size() + parsed.sitemaps.size() > kMaxSitemapUrls)
+                note({QStringLiteral("sitemap_error"), file,
+                      QStringLiteral("列出 %1 个网址，超过每个文件 %2 个的上限")
+                          .arg(parsed.pages.size() + parsed.sitemaps.size())
+                          .arg(kMaxSitemapUrls)});
+            // sitemaps.org: a sitemap lists only addresses under its own folder.
+            const QString folder =
+                QUrl(file).resolved(QUrl(QStringLiteral("."))).toString(QUrl::FullyEncoded);
             for (const QString& page : parsed.pages) {
                 const QUrl url = QUrl(page).adjusted(QUrl::RemoveFragment);
                 const QString key = url.toString(QUrl::FullyEncoded);
@@ -336,6 +348,9 @@ private:
                           QStringLiteral("站点地图 %1 列出了别的网站的网址").arg(file)});
                     continue;
                 }
+                if (!key.startsWith(folder))
+                    note({QStringLiteral("sitemap_error"), key,
+                          QStringLiteral("站点地图 %1 只能列出 %2 之下的网址").arg(file, folder)});
                 if (!sitemap_.contains(key)) {
                     sitemap_.insert(key);
                     pages.push_back(key);

@@ -16,3 +16,5 @@ SitemapFile parseSitemap(const QByteArray& body);
 
 // The 50 MB a sitemap may hold unpacked, sitemaps.org says.
 inline constexpr qint64 kMaxSitemapBytes = 50LL * 1024 * 1024;
+// And at most 50,000 addresses.
+inline constexpr qsizetype kMaxSitemapUrls = 50'000;

@@ -584,4 +584,27 @@ TEST(SiteAudit, AnHttpsPageWithHttpResourcesIsMixedContent) {
     EXPECT_EQ(plain.requests().count(QStringLiteral("/page")), 1);
 }
 
+TEST(SiteAudit, ASitemapListsOnlyItsOwnFolderOfItsOwnSite) {
+    FixtureServer server;
+    FixtureServer other;
+    const QString b = server.base();
+    server.add("/robots.txt",
+               Page(200, "text/plain", ("Sitemap: " + b + "/dir/sm.txt\n").toUtf8()));
+    server.add("/dir/sm.txt",
+               Page(200, "text/plain",
+                    (b + "/dir/in.html\n" + b + "/out.html\n" + other.base() + "/elsewhere.html\n")
+                        .toUtf8()));
+    server.add("/", htmlPage(html(QStringLiteral("首页"), {})));
+    server.add("/dir/in.html", htmlPage(html(QStringLiteral("内"), {})));
+    server.add("/out.html", htmlPage(html(QStringLiteral("外"), {})));
+    Audit a(b + "/");
+    EXPECT_FALSE(a.find(QStringLiteral("sitemap_error"), b + "/dir/in.html"));
+    EXPECT_TRUE(a.find(QStringLiteral("sitemap_error"), b + "/out.html"));
+    EXPECT_TRUE(a.find(QStringLiteral("sitemap_error"), other.base() + "/elsewhere.html"));
+    EXPECT_TRUE(other.requests().isEmpty());
+    // Listed but linked from nowhere: fetched all the same, and told.
+    EXPECT_TRUE(a.find(QStringLiteral("in_sitemap_not_linked"), b + "/dir/in.html"));
+    EXPECT_TRUE(server.requests().contains(QStringLiteral("/dir/in.html")));
+}
+
 } // namespace
