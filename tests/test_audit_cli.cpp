@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -188,6 +189,28 @@ TEST(AuditCli, AKilledAuditResumesWithoutFetchingAFinishedPageAgain) {
     asked.removeAll(QStringLiteral("/robots.txt"));
     const qsizetype twice = asked.size() - QSet<QString>(asked.begin(), asked.end()).size();
     EXPECT_LE(twice, 1);
+}
+
+TEST(AuditCli, CtrlCPrintsWhatWasFoundAndExits130) {
+    FixtureServer slow;
+    serveTree(slow, 300);
+    QProcess p;
+    startCli(p, {QStringLiteral("audit"), slow.base() + "/", QStringLiteral("--json"),
+                 QStringLiteral("--rate"), QStringLiteral("0")});
+    ASSERT_TRUE(p.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (slow.requests().size() < 5 && waited.elapsed() < 20000)
+        QThread::msleep(20);
+    ::kill(pid_t(p.processId()), SIGINT);
+    QElapsedTimer stopping;
+    stopping.start();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_LT(stopping.elapsed(), 3000);
+    EXPECT_EQ(p.exitCode(), 130);
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    EXPECT_EQ(o.value(QLatin1String("stopped_by")).toString(), QStringLiteral("stopped"));
+    EXPECT_FALSE(o.value(QLatin1String("pages")).toArray().isEmpty());
 }
 
 } // namespace
