@@ -261,45 +261,57 @@ private:
         return hosts_.emplace(key, std::move(h)).first->second;
     }
 
-    // RFC 9309: a 4xx allows everything, a 5xx or no answer forbids everything, up to five
-    // redirects are followed.
+    // A GET that follows up to five redirects (what RFC 9309 asks for robots.txt, and enough
+    // for a sitemap); a sixth is answered as it came.
+    HopResponse following(CurlFetcher& curl, QString url) {
+        HopResponse hop;
+        for (int hops = 0; hops <= 5; ++hops) {
+            hop = curl.hop({url, false, options_.userAgent.toUtf8()});
+            if (hop.response.status < 300 || hop.response.status >= 400 || hop.location.isEmpty())
+                break;
+            url = QUrl(url).resolved(QUrl::fromEncoded(hop.location)).toString(QUrl::FullyEncoded);
+        }
+        return hop;
+    }
+
+    // RFC 9309: a 4xx (or redirects without end) allows everything, a 5xx or no answer forbids
+    // everything.
     RobotsRules fetchRobots(const QUrl& site) {
         CurlFetcher curl(options_.limits);
-        QUrl at = site.resolved(QUrl(QStringLiteral("/robots.txt")));
-        for (int hops = 0; hops <= 5; ++hops) {
-            HopResponse hop;
-            try {
-                hop =
-                    curl.hop({at.toString(QUrl::FullyEncoded), false, options_.userAgent.toUtf8()});
-            } catch (const ToolError&) {
-                return RobotsRules::disallowAll();
-            }
-            const long status = hop.response.status;
-            if (status >= 300 && status < 400 && !hop.location.isEmpty()) {
-                at = at.resolved(QUrl::fromEncoded(hop.location));
-                continue;
-            }
-            if (status >= 500 || status == 429)
-                return RobotsRules::disallowAll();
-            if (status >= 400)
-                return RobotsRules::allowAll();
-            RobotsRules rules = RobotsRules::parse(hop.response.body, token_);
-            if (inSite(site) && origin(site) == origin(start_))
-                robotsSitemaps_ = rules.sitemaps();
-            return rules;
+        HopResponse hop;
+        try {
+            hop = following(
+                curl,
+                site.resolved(QUrl(QStringLiteral("/robots.txt"))).toString(QUrl::FullyEncoded));
+        } catch (const ToolError&) {
+            return RobotsRules::disallowAll();
         }
-        return RobotsRules::disallowAll();
+        const long status = hop.response.status;
+        if (status >= 500 || status == 429)
+            return RobotsRules::disallowAll();
+        if (status >= 300)
+            return RobotsRules::allowAll();
+        RobotsRules rules = RobotsRules::parse(hop.response.body, token_);
+        if (origin(site) == origin(start_))
+            robotsSitemaps_ = rules.sitemaps();
+        return rules;
     }
 
     void readSitemaps() {
-        (void)host(start_); // reads robots.txt and its Sitemap lines
+        // The robots.txt names the sitemaps even when its rules are ignored.
+        if (options_.obeyRobots)
+            (void)host(start_);
+        else
+            (void)fetchRobots(start_);
         QStringList files = robotsSitemaps_;
         const QString guessed =
             start_.resolved(QUrl(QStringLiteral("/sitemap.xml"))).toString(QUrl::FullyEncoded);
         const bool listed = !files.isEmpty();
         if (!files.contains(guessed))
             files << guessed;
-        CurlFetcher curl(options_.limits);
+        FetchLimits limits = options_.limits;
+        limits.maxBodyBytes = kMaxSitemapBytes;
+        CurlFetcher curl(limits);
         std::vector<QString> pages;
         QSet<QString> seen;
         const qsizetype topLevel = files.size();
@@ -313,16 +325,20 @@ private:
             const bool optional = file == guessed && !listed;
             HopResponse hop;
             try {
-                hop = curl.hop({file, false, options_.userAgent.toUtf8()});
+                hop = following(curl, file);
             } catch (const ToolError& e) {
                 note({QStringLiteral("sitemap_error"), file, e.description()});
                 continue;
             }
-            if (hop.response.status >= 400 || hop.response.status < 200 ||
-                hop.response.status >= 300) {
+            if (hop.response.status < 200 || hop.response.status >= 300) {
                 if (!(optional && hop.response.status == 404))
                     note({QStringLiteral("sitemap_error"), file,
                           QStringLiteral("HTTP %1").arg(hop.response.status)});
+                continue;
+            }
+            if (hop.truncated) {
+                note({QStringLiteral("sitemap_error"), file,
+                      QStringLiteral("超过 %1 MB 的上限").arg(kMaxSitemapBytes >> 20)});
                 continue;
             }
             const SitemapFile parsed = parseSitemap(hop.response.body);

@@ -355,10 +355,12 @@ TEST(SiteAudit, FetchesNothingTheRobotsFileForbids) {
          "",
          {QStringLiteral("/"), QStringLiteral("/a"), QStringLiteral("/a/open"),
           QStringLiteral("/b")}}, // unavailable: everything
+        {301, "", {QStringLiteral("/"), QStringLiteral("/a"), QStringLiteral("/a/open")}},
     };
     for (const auto& c : cases) {
         FixtureServer server;
-        server.add("/robots.txt", Page(c.status, "text/plain", c.body));
+        server.add("/robots.txt", Page(c.status, "text/plain", c.body, 0, "/moved-robots.txt"));
+        server.add("/moved-robots.txt", Page(200, "text/plain", "User-agent: *\nDisallow: /b\n"));
         server.add("/", htmlPage(html(QStringLiteral("首页"),
                                       QStringLiteral("<a href=\"/a\">a</a><a href=\"/a/open\">o</a>"
                                                      "<a href=\"/b\">b</a>"))));
@@ -367,6 +369,7 @@ TEST(SiteAudit, FetchesNothingTheRobotsFileForbids) {
         Audit a(server.base() + "/");
         QStringList fetched = server.requests();
         fetched.removeAll(QStringLiteral("/robots.txt"));
+        fetched.removeAll(QStringLiteral("/moved-robots.txt"));
         fetched.removeAll(QStringLiteral("/sitemap.xml"));
         fetched.sort();
         EXPECT_EQ(fetched, c.fetched) << c.status;
