@@ -77,31 +77,37 @@ QMap<QString, QString> redirectEnds(const std::vector<FetchResult>& results) {
     return ends;
 }
 
-std::vector<AuditProblem> findProblems(const CrawlFindings& f) {
-    std::map<QString, std::vector<AuditProblem>> byKind;
-    // Who links to each address, each page once, with its link's text.
-    QHash<QString, std::vector<LinkRow>> from;
+CheckedCrawl checkCrawl(const CrawlFindings& f) {
+    CheckedCrawl checked;
+    struct Pending {
+        AuditProblem problem;
+        bool linkers; // its from is every page that links to its address
+    };
+    std::map<QString, std::vector<Pending>> byKind;
     QHash<QString, QString> location;
     for (const FetchResult& r : f.results)
         if (!r.location.isEmpty() && r.kind == LinkKind::Page)
             location.insert(r.url, r.location);
-    // Addresses reached by a link of a page rather than only by a redirect.
+    // The links are read twice from the store rather than held: a large site has millions.
+    // First what is linked at all, and by a page's link rather than only by a redirect.
+    QSet<QString> reached;
     QSet<QString> linked;
-    QSet<std::pair<QString, QString>> pairs;
-    for (const LinkRow& l : f.links) {
-        if (!pairs.contains({l.to, l.from})) {
-            pairs.insert({l.to, l.from});
-            from[l.to].push_back(l);
-        }
+    QSet<QString> linkedByOthers;
+    f.eachLink([&](const LinkRow& l) {
+        reached.insert(l.to);
+        if (l.from != l.to)
+            linkedByOthers.insert(l.to);
         if (location.value(l.from) != l.to)
             linked.insert(l.to);
-    }
+        ++checked.inlinks[l.to];
+    });
     auto add = [&](const char* kind, const QString& url, const QString& detail,
                    std::vector<LinkRow> rows) {
-        byKind[QLatin1String(kind)].push_back({QLatin1String(kind), url, std::move(rows), detail});
+        byKind[QLatin1String(kind)].push_back(
+            {{QLatin1String(kind), url, std::move(rows), detail}, false});
     };
     auto report = [&](const char* kind, const QString& url, const QString& detail) {
-        add(kind, url, detail, from.value(url));
+        byKind[QLatin1String(kind)].push_back({{QLatin1String(kind), url, {}, detail}, true});
     };
 
     QHash<QString, const FetchResult*> byUrl;
@@ -122,7 +128,7 @@ std::vector<AuditProblem> findProblems(const CrawlFindings& f) {
             if (r.status == 302 || r.status == 307)
                 report("temporary_redirect", r.url,
                        QStringLiteral("%1 临时重定向到 %2").arg(r.status).arg(r.location));
-            if (linked.contains(r.url) || !from.contains(r.url)) {
+            if (linked.contains(r.url) || !reached.contains(r.url)) {
                 QStringList chain{r.url};
                 QString at = r.location;
                 bool loop = false;
@@ -221,21 +227,35 @@ std::vector<AuditProblem> findProblems(const CrawlFindings& f) {
     QStringList listed = f.sitemap.values();
     listed.sort();
     for (const QString& url : listed) {
-        bool fromPage = false;
-        for (const LinkRow& l : from.value(url))
-            fromPage = fromPage || l.from != url;
-        if (!fromPage && url != f.start)
+        if (!linkedByOthers.contains(url) && url != f.start)
             report("in_sitemap_not_linked", url,
                    QStringLiteral("站点地图列出，但没有网页链接到它"));
     }
     for (const Note& n : f.notes)
-        add(n.kind.toLatin1().constData(), n.url, n.detail, from.value(n.url));
-    std::vector<AuditProblem> all;
+        report(n.kind.toLatin1().constData(), n.url, n.detail);
+    // Then who links to each address with a problem, each page once, with its link's text.
+    QHash<QString, std::vector<LinkRow>> from;
+    for (const auto& [kind, pending] : byKind)
+        for (const Pending& p : pending)
+            if (p.linkers)
+                from.insert(p.problem.url, {});
+    QSet<std::pair<QString, QString>> pairs;
+    f.eachLink([&](const LinkRow& l) {
+        auto it = from.find(l.to);
+        if (it == from.end() || pairs.contains({l.to, l.from}))
+            return;
+        pairs.insert({l.to, l.from});
+        it->push_back(l);
+    });
     for (const QString& kind : auditProblemKinds()) {
         auto it = byKind.find(kind);
         if (it == byKind.end())
             continue;
-        all.insert(all.end(), it->second.begin(), it->second.end());
+        for (Pending& p : it->second) {
+            if (p.linkers)
+                p.problem.from = from.value(p.problem.url);
+            checked.problems.push_back(std::move(p.problem));
+        }
     }
-    return all;
+    return checked;
 }

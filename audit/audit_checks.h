@@ -3,23 +3,30 @@
 #include "audit/audit_types.h"
 #include "audit/site_audit.h"
 
+#include <QHash>
 #include <QMap>
 #include <QSet>
+#include <functional>
 #include <vector>
 
 // Everything a crawl found, as the checks read it.
 struct CrawlFindings {
     QString start; // where the crawl began: linked or not, it was reached
     const std::vector<FetchResult>& results;
-    const std::vector<LinkRow>& links;
+    // Hands every link to visit, in the order they were found.
+    std::function<void(const std::function<void(const LinkRow&)>& visit)> eachLink;
     const std::vector<QString>& blocked;
     const std::vector<Note>& notes;
     const QSet<QString>& sitemap;
     bool sitemapRead; // a sitemap listed pages, so a page missing from it counts
 };
 
-// Every problem of the crawl, grouped by kind in auditProblemKinds() order.
-std::vector<AuditProblem> findProblems(const CrawlFindings& findings);
+struct CheckedCrawl {
+    std::vector<AuditProblem> problems; // grouped by kind in auditProblemKinds() order
+    QHash<QString, int> inlinks;        // links to each address
+};
+
+CheckedCrawl checkCrawl(const CrawlFindings& findings);
 
 // Where the redirects starting at each address end (the last address of the chain; the
 // address the chain came back to, for a loop).

@@ -140,9 +140,6 @@ CrawlStore::Snapshot CrawlStore::load() const {
     while (q.next())
         s.results.push_back(
             FetchResult::fromJson(QJsonDocument::fromJson(q.value(0).toByteArray()).object()));
-    run("SELECT from_url, to_url, text FROM links ORDER BY rowid");
-    while (q.next())
-        s.links.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
     run("SELECT kind, url, detail FROM notes ORDER BY rowid");
     while (q.next())
         s.notes.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
@@ -150,6 +147,16 @@ CrawlStore::Snapshot CrawlStore::load() const {
     while (q.next())
         s.sitemap.push_back(q.value(0).toString());
     return s;
+}
+
+void CrawlStore::eachLink(const std::function<void(const LinkRow&)>& visit) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT from_url, to_url, text FROM links ORDER BY rowid")))
+        throw ToolError(
+            QStringLiteral("无法读取体检进度文件 %1：%2").arg(echoed(path_), q.lastError().text()));
+    while (q.next())
+        visit({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
 }
 
 void CrawlStore::saveQueued(const std::vector<QueuedUrl>& queued,

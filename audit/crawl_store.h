@@ -22,19 +22,21 @@ public:
     void setMeta(const QString& key, const QString& value);
 
     // What was saved before: the addresses still waiting (in the order they came), every
-    // address ever queued, the fetches, links, notes and sitemap addresses.
+    // address ever queued, the fetches, notes and sitemap addresses.
     struct Snapshot {
         std::vector<QueuedUrl> waiting;
         std::vector<QString> known;
         std::vector<QString> blocked;
         std::vector<FetchResult> results;
-        std::vector<LinkRow> links;
         std::vector<Note> notes;
         std::vector<QString> sitemap;
     };
     Snapshot load() const;
 
     // One fetch's answer with the links it brought and the addresses it queued, saved together.
+    // Every saved link, in the order they were found, read a row at a time.
+    void eachLink(const std::function<void(const LinkRow&)>& visit) const;
+
     void saveFetch(const FetchResult& result, const std::vector<LinkRow>& links,
                    const std::vector<QueuedUrl>& queued, const std::vector<QString>& blocked);
     void saveQueued(const std::vector<QueuedUrl>& queued, const std::vector<QString>& blocked);

@@ -51,8 +51,7 @@ struct Scanner {
                                                 QRegularExpression::CaseInsensitiveOption);
         if (skipped.match(trimmed).hasMatch())
             return;
-        QUrl url = base.resolved(QUrl(trimmed));
-        url.setFragment({});
+        const QUrl url = crawlAddress(base.resolved(QUrl(trimmed)));
         if (!url.isValid() || url.isEmpty())
             return;
         scan.links.append({url, text, kind});
@@ -94,9 +93,7 @@ struct Scanner {
             const QStringList rels = attribute(n, "rel").toLower().split(u' ', Qt::SkipEmptyParts);
             const QString href = attribute(n, "href");
             if (rels.contains(QLatin1String("canonical"))) {
-                QUrl c = base.resolved(QUrl(href.trimmed()));
-                c.setFragment({});
-                scan.canonical = c;
+                scan.canonical = crawlAddress(base.resolved(QUrl(href.trimmed())));
                 add(href, QStringLiteral("<link rel=canonical>"), LinkKind::Page);
             } else if (rels.contains(QLatin1String("alternate")) ||
                        rels.contains(QLatin1String("next")) ||
@@ -150,6 +147,16 @@ PageScan scanPage(const QString& html, const QUrl& pageUrl) {
         s.base = pageUrl.resolved(QUrl(attribute(b, "href").trimmed()));
     s.visit(root);
     return s.scan;
+}
+
+QUrl crawlAddress(const QUrl& url) {
+    QUrl out = url.adjusted(QUrl::RemoveFragment);
+    const int defaultPort = out.scheme() == QLatin1String("https") ? 443 : 80;
+    if (out.port() == defaultPort)
+        out.setPort(-1);
+    if (out.path().isEmpty() && !out.host().isEmpty())
+        out.setPath(QStringLiteral("/"));
+    return out;
 }
 
 QByteArray metaCharset(const QByteArray& body) {

@@ -34,6 +34,10 @@ struct PageScan {
 // against <base href> (itself resolved against pageUrl) or else pageUrl.
 PageScan scanPage(const QString& html, const QUrl& pageUrl);
 
+// An address as the audit keys it: without its fragment or a default port, "/" for an empty
+// path, so that the ways of writing one address are one address.
+QUrl crawlAddress(const QUrl& url);
+
 // The charset a page's own markup declares in its first bytes (<meta charset> or
 // <meta http-equiv="Content-Type" content="…; charset=…">), lower case; empty when none.
 QByteArray metaCharset(const QByteArray& body);

@@ -101,9 +101,7 @@ Done fetchOne(CurlFetcher& curl, const Job& job, const AuditOptions& options) {
             r.bytes = hop.response.body.size();
             r.truncated = hop.truncated;
             if (r.status >= 300 && r.status < 400 && !hop.location.isEmpty())
-                r.location = QUrl(r.url)
-                                 .resolved(QUrl::fromEncoded(hop.location))
-                                 .adjusted(QUrl::RemoveFragment)
+                r.location = crawlAddress(QUrl(r.url).resolved(QUrl::fromEncoded(hop.location)))
                                  .toString(QUrl::FullyEncoded);
             if (r.status == 429 || r.status == 503) {
                 done.retry = job.attempt < kMaxRetries;
@@ -181,14 +179,12 @@ public:
         token_ = productToken(options.userAgent);
         const QString saved = store_.meta(QStringLiteral("start"));
         const QString startUrl = resume && !saved.isEmpty() ? saved : start;
-        start_ = QUrl(startUrl).adjusted(QUrl::RemoveFragment);
+        start_ = crawlAddress(QUrl(startUrl));
         if (!start_.isValid() || start_.host().isEmpty() ||
             (start_.scheme() != QLatin1String("http") && start_.scheme() != QLatin1String("https")))
             throw ToolError(
                 QStringLiteral("起始网址无效（需要 http:// 或 https:// 开头的完整网址）：%1")
                     .arg(echoed(startUrl)));
-        if (start_.path().isEmpty())
-            start_.setPath(QStringLiteral("/"));
         siteHost_ = start_.host().toLower();
         if (options_.includeSubdomains && siteHost_.startsWith(QLatin1String("www.")))
             siteHost_ = siteHost_.mid(4);
@@ -208,6 +204,10 @@ public:
             store_.setMeta(QStringLiteral("sitemaps"), QString::number(sitemap_.size()));
         }
         crawl();
+        const QString startUrl = start_.toString(QUrl::FullyEncoded);
+        for (const FetchResult& r : results_)
+            if (r.url == startUrl && r.status == 0)
+                throw ToolError(QStringLiteral("起始网址无法访问：%1").arg(r.error));
         return report();
     }
 
@@ -227,7 +227,6 @@ private:
                 ++faults_;
             results_.push_back(std::move(r));
         }
-        links_ = std::move(s.links);
         notes_ = std::move(s.notes);
         for (const QString& url : s.sitemap)
             sitemap_.insert(url);
@@ -283,7 +282,11 @@ private:
             hop = following(
                 curl,
                 site.resolved(QUrl(QStringLiteral("/robots.txt"))).toString(QUrl::FullyEncoded));
-        } catch (const ToolError&) {
+        } catch (const ToolError& e) {
+            // The start's own host not answering is no site to audit.
+            if (origin(site) == origin(start_))
+                throw ToolError(
+                    QStringLiteral("网站无法访问，未能读取 robots.txt：%1").arg(e.description()));
             return RobotsRules::disallowAll();
         }
         const long status = hop.response.status;
@@ -357,7 +360,7 @@ private:
             const QString folder =
                 QUrl(file).resolved(QUrl(QStringLiteral("."))).toString(QUrl::FullyEncoded);
             for (const QString& page : parsed.pages) {
-                const QUrl url = QUrl(page).adjusted(QUrl::RemoveFragment);
+                const QUrl url = crawlAddress(QUrl(page));
                 const QString key = url.toString(QUrl::FullyEncoded);
                 if (!inSite(url)) {
                     note({QStringLiteral("sitemap_error"), key,
@@ -472,7 +475,6 @@ private:
                      blocked);
         }
         store_.saveFetch(r, links, queued, blocked);
-        links_.insert(links_.end(), links.begin(), links.end());
         if (r.kind == LinkKind::Page)
             ++pagesDone_;
         if (r.status == 0 || r.status >= 400)
@@ -618,20 +620,22 @@ private:
     AuditReport report() {
         AuditReport report;
         report.start = start_.toString(QUrl::FullyEncoded);
-        CrawlFindings findings{report.start,
-                               results_,
-                               links_,
-                               blocked_,
-                               notes_,
-                               sitemap_,
-                               !store_.meta(QStringLiteral("sitemaps")).isEmpty() &&
-                                   store_.meta(QStringLiteral("sitemaps")) != QLatin1String("0")};
-        report.problems = findProblems(findings);
+        CrawlFindings findings{
+            report.start,
+            results_,
+            [this](const std::function<void(const LinkRow&)>& visit) { store_.eachLink(visit); },
+            blocked_,
+            notes_,
+            sitemap_,
+            !store_.meta(QStringLiteral("sitemaps")).isEmpty() &&
+                store_.meta(QStringLiteral("sitemaps")) != QLatin1String("0")};
+        CheckedCrawl checked = checkCrawl(findings);
+        report.problems = std::move(checked.problems);
         for (const FetchResult& r : results_)
-            if (r.kind == LinkKind::Page)
+            if (r.kind == LinkKind::Page) {
                 report.pages.push_back(r);
-        for (const LinkRow& l : links_)
-            ++report.inlinks[l.to];
+                report.inlinks.insert(r.url, checked.inlinks.value(r.url));
+            }
         report.finalUrl = redirectEnds(results_);
         report.stoppedBy = stopped_ ? QStringLiteral("stopped") : stoppedBy_;
         return report;
@@ -649,7 +653,6 @@ private:
     std::deque<Job> waiting_;
     std::vector<QString> blocked_;
     std::vector<FetchResult> results_;
-    std::vector<LinkRow> links_;
     std::vector<Note> notes_;
     QSet<QString> sitemap_;
     QSet<QString> bounds_;

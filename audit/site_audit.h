@@ -42,7 +42,7 @@ struct AuditProblem {
 struct AuditReport {
     QString start;
     std::vector<FetchResult> pages;  // the site's pages, in the order they were fetched
-    QMap<QString, int> inlinks;      // links to each address from the site's pages
+    QMap<QString, int> inlinks;      // links to each page
     QMap<QString, QString> finalUrl; // where a redirect ends, for each address that redirects
     std::vector<AuditProblem> problems;
     // The bound that ended the crawl early ("max_pages", "max_depth", "max_url_length",
@@ -58,7 +58,8 @@ const QStringList& auditProblemKinds();
 // stateFile so that a stopped or killed audit goes on with resume. The stop is the calling
 // thread's StopFlag: the audit ends within a second and reports what it found. progress is
 // told on the calling thread about twice a second. Raises ToolError when the start address or
-// the state file is unusable.
+// the state file is unusable, or the site does not answer at all (its robots.txt, or the start
+// page when the robots.txt is ignored).
 AuditReport runSiteAudit(const QString& start, const AuditOptions& options,
                          const QString& stateFile, bool resume,
                          const std::function<void(const AuditProgress&)>& progress = {});

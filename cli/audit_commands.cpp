@@ -149,8 +149,10 @@ QList<QStringList> reportRows(const AuditReport& report) {
             from << l.from;
         if (p.from.size() > 3)
             from << QStringLiteral("等 %1 个网页").arg(p.from.size());
-        rows << QStringList{p.kind, p.url, p.detail,
-                            from.isEmpty() ? QString() : QStringLiteral("来自 ") + from.join(u' ')};
+        QStringList row{p.kind, p.url, p.detail};
+        if (!from.isEmpty())
+            row << QStringLiteral("来自 ") + from.join(u' ');
+        rows << row;
     }
     return rows;
 }

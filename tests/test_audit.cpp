@@ -172,7 +172,8 @@ TEST(PageScan, ResolvesAgainstBaseAndSkipsWhatIsNoFetch) {
         "<a href=\"mailto:x@example.cn\">m</a><a href=\"tel:110\">t</a>"
         "<img src=\"data:image/png;base64,AA\"><img src=\"http://cdn.example.cn/i.png\">"
         "<area href=\"../area.html\" alt=\"区\"><iframe src=\"f.html\"></iframe>"
-        "<script src=\"/s.js\"></script></body></html>");
+        "<script src=\"/s.js\"></script><a "
+        "href=\"https://Example.CN:443#top\">h</a></body></html>");
     const PageScan scan = scanPage(page, QUrl(QStringLiteral("https://example.cn/x/y.html")));
     QStringList urls;
     for (const PageLink& l : scan.links)
@@ -183,7 +184,8 @@ TEST(PageScan, ResolvesAgainstBaseAndSkipsWhatIsNoFetch) {
                                  QStringLiteral("http://cdn.example.cn/i.png"),
                                  QStringLiteral("https://example.cn/area.html page"),
                                  QStringLiteral("https://example.cn/dir/f.html page"),
-                                 QStringLiteral("https://example.cn/s.js")}));
+                                 QStringLiteral("https://example.cn/s.js"),
+                                 QStringLiteral("https://example.cn/ page")}));
     EXPECT_EQ(scan.links[2].text, QStringLiteral("A link"));
     EXPECT_EQ(scan.canonical, QUrl(QStringLiteral("https://example.cn/dir/c.html")));
     EXPECT_EQ(scan.insecure, QStringList{QStringLiteral("http://cdn.example.cn/i.png")});

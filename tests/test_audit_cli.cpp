@@ -149,6 +149,14 @@ TEST(AuditCli, RefusesWrongOptionsAndReportsFailures) {
     const CliRun ftp = runCli({QStringLiteral("audit"), QStringLiteral("ftp://127.0.0.1/")});
     EXPECT_EQ(ftp.status, 1);
     EXPECT_TRUE(ftp.err.contains(QStringLiteral("起始网址无效")));
+    // A site that does not answer is a failure, whether its robots.txt is read or not.
+    for (const QStringList& robots :
+         {QStringList{}, QStringList{QStringLiteral("--robots"), QStringLiteral("ignore")}}) {
+        const RawServer gone({}, true);
+        const CliRun run = runCli(QStringList{QStringLiteral("audit"), gone.base() + "/"} + robots);
+        EXPECT_EQ(run.status, 1) << robots.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("无法访问"))) << run.err.toStdString();
+    }
 }
 
 TEST(AuditCli, AKilledAuditResumesWithoutFetchingAFinishedPageAgain) {
