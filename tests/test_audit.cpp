@@ -612,4 +612,25 @@ TEST(SiteAudit, ASitemapListsOnlyItsOwnFolderOfItsOwnSite) {
     EXPECT_TRUE(server.requests().contains(QStringLiteral("/dir/in.html")));
 }
 
+// libcurl answers *.localhost with the loopback address itself, so one server is two hosts.
+TEST(SiteAudit, SubdomainsArePagesOfTheSiteOnlyWhenAsked) {
+    FixtureServer server;
+    const QString site = QStringLiteral("http://localhost:%1").arg(server.port());
+    const QString sub = QStringLiteral("http://www.localhost:%1").arg(server.port());
+    server.add("/", htmlPage(html(QStringLiteral("首页"),
+                                  QStringLiteral("<a href=\"%1/x\">x</a>").arg(sub))));
+    server.add("/x", htmlPage(html(QStringLiteral("x"), QStringLiteral("<a href=\"/y\">y</a>"))));
+    server.add("/y", htmlPage(html(QStringLiteral("y"), {})));
+    for (const bool wide : {false, true}) {
+        server.clearRequests();
+        AuditOptions o = quick();
+        o.includeSubdomains = wide;
+        Audit a(site + "/", o);
+        EXPECT_EQ(server.requests().contains(QStringLiteral("/y")), wide) << wide;
+        EXPECT_EQ(a.report.pages.size(), wide ? 3u : 1u) << wide;
+        // The program's own User-Agent by default.
+        EXPECT_TRUE(server.requestHeader("User-Agent").value(0).contains(QLatin1String("Tessivo")));
+    }
+}
+
 } // namespace

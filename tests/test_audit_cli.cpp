@@ -2,6 +2,7 @@
 #include "fixture_server.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -124,6 +125,16 @@ TEST(AuditCli, CsvAndTextListTheProblems) {
     EXPECT_TRUE(csv.outBytes.startsWith("\xEF\xBB\xBFkind,url,from,text,detail"));
     EXPECT_TRUE(csv.out.contains(QStringLiteral("broken_link,") + server.base() + "/gone"));
     EXPECT_FALSE(csv.out.contains(QStringLiteral(",=cmd"))); // the formula guard
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("problems.csv"));
+    const CliRun toFile =
+        runCli({QStringLiteral("audit"), server.base() + "/", QStringLiteral("--format"),
+                QStringLiteral("csv"), QStringLiteral("--out"), file});
+    ASSERT_EQ(toFile.status, 0) << toFile.err.toStdString();
+    EXPECT_TRUE(toFile.outBytes.isEmpty());
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), csv.outBytes);
     const CliRun text = runCli({QStringLiteral("audit"), server.base() + "/",
                                 QStringLiteral("--rate"), QStringLiteral("0")});
     ASSERT_EQ(text.status, 0);
