@@ -45,8 +45,8 @@ CrawlStore::CrawlStore(QString path, bool resume)
         const bool empty = q.value(0).toInt() == 0;
         q.finish();
         if (!empty && id != kApplicationId)
-            throw ToolError(
-                QStringLiteral("%1 不是体检进度文件，未改动它；请换一个文件名").arg(echoed(path_)));
+            throw ToolError(QStringLiteral("%1 不是体检进度文件，未改动它；请把它移走后再试")
+                                .arg(echoed(path_)));
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -64,6 +65,12 @@ DecodedPage decodeAuditPage(const QByteArray& body, const QByteArray& contentTyp
         if (page.charset == "utf-8" && !validUtf8(body) && page.mismatch.isEmpty())
             page.mismatch = QStringLiteral("声明为 %1，但内容不是有效的 UTF-8")
                                 .arg(QString::fromLatin1(declared));
+        // Chinese text in GBK is almost never valid UTF-8 as well: a page that is, with
+        // characters beyond ASCII, was saved as UTF-8 under an old declaration.
+        if (page.charset == "gbk" && page.mismatch.isEmpty() && validUtf8(body) &&
+            std::any_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; }))
+            page.mismatch =
+                QStringLiteral("声明为 %1，但内容是 UTF-8").arg(QString::fromLatin1(declared));
         return page;
     }
     if (body.startsWith("\xEF\xBB\xBF")) {

@@ -153,6 +153,8 @@ TEST(PageDecode, TakesTheFirstDeclarationThenTheBytes) {
         {gbk, "text/html", "gbk", false}, // not UTF-8, nothing declared: GBK
         {gbk, "text/html; charset=utf-8", "utf-8", true},
         {"<meta charset=\"gbk\">" + utf8, "text/html; charset=utf-8", "utf-8", true},
+        {utf8, "text/html; charset=gb2312", "gbk", true},
+        {"<meta charset=\"gbk\">" + gbk, "text/html; charset=GB2312", "gbk", false},
     };
     for (const auto& c : cases) {
         const DecodedPage page = decodeAuditPage(c.body, c.contentType);
