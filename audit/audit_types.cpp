@@ -12,7 +12,6 @@ QJsonObject FetchResult::toJson() const {
             {QStringLiteral("type"), QString::fromLatin1(contentType)},
             {QStringLiteral("html"), html},
             {QStringLiteral("title"), title},
-            {QStringLiteral("titles"), titles},
             {QStringLiteral("description"), description},
             {QStringLiteral("has_description"), hasDescription},
             {QStringLiteral("h1s"), h1s},
@@ -44,7 +43,6 @@ FetchResult FetchResult::fromJson(const QJsonObject& o) {
     r.contentType = o.value(QLatin1String("type")).toString().toLatin1();
     r.html = o.value(QLatin1String("html")).toBool();
     r.title = o.value(QLatin1String("title")).toString();
-    r.titles = o.value(QLatin1String("titles")).toInt();
     r.description = o.value(QLatin1String("description")).toString();
     r.hasDescription = o.value(QLatin1String("has_description")).toBool();
     r.h1s = o.value(QLatin1String("h1s")).toInt();

@@ -17,7 +17,6 @@ struct FetchResult {
     QByteArray contentType;
     bool html = false;
     QString title;
-    int titles = 0;
     QString description;
     bool hasDescription = false;
     int h1s = 0;

@@ -2,7 +2,6 @@
 
 #include "base/tool_error.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>

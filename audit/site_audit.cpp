@@ -8,8 +8,8 @@
 #include "base/tool_error.h"
 #include "net/stop.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
@@ -116,7 +116,6 @@ Done fetchOne(CurlFetcher& curl, const Job& job, const AuditOptions& options) {
                 r.mismatch = page.mismatch;
                 const PageScan scan = scanPage(page.text, QUrl(r.url));
                 r.title = scan.title;
-                r.titles = scan.titles;
                 r.description = scan.description;
                 r.hasDescription = scan.hasDescription;
                 r.h1s = scan.h1s;
