@@ -2,8 +2,10 @@
 
 #include <QRegularExpression>
 #include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -131,6 +133,9 @@ xmlNode* findBase(xmlNode* node) {
 } // namespace
 
 PageScan scanPage(const QString& html, const QUrl& pageUrl) {
+    // The audit's workers parse pages side by side; libxml2 wants its set-up made once first.
+    static std::once_flag ready;
+    std::call_once(ready, xmlInitParser);
     const QByteArray utf8 = html.toUtf8();
     const QByteArray address = pageUrl.toEncoded();
     std::unique_ptr<xmlDoc, DocFree> doc(

@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <zlib.h>
 
@@ -55,6 +56,8 @@ QString locOf(xmlNode* entry) {
 } // namespace
 
 SitemapFile parseSitemap(const QByteArray& body) {
+    static std::once_flag ready;
+    std::call_once(ready, xmlInitParser);
     SitemapFile file;
     QByteArray data = body;
     if (data.startsWith("\x1F\x8B")) {
