@@ -97,9 +97,10 @@ CheckedCrawl checkCrawl(const CrawlFindings& f) {
         reached.insert(l.to);
         if (l.from != l.to)
             linkedByOthers.insert(l.to);
-        if (location.value(l.from) != l.to)
+        if (location.value(l.from) != l.to) {
             linked.insert(l.to);
-        ++checked.inlinks[l.to];
+            ++checked.inlinks[l.to];
+        }
     });
     auto add = [&](const char* kind, const QString& url, const QString& detail,
                    std::vector<LinkRow> rows) {

@@ -23,7 +23,7 @@ struct CrawlFindings {
 
 struct CheckedCrawl {
     std::vector<AuditProblem> problems; // grouped by kind in auditProblemKinds() order
-    QHash<QString, int> inlinks;        // links to each address
+    QHash<QString, int> inlinks;        // pages' links to each address, redirects not counted
 };
 
 CheckedCrawl checkCrawl(const CrawlFindings& findings);

@@ -78,9 +78,12 @@ TEST(AuditCli, JsonHoldsPagesProblemsAndCounts) {
     EXPECT_EQ(home.value(QLatin1String("title")).toString(), QStringLiteral("首页"));
     EXPECT_EQ(home.value(QLatin1String("status")).toInt(), 200);
     EXPECT_TRUE(home.value(QLatin1String("redirect")).isNull());
+    // A redirect is no link: the home page is linked from nowhere.
+    EXPECT_EQ(home.value(QLatin1String("inlinks")).toInt(), 0);
     for (const QJsonValue& p : pages)
         if (p[QLatin1String("url")].toString().endsWith(QLatin1String("/moved"))) {
             EXPECT_EQ(p[QLatin1String("redirect")].toString(), server.base() + "/");
+            EXPECT_EQ(p[QLatin1String("inlinks")].toInt(), 1);
         }
     const QJsonObject counts = o.value(QLatin1String("counts")).toObject();
     EXPECT_EQ(counts.value(QLatin1String("broken_link")).toInt(), 1);
@@ -157,6 +160,9 @@ TEST(AuditCli, RefusesWrongOptionsAndReportsFailures) {
             QStringList{QStringLiteral("audit"), QStringLiteral("http://127.0.0.1:9/")} + c.args);
         EXPECT_EQ(run.status, c.status) << c.args.join(u' ').toStdString();
     }
+    const CliRun demo = runCli(
+        {QStringLiteral("--demo"), QStringLiteral("audit"), QStringLiteral("http://127.0.0.1:9/")});
+    EXPECT_EQ(demo.status, 2);
     const CliRun ftp = runCli({QStringLiteral("audit"), QStringLiteral("ftp://127.0.0.1/")});
     EXPECT_EQ(ftp.status, 1);
     EXPECT_TRUE(ftp.err.contains(QStringLiteral("起始网址无效")));
