@@ -41,6 +41,7 @@ struct CliContext {
     CliHistory* history = nullptr;  // where runs are recorded
     Resolver* resolver = nullptr;   // names and addresses (the IP lookup)
     WhoisClient* whois = nullptr;   // port-43 queries (the WHOIS lookup)
+    FetchLimits limits = {};        // --proxy and --timeout, for tools with fetchers of their own
 
     // Text output, UTF-8, each with a newline. Every control character of what is printed is
     // shown as an escape (cli/terminal_text.h), line breaks and tabs included, so a caller that
@@ -94,3 +95,4 @@ std::vector<Command> scriptCommands();
 std::vector<Command> historyCommands();
 std::vector<Command> enginesCommands();
 std::vector<Command> netinfoCommands();
+std::vector<Command> auditCommands();

@@ -80,6 +80,7 @@ int tessivoCliMain(int argc, char** argv) {
         ctx.history = &history;
         ctx.resolver = resolver.get();
         ctx.whois = whois.get();
+        ctx.limits = programLimits(line.settings);
         line.command->run(ctx, line.args);
     });
     return status == 0 && interruptFlag().requested() ? kInterruptedStatus : status;

@@ -25,11 +25,14 @@ template <typename Limits> Limits timedOut(Limits limits, const Settings& settin
 
 } // namespace
 
+FetchLimits programLimits(const Settings& settings) {
+    return timedOut(FetchLimits{.proxy = settings.proxy}, settings);
+}
+
 std::unique_ptr<Fetcher> programFetcher(const Settings& settings) {
     if (settings.demo)
         return std::make_unique<DemoFetcher>();
-    return std::make_unique<InterruptibleFetcher>(
-        timedOut(FetchLimits{.proxy = settings.proxy}, settings));
+    return std::make_unique<InterruptibleFetcher>(programLimits(settings));
 }
 
 std::unique_ptr<Resolver> programResolver(const Settings& settings) {

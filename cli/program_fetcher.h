@@ -15,6 +15,9 @@ QString demoNote();
 // is given) with Ctrl-C stopping the run.
 std::unique_ptr<Fetcher> programFetcher(const Settings& settings);
 
+// The limits of the network fetcher: --proxy and --timeout.
+FetchLimits programLimits(const Settings& settings);
+
 // The resolver and the WHOIS client the settings ask for: the demo's, or the system's.
 std::unique_ptr<Resolver> programResolver(const Settings& settings);
 std::unique_ptr<WhoisClient> programWhois(const Settings& settings);

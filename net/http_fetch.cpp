@@ -16,12 +16,15 @@ struct Transfer {
     QByteArray body;
     qint64 cap = 0;
     bool tooLarge = false;
+    bool keepHead = false; // a body over the cap keeps its first cap bytes
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
     const size_t n = size * count;
     if (t->body.size() + qint64(n) > t->cap) {
+        if (t->keepHead)
+            t->body.append(data, qsizetype(t->cap - t->body.size()));
         t->tooLarge = true;
         return 0; // makes libcurl stop with CURLE_WRITE_ERROR
     }
@@ -258,34 +261,23 @@ HttpResponse CurlFetcher::get(const QString& url) {
     return getWithin(url, limits_.totalTimeout);
 }
 
-HttpResponse CurlFetcher::getWithin(const QString& url, std::chrono::milliseconds timeout) {
-    FetchLimits limits = limits_;
-    limits.connectTimeout = std::min(limits.connectTimeout, timeout);
-    limits.totalTimeout = std::min(limits.totalTimeout, timeout);
-    if (stopRequested())
-        throw ToolStopped{};
-    readyCurl();
-    std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
-    if (!easy)
-        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
-    CURL* c = easy.get();
-    Transfer t;
-    t.cap = limits.maxBodyBytes;
-    char detail[CURL_ERROR_SIZE] = {};
+namespace {
+
+// The options every request shares: the address, the protocols, the time-outs, the body's
+// sink, the proxy, the certificates and the run's shared connections.
+void configure(CURL* c, const QString& url, const FetchLimits& limits, Transfer& t, char* detail,
+               const QByteArray& userAgent) {
     const QByteArray wire = wireUrl(url);
 #define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
     TESSIVO_SET(CURLOPT_URL, wire.constData());
-    TESSIVO_SET(CURLOPT_HTTPGET, 1L);
     TESSIVO_SET(CURLOPT_PROTOCOLS_STR, "http,https");
     TESSIVO_SET(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    TESSIVO_SET(CURLOPT_FOLLOWLOCATION, 1L);
-    TESSIVO_SET(CURLOPT_MAXREDIRS, limits.maxRedirects);
     TESSIVO_SET(CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
     TESSIVO_SET(CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeout.count()));
     TESSIVO_SET(CURLOPT_TIMEOUT_MS, long(limits.totalTimeout.count()));
-    TESSIVO_SET(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBodyBytes));
     TESSIVO_SET(CURLOPT_NOSIGNAL, 1L);
-    TESSIVO_SET(CURLOPT_USERAGENT, kUserAgent.constData());
+    TESSIVO_SET(CURLOPT_USERAGENT,
+                userAgent.isEmpty() ? kUserAgent.constData() : userAgent.constData());
     TESSIVO_SET(CURLOPT_WRITEFUNCTION, onBody);
     TESSIVO_SET(CURLOPT_WRITEDATA, &t);
     TESSIVO_SET(CURLOPT_ERRORBUFFER, detail);
@@ -299,17 +291,80 @@ HttpResponse CurlFetcher::getWithin(const QString& url, std::chrono::millisecond
         if (CURLSH* share = session->shared().share.get())
             TESSIVO_SET(CURLOPT_SHARE, share);
 #undef TESSIVO_SET
+}
+
+[[noreturn]] void raiseFailure(CURL* c, CURLcode rc, const Transfer& t, const FetchLimits& limits,
+                               const char* detail, const QString& url) {
+    // A kept connection has no connect time of its own; a request sent on it shows it was up.
+    curl_off_t connectTime = 0;
+    long requestBytes = 0;
+    curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
+    curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestBytes);
+    throw ToolError(describeFetchFailure(rc, t.tooLarge, limits, detail, url,
+                                         connectTime > 0 || requestBytes > 0));
+}
+
+struct Headers {
+    QByteArray location;
+    QByteArray retryAfter;
+    QByteArray robotsTag;
+};
+
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
+    auto* h = static_cast<Headers*>(user);
+    const size_t n = size * count;
+    const QByteArray line = QByteArray(data, qsizetype(n)).trimmed();
+    // An interim answer (100 Continue) comes before the real one.
+    if (line.startsWith("HTTP/")) {
+        *h = {};
+        return n;
+    }
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return n;
+    const QByteArray name = line.left(colon).trimmed().toLower();
+    const QByteArray value = line.mid(colon + 1).trimmed();
+    if (name == "location")
+        h->location = value;
+    else if (name == "retry-after")
+        h->retryAfter = value;
+    else if (name == "x-robots-tag")
+        h->robotsTag += h->robotsTag.isEmpty() ? value : ", " + value;
+    return n;
+}
+
+std::unique_ptr<CURL, EasyCleanup> startRequest(const QString& url) {
+    if (stopRequested())
+        throw ToolStopped{};
+    readyCurl();
+    std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
+    if (!easy)
+        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
+    return easy;
+}
+
+} // namespace
+
+HttpResponse CurlFetcher::getWithin(const QString& url, std::chrono::milliseconds timeout) {
+    FetchLimits limits = limits_;
+    limits.connectTimeout = std::min(limits.connectTimeout, timeout);
+    limits.totalTimeout = std::min(limits.totalTimeout, timeout);
+    const auto easy = startRequest(url);
+    CURL* c = easy.get();
+    Transfer t;
+    t.cap = limits.maxBodyBytes;
+    char detail[CURL_ERROR_SIZE] = {};
+    configure(c, url, limits, t, detail, {});
+#define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
+    TESSIVO_SET(CURLOPT_HTTPGET, 1L);
+    TESSIVO_SET(CURLOPT_FOLLOWLOCATION, 1L);
+    TESSIVO_SET(CURLOPT_MAXREDIRS, limits.maxRedirects);
+    TESSIVO_SET(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBodyBytes));
+#undef TESSIVO_SET
 
     const CURLcode rc = perform(c, url);
-    if (rc != CURLE_OK) {
-        // A kept connection has no connect time of its own; a request sent on it shows it was up.
-        curl_off_t connectTime = 0;
-        long requestBytes = 0;
-        curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
-        curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestBytes);
-        throw ToolError(describeFetchFailure(rc, t.tooLarge, limits, detail, url,
-                                             connectTime > 0 || requestBytes > 0));
-    }
+    if (rc != CURLE_OK)
+        raiseFailure(c, rc, t, limits, detail, url);
 
     HttpResponse r;
     r.body = std::move(t.body);
@@ -317,6 +372,42 @@ HttpResponse CurlFetcher::getWithin(const QString& url, std::chrono::millisecond
     if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         r.contentType = type;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
+    return r;
+}
+
+HopResponse CurlFetcher::hop(const HopRequest& request) {
+    const QString& url = request.url;
+    const auto easy = startRequest(url);
+    CURL* c = easy.get();
+    Transfer t;
+    t.cap = limits_.maxBodyBytes;
+    t.keepHead = true;
+    Headers headers;
+    char detail[CURL_ERROR_SIZE] = {};
+    configure(c, url, limits_, t, detail, request.userAgent);
+#define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
+    if (request.head)
+        TESSIVO_SET(CURLOPT_NOBODY, 1L);
+    else
+        TESSIVO_SET(CURLOPT_HTTPGET, 1L);
+    TESSIVO_SET(CURLOPT_FOLLOWLOCATION, 0L);
+    TESSIVO_SET(CURLOPT_HEADERFUNCTION, onHeader);
+    TESSIVO_SET(CURLOPT_HEADERDATA, &headers);
+#undef TESSIVO_SET
+
+    const CURLcode rc = perform(c, url);
+    HopResponse r;
+    r.truncated = rc == CURLE_WRITE_ERROR && t.tooLarge;
+    if (rc != CURLE_OK && !r.truncated)
+        raiseFailure(c, rc, t, limits_, detail, url);
+    r.response.body = std::move(t.body);
+    char* type = nullptr;
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        r.response.contentType = type;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.response.status);
+    r.location = headers.location;
+    r.retryAfter = headers.retryAfter;
+    r.robotsTag = headers.robotsTag;
     return r;
 }
 

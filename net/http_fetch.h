@@ -91,6 +91,23 @@ private:
     std::unique_ptr<Shared> shared_;
 };
 
+// One request of a crawler, which follows redirects itself and reads the headers.
+struct HopRequest {
+    QString url;
+    bool head = false;    // HEAD: the status and headers alone
+    QByteArray userAgent; // empty: the program's own
+};
+
+struct HopResponse {
+    HttpResponse response;
+    QByteArray location;   // the Location header, as sent
+    QByteArray retryAfter; // Retry-After
+    QByteArray robotsTag;  // X-Robots-Tag
+    // The body went past FetchLimits::maxBodyBytes and holds only that much: a page too large
+    // to read is still a page that answered.
+    bool truncated = false;
+};
+
 // libcurl, one easy handle per call: no cookie, header or option is kept between calls, and
 // no connection either outside a FetchSession. Redirects are followed and compressed bodies
 // accepted. A stop of the calling thread's run (see net/stop.h) aborts the transfer within
@@ -100,6 +117,8 @@ public:
     explicit CurlFetcher(FetchLimits limits = {});
     HttpResponse get(const QString& url) override;
     HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) override;
+    // One request without following a redirect; raises ToolError when no answer came.
+    HopResponse hop(const HopRequest& request);
 
 private:
     FetchLimits limits_;

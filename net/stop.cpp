@@ -17,3 +17,7 @@ StopScope::~StopScope() {
 bool stopRequested() {
     return current && current->requested();
 }
+
+const StopFlag* currentStopFlag() {
+    return current;
+}

@@ -31,6 +31,10 @@ private:
 // Whether this thread's run has been asked to stop.
 bool stopRequested();
 
+// The flag this thread's run obeys, nullptr outside a StopScope: a run that hands its requests
+// to threads of its own gives them the same flag.
+const StopFlag* currentStopFlag();
+
 // Raised by a fetch whose run was stopped. Not a ToolError: a stop is no failure, and the tools
 // that turn their failures into "-" must let it through.
 struct ToolStopped {};

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   libqt6sql6-sqlite qt6-charts-dev
   libgl-dev
-  libcurl4-openssl-dev libicu-dev libmaxminddb-dev libpsl-dev publicsuffix
+  libcurl4-openssl-dev libicu-dev libmaxminddb-dev libpsl-dev publicsuffix libxml2-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev libssl-dev
   python3 fonts-wqy-microhei fonts-noto-cjk opencc
   qt6-translations-l10n

@@ -282,3 +282,32 @@ TEST(HttpFetch, AnUnusedLoopbackPortIsRefusedInChinese) {
         m.startsWith(QStringLiteral("无法连接到服务器（连接被拒绝或无法到达）：") + refused))
         << m.toStdString();
 }
+
+TEST(HttpFetch, AHopFollowsNoRedirectAndReadsTheCrawlersHeaders) {
+    FixtureServer server;
+    FixtureServer::Page moved(301, "text/html", "moved", 0, "/there#top");
+    moved.headers = {{"Retry-After", "7"}, {"X-Robots-Tag", "noindex"}};
+    server.add("/here", moved);
+    server.add("/there", {200, "text/html", "arrived"});
+    server.add("/big", {200, "text/plain", QByteArray(5000, 'x')});
+    FetchLimits limits;
+    limits.maxBodyBytes = 1000;
+    CurlFetcher fetcher(limits);
+    const HopResponse hop = fetcher.hop({server.base() + "/here", false, "Crawler/1.0"});
+    EXPECT_EQ(hop.response.status, 301);
+    EXPECT_EQ(hop.location, QByteArray("/there#top"));
+    EXPECT_EQ(hop.retryAfter, QByteArray("7"));
+    EXPECT_EQ(hop.robotsTag, QByteArray("noindex"));
+    EXPECT_EQ(server.requests(), QStringList{QStringLiteral("/here")});
+    EXPECT_EQ(server.requestHeader("User-Agent"), QStringList{QStringLiteral("Crawler/1.0")});
+    // Past the cap the body keeps its head and says so, where get() would fail.
+    const HopResponse big = fetcher.hop({server.base() + "/big", false, {}});
+    EXPECT_EQ(big.response.status, 200);
+    EXPECT_TRUE(big.truncated);
+    EXPECT_EQ(big.response.body, QByteArray(1000, 'x'));
+    const HopResponse head = fetcher.hop({server.base() + "/big", true, {}});
+    EXPECT_EQ(head.response.status, 200);
+    EXPECT_TRUE(head.response.body.isEmpty());
+    EXPECT_FALSE(head.truncated);
+    EXPECT_TRUE(server.requestHeader("User-Agent").last().contains(QLatin1String("Tessivo/")));
+}

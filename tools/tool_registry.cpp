@@ -1,5 +1,6 @@
 #include "tools/tool_registry.h"
 
+#include "audit/site_audit.h"
 #include "base/input_cleaning.h"
 #include "metrics/backlink_survey.h"
 #include "metrics/indexed_survey.h"
@@ -23,6 +24,8 @@ constexpr ToolInput kAddressAndKeyword[] = {{"url", Cleaning::Keyword},
                                             {"keyword", Cleaning::Keyword}};
 constexpr ToolInput kTarget[] = {{"target", Cleaning::Host}};
 constexpr ToolInput kWhoisDomain[] = {{"domain", Cleaning::Host}};
+// The start address is cleaned like the density page's address.
+constexpr ToolInput kStart[] = {{"url", Cleaning::Keyword}};
 
 template <const SurveyKind& kind> QStringList engineNames() {
     QStringList names;
@@ -56,8 +59,8 @@ void keywordRank(const ToolRequest& r, const FigureSink& figures) {
 }
 
 // Built on first use: the surveys' names come from their own definitions in metrics/.
-const std::array<ToolEntry, 9>& entries() {
-    static const std::array<ToolEntry, 9> all{{
+const std::array<ToolEntry, 10>& entries() {
+    static const std::array<ToolEntry, 10> all{{
         {Tool::Indexed, kIndexedSurvey.tool, "收录查询", kDomain, engineNames<kIndexedSurvey>,
          &kIndexedSurvey, nullptr, true},
         {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
@@ -80,6 +83,9 @@ const std::array<ToolEntry, 9>& entries() {
         {Tool::Ip, "ip", "IP查询", kTarget, noLabels, nullptr, nullptr},
         {Tool::Whois, "whois", "WHOIS查询", kWhoisDomain,
          [] { return labelsOf(domainFigures(DomainRecord{})); }, nullptr, nullptr},
+        {Tool::Audit, "audit", "网站体检", kStart,
+         [] { return QStringList{QStringLiteral("pages")} << auditProblemKinds(); }, nullptr,
+         nullptr},
     }};
     return all;
 }

@@ -12,7 +12,8 @@
 
 struct SurveyKind;
 
-// Every network tool, in the order of the window's tabs.
+// Every network tool: those of the window's tabs in their order, then the site audit, which the
+// command line alone runs.
 enum class Tool {
     Indexed,
     Backlinks,
@@ -22,7 +23,8 @@ enum class Tool {
     Related,
     Density,
     Ip,
-    Whois
+    Whois,
+    Audit
 };
 
 // How a typed input is cleaned before its tool gets it. An input cleaned to nothing means no

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "audit/audit_types.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+// Everything an audit has found, as it finds it, in one SQLite file (WAL): the frontier, every
+// fetch, every link. A crawl killed at any moment resumes from the file without asking again
+// for an address whose answer was saved; one whose answer was not is asked again.
+class CrawlStore {
+public:
+    // Opens or makes the file; a fresh audit (resume false) empties it first. Raises ToolError
+    // naming the file when it cannot be opened or is not an audit's.
+    CrawlStore(QString path, bool resume);
+    ~CrawlStore();
+    CrawlStore(const CrawlStore&) = delete;
+    CrawlStore& operator=(const CrawlStore&) = delete;
+
+    QString meta(const QString& key) const;
+    void setMeta(const QString& key, const QString& value);
+
+    // What was saved before: the addresses still waiting (in the order they came), every
+    // address ever queued, the fetches, notes and sitemap addresses.
+    struct Snapshot {
+        std::vector<QueuedUrl> waiting;
+        std::vector<QString> known;
+        std::vector<QString> blocked;
+        std::vector<FetchResult> results;
+        std::vector<Note> notes;
+        std::vector<QString> sitemap;
+    };
+    Snapshot load() const;
+
+    // One fetch's answer with the links it brought and the addresses it queued, saved together.
+    // Every saved link, in the order they were found, read a row at a time.
+    void eachLink(const std::function<void(const LinkRow&)>& visit) const;
+
+    void saveFetch(const FetchResult& result, const std::vector<LinkRow>& links,
+                   const std::vector<QueuedUrl>& queued, const std::vector<QString>& blocked);
+    void saveQueued(const std::vector<QueuedUrl>& queued, const std::vector<QString>& blocked);
+    void saveNote(const Note& note);
+    void saveSitemap(const std::vector<QString>& urls);
+
+private:
+    void exec(const QString& sql) const;
+    void transaction(const std::function<void()>& work);
+    QString path_;
+    QString connection_;
+};

@@ -1,0 +1,313 @@
+#include "cli/command.h"
+#include "cli/interrupt.h"
+#include "cli/run_history.h"
+#include "cli/terminal_text.h"
+
+#include "audit/site_audit.h"
+#include "base/figure.h"
+#include "base/tool_error.h"
+#include "history/history_export.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+#include <cstdio>
+
+namespace {
+
+const QStringList kFormats = {QStringLiteral("text"), QStringLiteral("json"),
+                              QStringLiteral("csv")};
+
+qint64 whole(const QString& option, const QString& typed, qint64 least, qint64 most) {
+    bool ok = false;
+    const qint64 n = typed.trimmed().toLongLong(&ok);
+    if (!ok || n < least || n > most)
+        throw UsageError{QStringLiteral("%1 应为 %2 到 %3 之间的整数，而不是 %4")
+                             .arg(option)
+                             .arg(least)
+                             .arg(most)
+                             .arg(typed)};
+    return n;
+}
+
+double requestRate(const QString& typed) {
+    bool ok = false;
+    const double rate = typed.trimmed().toDouble(&ok);
+    if (!ok || rate < 0 || rate > 1000)
+        throw UsageError{
+            QStringLiteral("--rate 应为 0 到 1000 之间的每秒请求数（0 为不限），而不是 %1")
+                .arg(typed)};
+    return rate;
+}
+
+void requireFormat(const QString& format) {
+    if (!kFormats.contains(format))
+        throw UsageError{QStringLiteral("--format 应为 %1 之一").arg(kFormats.join(u'、'))};
+}
+
+void requireRobots(const QString& mode) {
+    if (mode != QLatin1String("obey") && mode != QLatin1String("ignore"))
+        throw UsageError{QStringLiteral("--robots 应为 obey 或 ignore")};
+}
+
+// One state file a site, so that --resume finds the audit of the same site it was given.
+QString stateFile(const QString& start) {
+    const QUrl url(start);
+    QString name = QStringLiteral("%1_%2_%3")
+                       .arg(url.scheme(), url.host().toLower())
+                       .arg(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
+    for (QChar& c : name)
+        if (!c.isLetterOrNumber() && c != u'.' && c != u'-' && c != u'_')
+            c = u'_';
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+                           QStringLiteral("/audits");
+    if (!QDir().mkpath(folder))
+        throw ToolError(QStringLiteral("无法创建文件夹 %1").arg(echoed(folder)));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder + u'/' + name + QStringLiteral(".sqlite");
+}
+
+QJsonValue orNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+QJsonObject reportJson(const AuditReport& report) {
+    QJsonArray pages;
+    for (const FetchResult& p : report.pages)
+        pages.append(QJsonObject{{QStringLiteral("url"), p.url},
+                                 {QStringLiteral("status"), p.status},
+                                 {QStringLiteral("redirect"), orNull(report.finalUrl.value(p.url))},
+                                 {QStringLiteral("depth"), p.depth},
+                                 {QStringLiteral("title"), p.title},
+                                 {QStringLiteral("description"), p.description},
+                                 {QStringLiteral("canonical"), orNull(p.canonical)},
+                                 {QStringLiteral("charset"), orNull(p.charset)},
+                                 {QStringLiteral("bytes"), p.bytes},
+                                 {QStringLiteral("ms"), p.ms},
+                                 {QStringLiteral("inlinks"), report.inlinks.value(p.url)}});
+    QJsonArray problems;
+    QJsonObject counts;
+    for (const QString& kind : auditProblemKinds())
+        counts.insert(kind, 0);
+    for (const AuditProblem& p : report.problems) {
+        QJsonArray from;
+        for (const LinkRow& l : p.from)
+            from.append(
+                QJsonObject{{QStringLiteral("url"), l.from}, {QStringLiteral("text"), l.text}});
+        problems.append(QJsonObject{{QStringLiteral("kind"), p.kind},
+                                    {QStringLiteral("url"), p.url},
+                                    {QStringLiteral("from"), from},
+                                    {QStringLiteral("detail"), p.detail}});
+        counts.insert(p.kind, counts.value(p.kind).toInt() + 1);
+    }
+    return {{QStringLiteral("start"), report.start},
+            {QStringLiteral("pages"), pages},
+            {QStringLiteral("problems"), problems},
+            {QStringLiteral("counts"), counts},
+            {QStringLiteral("stopped_by"), orNull(report.stoppedBy)}};
+}
+
+QByteArray reportCsv(const AuditReport& report) {
+    QByteArray out = "\xEF\xBB\xBF";
+    out += csvLine({QStringLiteral("kind"), QStringLiteral("url"), QStringLiteral("from"),
+                    QStringLiteral("text"), QStringLiteral("detail")})
+               .toUtf8();
+    for (const AuditProblem& p : report.problems) {
+        QStringList from;
+        QStringList texts;
+        for (const LinkRow& l : p.from) {
+            from << l.from;
+            texts << l.text;
+        }
+        out += csvLine({p.kind, p.url, from.join(u'\n'), texts.join(u'\n'), p.detail}).toUtf8();
+    }
+    return out;
+}
+
+// The summary, a line a kind with its count, then every problem: kind, address, detail and the
+// first pages that link to it.
+QList<QStringList> reportRows(const AuditReport& report) {
+    QList<QStringList> rows;
+    QMap<QString, int> counts;
+    for (const AuditProblem& p : report.problems)
+        ++counts[p.kind];
+    rows << QStringList{QStringLiteral("起始网址"), report.start};
+    rows << QStringList{QStringLiteral("已抓取网页"), QString::number(report.pages.size())};
+    if (!report.stoppedBy.isEmpty())
+        rows << QStringList{QStringLiteral("提前结束"), report.stoppedBy};
+    for (const QString& kind : auditProblemKinds())
+        if (counts.contains(kind))
+            rows << QStringList{kind, QString::number(counts.value(kind))};
+    for (const AuditProblem& p : report.problems) {
+        QStringList from;
+        for (const LinkRow& l :
+             p.from.size() > 3 ? std::vector<LinkRow>(p.from.begin(), p.from.begin() + 3) : p.from)
+            from << l.from;
+        if (p.from.size() > 3)
+            from << QStringLiteral("等 %1 个网页").arg(p.from.size());
+        QStringList row{p.kind, p.url, p.detail};
+        if (!from.isEmpty())
+            row << QStringLiteral("来自 ") + from.join(u' ');
+        rows << row;
+    }
+    return rows;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(echoed(path), file.errorString()));
+}
+
+void writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void printReport(const CliContext& ctx, const AuditReport& report, const QString& format,
+                 const QString& out) {
+    QByteArray bytes;
+    if (format == QLatin1String("json")) {
+        QJsonObject object = reportJson(report);
+        bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
+        if (out.isEmpty()) {
+            ctx.printJson(object);
+            return;
+        }
+    } else if (format == QLatin1String("csv")) {
+        bytes = reportCsv(report);
+        if (out.isEmpty()) {
+            writeOut(bytes);
+            return;
+        }
+    } else {
+        const QList<QStringList> rows = reportRows(report);
+        if (out.isEmpty()) {
+            for (const QStringList& row : rows)
+                ctx.printRow(row);
+            return;
+        }
+        for (const QStringList& row : rows)
+            bytes += row.join(u'\t').toUtf8() + '\n';
+    }
+    writeFile(out, bytes);
+}
+
+// The history keeps the page count and each kind's count.
+QList<Figure> auditFigures(const AuditReport& report) {
+    QMap<QString, int> counts;
+    for (const AuditProblem& p : report.problems)
+        ++counts[p.kind];
+    QList<Figure> figures{
+        countFigure(QStringLiteral("pages"), QString::number(report.pages.size()))};
+    for (const QString& kind : auditProblemKinds())
+        figures << countFigure(kind, QString::number(counts.value(kind)));
+    return figures;
+}
+
+void audit(CliContext& ctx, const QString& typed) {
+    if (ctx.demo)
+        throw UsageError{QStringLiteral("audit 体检真实的网站，不能在演示模式下运行")};
+    const QStringList inputs = cleanInputs(toolEntry(Tool::Audit), {typed});
+    if (!allGiven(inputs))
+        throw UsageError{
+            QStringLiteral("起始网址清理后为空（去掉两端空格和撇号），未发出任何请求")};
+    QString start = inputs[0];
+    if (!start.contains(QLatin1String("://")))
+        start.prepend(QStringLiteral("http://"));
+    const auto& o = ctx.options;
+    AuditOptions options;
+    options.limits = ctx.limits;
+    if (o.contains(QStringLiteral("--max-pages")))
+        options.maxPages = whole(QStringLiteral("--max-pages"),
+                                 o.value(QStringLiteral("--max-pages")), 1, 10'000'000);
+    if (o.contains(QStringLiteral("--max-depth")))
+        options.maxDepth = int(
+            whole(QStringLiteral("--max-depth"), o.value(QStringLiteral("--max-depth")), 0, 1000));
+    if (o.contains(QStringLiteral("--concurrency")))
+        options.concurrency = int(whole(QStringLiteral("--concurrency"),
+                                        o.value(QStringLiteral("--concurrency")), 1, 32));
+    if (o.contains(QStringLiteral("--rate")))
+        options.rate = requestRate(o.value(QStringLiteral("--rate")));
+    options.userAgent = o.value(QStringLiteral("--user-agent")).trimmed();
+    options.includeSubdomains = o.contains(QStringLiteral("--include-subdomains"));
+    options.obeyRobots =
+        o.value(QStringLiteral("--robots"), QStringLiteral("obey")) == QLatin1String("obey");
+    const QString format = o.value(QStringLiteral("--format"),
+                                   ctx.json ? QStringLiteral("json") : QStringLiteral("text"));
+    const QString out = o.value(QStringLiteral("--out"));
+    // Ctrl-C ends the audit with what it found, not the program.
+    armInterrupt();
+    QJsonObject recorded;
+    for (auto it = o.begin(); it != o.end(); ++it)
+        if (it.key() != QLatin1String("--out") && it.key() != QLatin1String("--format"))
+            recorded.insert(it.key().mid(2), it.value());
+    RecordedRun run = recordedRun(ctx, Tool::Audit, inputs, recorded);
+    runRecorded(run, [&] {
+        QElapsedTimer sinceTold;
+        const AuditReport report = runSiteAudit(
+            start, options, stateFile(start), o.contains(QStringLiteral("--resume")),
+            [&](const AuditProgress& p) {
+                if (sinceTold.isValid() && sinceTold.elapsed() < 2000 && p.queued > 0)
+                    return;
+                sinceTold.start();
+                ctx.warn(QStringLiteral("已抓取 %1，已发现 %2，待抓取 %3，故障 %4，每秒 %5 页")
+                             .arg(p.pages)
+                             .arg(p.found)
+                             .arg(p.queued)
+                             .arg(p.faults)
+                             .arg(p.pagesPerSecond, 0, 'f', 1));
+            });
+        run.add(auditFigures(report));
+        printReport(ctx, report, format, out);
+        // What was found is printed; the record and the exit status say it was stopped.
+        if (report.stoppedBy == QLatin1String("stopped"))
+            throw ToolStopped{};
+    });
+}
+
+} // namespace
+
+std::vector<Command> auditCommands() {
+    return {
+        {"audit",
+         "URL",
+         "网站体检：从 URL 起按广度优先抓取同一网站（协议和主机相同；--include-subdomains "
+         "含子域名）"
+         "的每个网页，检查其余链接目标（图片、脚本、样式表、外站链接）是否可以访问，遵守 "
+         "robots.txt（产品标识 Tessivo，--user-agent 同时改请求头和标识；--robots ignore 不理会）"
+         "和其中的 Crawl-delay，每台主机默认 4 个连接（--concurrency）、每秒 5 个请求（--rate，"
+         "0 为不限）。默认最多 10 万个网页（--max-pages），--max-depth 限制链接深度。进度保存在"
+         "用户数据文件夹的 audits/ 中，中断（Ctrl-C 或被杀死）后加 --resume 接着抓取，已抓过的"
+         "网页不再请求。抓取时在标准错误输出中打印进度。--format text（默认）打印按类型汇总的"
+         "问题数和每个问题（类型、网址、说明、链接来源）；json（或 --json）为 {\"start\", "
+         "\"pages\", \"problems\", \"counts\", \"stopped_by\"}；csv 为带 BOM 的 UTF-8，每个问题"
+         "一行（kind、url、from、text、detail）。--out FILE 写入文件而不是标准输出。"
+         "问题类型：broken_link、redirect_chain、redirect_loop、temporary_redirect、"
+         "missing_title、duplicate_title、title_too_long、missing_description、"
+         "duplicate_description、missing_h1、multiple_h1、noindex、canonical_elsewhere、"
+         "canonical_broken、blocked_by_robots、in_sitemap_not_linked、linked_not_in_sitemap、"
+         "sitemap_error、charset_mismatch、mixed_content、image_without_alt、slow_page、"
+         "large_page、trap。",
+         1,
+         1,
+         [](CliContext& ctx, const QStringList& args) { audit(ctx, args[0]); },
+         {{"--max-pages", "页数",
+           [](const QString& t) { whole(QStringLiteral("--max-pages"), t, 1, 10'000'000); }},
+          {"--max-depth", "深度",
+           [](const QString& t) { whole(QStringLiteral("--max-depth"), t, 0, 1000); }},
+          {"--concurrency", "连接数",
+           [](const QString& t) { whole(QStringLiteral("--concurrency"), t, 1, 32); }},
+          {"--rate", "每秒请求数", [](const QString& t) { requestRate(t); }},
+          {"--user-agent", "UA"},
+          {"--include-subdomains", nullptr},
+          {"--robots", "obey|ignore", requireRobots},
+          {"--resume", nullptr},
+          {"--out", "文件"},
+          {"--format", "格式", requireFormat}}},
+    };
+}
