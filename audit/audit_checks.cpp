@@ -1,6 +1,6 @@
 #include "audit/audit_checks.h"
 
-#include "history/history_export.h"
+#include "base/display_width.h"
 
 #include <QHash>
 #include <map>

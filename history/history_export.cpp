@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <unicode/uchar.h>
 
 namespace {
 
@@ -327,17 +326,4 @@ QString historyTable(const QList<RunRecord>& runs, const QStringList& labels) {
     for (const RunRecord& run : runs)
         lines << table.lines(run);
     return lines.join(u'\n');
-}
-
-int displayWidth(const QString& text) {
-    int width = 0;
-    for (const char32_t c : text.toUcs4()) {
-        const auto category = u_charType(UChar32(c));
-        if (category == U_NON_SPACING_MARK || category == U_ENCLOSING_MARK ||
-            category == U_FORMAT_CHAR)
-            continue;
-        const auto eastAsian = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
-        width += (eastAsian == U_EA_WIDE || eastAsian == U_EA_FULLWIDTH) ? 2 : 1;
-    }
-    return width;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/display_width.h"
 #include "history/run_record.h"
 
 #include <QByteArray>
@@ -76,7 +77,3 @@ private:
 
 // The table of runs whole, as HistoryTable lays it out; no final newline.
 QString historyTable(const QList<RunRecord>& runs, const QStringList& labels = {});
-
-// Columns a terminal gives the text: two for wide and fullwidth characters (CJK), none for
-// combining marks and format characters, one for the rest.
-int displayWidth(const QString& text);
