@@ -243,7 +243,7 @@ LangChange langChangeTo(bool toTraditional, const QString& target) {
 std::string convertHtml(std::string_view page, const Utf8Conversion& convert,
                         const std::optional<LangChange>& lang) {
     QStringDecoder check(QStringDecoder::Utf8);
-    (void)check(QByteArrayView(page.data(), qsizetype(page.size())));
+    const QString decoded = check(QByteArrayView(page.data(), qsizetype(page.size())));
     if (check.hasError())
         throw ToolError(QStringLiteral("网页不是 UTF-8 编码，无法按网页转换（请先另存为 UTF-8）"));
 
