@@ -11,6 +11,7 @@
 #include "app/web_view.h"
 #include "base/figure_problems.h"
 #include "base/program_folder.h"
+#include "base/text_ops.h"
 #include "base/tool_error.h"
 #include "base/version.h"
 #include "directories/directory_lists.h"
@@ -28,6 +29,8 @@
 #include "research/keyword_density.h"
 #include "research/related_search.h"
 #include "research/research_figures.h"
+#include "script/html_conversion.h"
+#include "script/opencc_conversion.h"
 #include "script/script_conversion.h"
 #include "tools/rank_options.h"
 #include "ui_form1.h"
@@ -40,6 +43,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -228,6 +232,7 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     connect(ui->lvHouse, &QTreeWidget::itemDoubleClicked, this, &Form1::lvHouse_DblClick);
     connect(ui->cmdStoT, &QPushButton::clicked, this, &Form1::cmdStoT_Click);
     connect(ui->cmdTtoS, &QPushButton::clicked, this, &Form1::cmdTtoS_Click);
+    wireConversionChoices();
     connect(ui->cmdIpQuery, &QPushButton::clicked, this, &Form1::cmdIpQuery_Click);
     connect(ui->cmdWhoisQuery, &QPushButton::clicked, this, &Form1::cmdWhoisQuery_Click);
     ui->lblUrl->setMouseTracking(true);
@@ -577,14 +582,66 @@ void Form1::cmdTtoS_Click() {
     convertScript(false);
 }
 
+void Form1::wireConversionChoices() {
+    ui->cboConversion->addItem(QStringLiteral("逐字（原表）"));
+    for (const OpenCcConfig& c : openCcConfigs())
+        ui->cboConversion->addItem(QString::fromUtf8(c.caption), QString::fromLatin1(c.name));
+    ui->cboConversion->setToolTip(
+        QStringLiteral("逐字（原表）：两个按钮照旧逐字查表，“简体到繁体”或“繁体到简体”。\n"
+                       "其余为 OpenCC 的按词转换：方向由所选项决定，两个按钮都按它转换。"));
+    ui->chkHtmlPage->setToolTip(
+        QStringLiteral("把原文字当作网页：只转换正文与 title、alt、placeholder 属性及 meta "
+                       "description/keywords，标签、脚本、样式、注释、地址和实体原样保留。"));
+    ui->chkSetLang->setToolTip(QStringLiteral(
+        "按网页转换时，把 lang/hreflang 的语言代码改为转换结果的（如 zh-CN 改为 zh-TW）。"));
+    connect(ui->chkHtmlPage, &QCheckBox::toggled, ui->chkSetLang, &QWidget::setEnabled);
+}
+
 void Form1::convertScript(bool toTraditional) {
     try {
-        const ScriptConversion c =
-            ::convertScript(toTraditional ? ScriptDirection::SimplifiedToTraditional
-                                          : ScriptDirection::TraditionalToSimplified,
-                            plainTextOf(ui->txtChangeS));
-        if (c.converted)
-            ui->txtChangeResult->setPlainText(c.result);
+        const QString name = ui->cboConversion->currentData().toString();
+        std::optional<OpenCcConverter> opencc;
+        std::optional<ScriptConverter> tables;
+        QString lang;
+        if (name.isEmpty()) {
+            tables = ScriptConverter::fromTables(toTraditional
+                                                     ? ScriptDirection::SimplifiedToTraditional
+                                                     : ScriptDirection::TraditionalToSimplified);
+            lang = toTraditional ? QStringLiteral("zh-Hant") : QStringLiteral("zh-Hans");
+        } else {
+            opencc.emplace(name);
+            toTraditional = opencc->config().toTraditional;
+            lang = QString::fromLatin1(opencc->config().lang);
+        }
+        const QString text = plainTextOf(ui->txtChangeS);
+        if (ui->chkHtmlPage->isChecked()) {
+            // A page keeps every byte outside its text, the spaces at its ends included.
+            if (text.isEmpty())
+                return;
+            std::optional<LangChange> change;
+            if (ui->chkSetLang->isChecked())
+                change = langChangeTo(toTraditional, lang);
+            const QByteArray page = text.toUtf8();
+            const std::string out = convertHtml(
+                std::string_view(page.constData(), size_t(page.size())),
+                [&](std::string_view piece) {
+                    if (opencc)
+                        return opencc->convert(piece);
+                    return tables->convert(QString::fromUtf8(piece)).toStdString();
+                },
+                change);
+            ui->txtChangeResult->setPlainText(QString::fromStdString(out));
+            return;
+        }
+        const QString input = text::trimSpaces(text);
+        if (input.isEmpty())
+            return;
+        QString out;
+        if (opencc)
+            opencc->convert(input, out);
+        else
+            tables->convert(input, out);
+        ui->txtChangeResult->setPlainText(out);
     } catch (const std::exception& e) {
         showError(this, describe(e), ErrorBox::Prefixed);
     }

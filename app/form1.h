@@ -106,6 +106,8 @@ private:
     using Recording = std::shared_ptr<RecordedRun>;
     Recording beginRecording(Tool tool, const QStringList& inputs, const QJsonObject& asked = {});
     void loadDirectory(const char* name);
+    void wireConversionChoices();
+    // Through the page's choice: the tables in the button's direction, or OpenCC's configuration.
     void convertScript(bool toTraditional);
 
     std::unique_ptr<Ui::Form1> ui;

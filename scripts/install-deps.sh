@@ -11,7 +11,7 @@ packages=(
   libgl-dev
   libcurl4-openssl-dev libicu-dev libmaxminddb-dev libpsl-dev publicsuffix libxml2-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libcli11-dev libssl-dev
-  python3 fonts-wqy-microhei fonts-noto-cjk opencc
+  python3 fonts-wqy-microhei fonts-noto-cjk opencc libopencc-dev libopencc-data
   qt6-translations-l10n
   groff-base man-db librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
 )

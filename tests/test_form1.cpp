@@ -395,6 +395,48 @@ TEST_F(Form1Test, ConversionButtons) {
     EXPECT_TRUE(boxes.isEmpty());
 }
 
+// The page's choice: the tables by default, else OpenCC's configuration whichever button is
+// pressed; the check box converts a page and keeps its markup.
+TEST_F(Form1Test, ConversionChoices) {
+    auto* in = find<QPlainTextEdit>("txtChangeS");
+    auto* out = find<QPlainTextEdit>("txtChangeResult");
+    auto* choice = find<QComboBox>("cboConversion");
+    ASSERT_EQ(choice->currentIndex(), 0);
+    EXPECT_EQ(choice->currentText(), QStringLiteral("逐字（原表）"));
+    const struct {
+        const char* caption; // nullptr: the tables
+        const char* button;
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {nullptr, "cmdStoT", "头发 鼠标", "頭發 鼠標"},
+        {"简体→繁体（台湾用词）", "cmdStoT", " 头发 鼠标 ", "頭髮 滑鼠"},
+        {"简体→繁体（台湾用词）", "cmdTtoS", "软件", "軟體"},
+        {"简体→繁体（香港字形）", "cmdStoT", "头发", "頭髮"},
+        {"台湾繁体→简体（大陆用词）", "cmdStoT", "滑鼠", "鼠标"},
+    };
+    for (const auto& c : cases) {
+        choice->setCurrentIndex(c.caption ? choice->findText(QString::fromUtf8(c.caption)) : 0);
+        ASSERT_GE(choice->currentIndex(), 0) << c.caption;
+        in->setPlainText(QString::fromUtf8(c.in));
+        find<QPushButton>(c.button)->click();
+        EXPECT_EQ(out->toPlainText(), QString::fromUtf8(c.out)) << c.in;
+    }
+
+    auto* page = find<QCheckBox>("chkHtmlPage");
+    auto* lang = find<QCheckBox>("chkSetLang");
+    EXPECT_FALSE(lang->isEnabled());
+    page->setChecked(true);
+    EXPECT_TRUE(lang->isEnabled());
+    lang->setChecked(true);
+    choice->setCurrentIndex(choice->findText(QStringLiteral("简体→繁体（台湾用词）")));
+    in->setPlainText(QStringLiteral(" <p lang=\"zh-CN\" title=\"鼠标\"><!-- 软件 -->软件</p> "));
+    find<QPushButton>("cmdTtoS")->click();
+    EXPECT_EQ(out->toPlainText(),
+              QStringLiteral(" <p lang=\"zh-TW\" title=\"滑鼠\"><!-- 软件 -->軟體</p> "));
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
 // A program folder whose config/ lacks the data files.
 class Form1WithoutData : public Form1Test {
 protected:

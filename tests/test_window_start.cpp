@@ -104,7 +104,8 @@ TEST(WindowStart, TheKeyboardStartsInTheFirstBoxAndTabFollowsEachPagesReadingOrd
         {"cmdCn_search",
          {"cmdCn_search", "cmdEn_Search", "cmdCn_Blog", "cmdEn_blog", "cmdCn_bbs", "cmdCn_btoc",
           "lvHouse"}},
-        {"txtChangeS", {"txtChangeS", "txtChangeResult", "cmdStoT", "cmdTtoS"}},
+        {"txtChangeS",
+         {"txtChangeS", "txtChangeResult", "cboConversion", "chkHtmlPage", "cmdStoT", "cmdTtoS"}},
         {"txtRelateKeyWord", {"txtRelateKeyWord", "cmdRelateAndIndex", "LvKeyword"}},
         {"txtSearchPage", {"txtSearchPage", "txtSearchKeyWord", "cmdFrequency", "txtPageContent"}},
     };

@@ -1,0 +1,90 @@
+#include "cli_run.h"
+#include "opencc_peer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList words(std::initializer_list<const char*> list) {
+    QStringList out;
+    for (const char* w : list)
+        out << QString::fromUtf8(w);
+    return out;
+}
+
+} // namespace
+
+TEST(ConvertCli, ChoicesStatusesAndOutput) {
+    const struct {
+        std::initializer_list<const char*> args;
+        QByteArray in;
+        int status;
+        QByteArray out;
+        const char* err; // a part of standard error
+    } cases[] = {
+        // The character tables, as before: 发 is always 發.
+        {{"convert", "s2t", "头发发展"}, {}, 0, "頭發發展\n", ""},
+        {{"convert", "--opencc", "s2t", "头发发展"}, {}, 0, "頭髮發展\n", ""},
+        {{"convert", "头发", "--opencc", "s2twp"}, {}, 0, "頭髮\n", ""},
+        {{"convert", "--opencc", "s2twp", "--json", " 鼠标 "},
+         {},
+         0,
+         "{\"result\":\"滑鼠\"}\n",
+         ""},
+        {{"convert", "--opencc", "s2twp"}, "  鼠标\n软件 \n\n", 0, "滑鼠\n軟體 \n\n", ""},
+        {{"convert", "--opencc", "tw2sp"}, "滑鼠", 0, "鼠标\n", ""},
+        {{"convert", "--opencc", "s2twp", "   "}, {}, 2, "", "为空"},
+        {{"convert", "--opencc", "s2x", "中"}, {}, 2, "", "“s2x”"},
+        {{"convert", "--opencc", "s2t", "s2t", "中"}, {}, 2, "", "--opencc"},
+        {{"convert", "--opencc"}, {}, 2, "", "--opencc"},
+        {{"convert"}, {}, 2, "", "s2t"},
+        {{"convert", "s2t", "--set-lang", "中"}, {}, 2, "", "--html"},
+        // A page comes back byte for byte, without a line end of ours.
+        {{"convert", "--html", "--opencc", "s2twp"},
+         " <p title=\"鼠标\" lang=zh-CN>软件</p>\r\n",
+         0,
+         " <p title=\"滑鼠\" lang=zh-CN>軟體</p>\r\n",
+         ""},
+        {{"convert", "--html", "--set-lang", "--opencc", "s2hk"},
+         "<html lang=zh-CN>",
+         0,
+         "<html lang=zh-HK>",
+         ""},
+        {{"convert", "--html", "--set-lang", "t2s", "<p lang=\"zh-TW\">發展</p>"},
+         {},
+         0,
+         "<p lang=\"zh-Hans\">发展</p>",
+         ""},
+        {{"convert", "--html", "--json", "--opencc", "s2twp", "<b>鼠标</b>"},
+         {},
+         0,
+         "{\"result\":\"<b>滑鼠</b>\"}\n",
+         ""},
+        {{"convert", "--html", "s2t"}, "", 2, "", "空"},
+        {{"convert", "--html", "s2t"}, "<p>\xD6\xD0</p>", 1, "", "UTF-8"},
+    };
+    for (const auto& c : cases) {
+        const QStringList args = words(c.args);
+        const CliRun r = runCli(args, c.in);
+        EXPECT_EQ(r.status, c.status) << args.join(u' ').toStdString() << "\n"
+                                      << r.err.toStdString();
+        EXPECT_EQ(r.outBytes, c.out) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err))) << r.err.toStdString();
+    }
+}
+
+// Standard input is read in pieces; lines longer than a piece still convert as the command
+// converts them whole.
+TEST(ConvertCli, LongInputAsTheCommandConvertsIt) {
+    SKIP_WITHOUT_OPENCC_COMMAND();
+    const QList<QByteArray> phrases = corpusPhrases();
+    QByteArray text;
+    for (int round = 0; text.size() < 600'000; ++round)
+        for (qsizetype i = 0; i < phrases.size(); ++i)
+            text += phrases[(i * 7 + round) % phrases.size()] + (i % 5000 == 4999 ? "\n" : "，");
+    text += '\n';
+    const CliRun r = runCli(
+        {QStringLiteral("convert"), QStringLiteral("--opencc"), QStringLiteral("s2twp")}, text);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.outBytes == openCcCommand("s2twp", text));
+}
