@@ -36,3 +36,9 @@ HttpResponse InterruptibleFetcher::getWithin(const QString& url,
     armInterrupt();
     return curl_.getWithin(url, timeout);
 }
+
+HttpResponse InterruptibleFetcher::post(const QString& url, const QByteArray& contentType,
+                                        const QByteArray& body) {
+    armInterrupt();
+    return curl_.post(url, contentType, body);
+}

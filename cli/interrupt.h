@@ -12,6 +12,8 @@ public:
     explicit InterruptibleFetcher(FetchLimits limits = {}) : curl_(limits) {}
     HttpResponse get(const QString& url) override;
     HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) override;
+    HttpResponse post(const QString& url, const QByteArray& contentType,
+                      const QByteArray& body) override;
 
 private:
     CurlFetcher curl_;

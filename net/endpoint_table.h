@@ -27,6 +27,8 @@ enum class Endpoint {
     MakerHost,
     RdapBootstrapHost,
     WhoisHost,
+    BaiduPushHost,
+    IndexNowHost,
 };
 
 // Each endpoint's name, as the endpoints files and request templates write it, and the public
@@ -51,6 +53,8 @@ inline constexpr struct EndpointInfo {
     {Endpoint::MakerHost, "MakerHost", nullptr},
     {Endpoint::RdapBootstrapHost, "RdapBootstrapHost", "https://data.iana.org"},
     {Endpoint::WhoisHost, "WhoisHost", "whois.iana.org"},
+    {Endpoint::BaiduPushHost, "BaiduPushHost", "http://data.zz.baidu.com"},
+    {Endpoint::IndexNowHost, "IndexNowHost", "https://api.indexnow.org"},
 };
 inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));

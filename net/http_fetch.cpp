@@ -411,6 +411,39 @@ HopResponse CurlFetcher::hop(const HopRequest& request) {
     return r;
 }
 
+HttpResponse CurlFetcher::post(const QString& url, const QByteArray& contentType,
+                               const QByteArray& body) {
+    const auto easy = startRequest(url);
+    CURL* c = easy.get();
+    Transfer t;
+    t.cap = limits_.maxBodyBytes;
+    char detail[CURL_ERROR_SIZE] = {};
+    configure(c, url, limits_, t, detail, {});
+    const QByteArray typeHeader = "Content-Type: " + contentType;
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(
+        curl_slist_append(nullptr, typeHeader.constData()), &curl_slist_free_all);
+    if (!headers)
+        throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
+#define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
+    TESSIVO_SET(CURLOPT_POST, 1L);
+    TESSIVO_SET(CURLOPT_POSTFIELDS, body.constData());
+    TESSIVO_SET(CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    TESSIVO_SET(CURLOPT_HTTPHEADER, headers.get());
+    TESSIVO_SET(CURLOPT_FOLLOWLOCATION, 0L);
+#undef TESSIVO_SET
+
+    const CURLcode rc = perform(c, url);
+    if (rc != CURLE_OK)
+        raiseFailure(c, rc, t, limits_, detail, url);
+    HttpResponse r;
+    r.body = std::move(t.body);
+    char* type = nullptr;
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        r.contentType = type;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
+    return r;
+}
+
 QString decodeResponse(const HttpResponse& response, Decode mode) {
     return charset::decodePage(response.body, response.contentType, mode);
 }

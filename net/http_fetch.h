@@ -34,6 +34,11 @@ public:
     // which site that is, before its requests, on the thread that makes them. A real fetcher has
     // no use for it; the demo's puts the site among its made-up results.
     virtual void lookingFor(const QString& site) { (void)site; }
+    // A blocking POST of body, sent as contentType, without following a redirect (the
+    // submission interfaces answer where they are asked). Any HTTP status is a response; raises
+    // ToolError naming the address when no answer came, or when this fetcher cannot send one.
+    virtual HttpResponse post(const QString& url, const QByteArray& contentType,
+                              const QByteArray& body);
 };
 
 struct FetchLimits {
@@ -119,6 +124,8 @@ public:
     HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) override;
     // One request without following a redirect; raises ToolError when no answer came.
     HopResponse hop(const HopRequest& request);
+    HttpResponse post(const QString& url, const QByteArray& contentType,
+                      const QByteArray& body) override;
 
 private:
     FetchLimits limits_;

@@ -311,3 +311,18 @@ TEST(HttpFetch, AHopFollowsNoRedirectAndReadsTheCrawlersHeaders) {
     EXPECT_FALSE(head.truncated);
     EXPECT_TRUE(server.requestHeader("User-Agent").last().contains(QLatin1String("Tessivo/")));
 }
+
+TEST(HttpFetch, APostSendsItsBodyAsTheGivenTypeAndFollowsNoRedirect) {
+    FixtureServer server;
+    server.add("/submit", {202, "application/json", "{\"ok\":1}"});
+    server.add("/moved", {301, "text/html", "moved", 0, "/submit"});
+    CurlFetcher fetcher;
+    const QByteArray body = "第一行\nsecond";
+    const HttpResponse r = fetcher.post(server.base() + "/submit?x=1", "text/plain", body);
+    EXPECT_EQ(r.status, 202);
+    EXPECT_EQ(r.body, QByteArray("{\"ok\":1}"));
+    EXPECT_EQ(server.requestBodies(), QList<QByteArray>{body});
+    EXPECT_EQ(server.requestHeader("Content-Type"), QStringList{QStringLiteral("text/plain")});
+    EXPECT_EQ(fetcher.post(server.base() + "/moved", "text/plain", body).status, 301);
+    EXPECT_EQ(server.requests().size(), 2);
+}
