@@ -96,3 +96,4 @@ std::vector<Command> historyCommands();
 std::vector<Command> enginesCommands();
 std::vector<Command> netinfoCommands();
 std::vector<Command> auditCommands();
+std::vector<Command> submitCommands();

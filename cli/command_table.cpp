@@ -5,7 +5,7 @@ const std::vector<Command>& commands() {
         std::vector<Command> v;
         for (auto part : {netCommands(), metricsCommands(), rankCommands(), researchCommands(),
                           directoriesCommands(), scriptCommands(), netinfoCommands(),
-                          auditCommands(), historyCommands(), enginesCommands()})
+                          auditCommands(), submitCommands(), historyCommands(), enginesCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

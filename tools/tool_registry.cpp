@@ -26,6 +26,8 @@ constexpr ToolInput kTarget[] = {{"target", Cleaning::Host}};
 constexpr ToolInput kWhoisDomain[] = {{"domain", Cleaning::Host}};
 // The start address is cleaned like the density page's address.
 constexpr ToolInput kStart[] = {{"url", Cleaning::Keyword}};
+// A submission is recorded under the host its addresses are on.
+constexpr ToolInput kPushHost[] = {{"host", Cleaning::Host}};
 
 template <const SurveyKind& kind> QStringList engineNames() {
     QStringList names;
@@ -39,6 +41,15 @@ QStringList labelsOf(const QList<Figure>& figures) {
     for (const Figure& f : figures)
         labels << f.label;
     return labels;
+}
+
+QStringList baiduPushLabels() {
+    return {QStringLiteral("sent"),          QStringLiteral("accepted"),  QStringLiteral("remain"),
+            QStringLiteral("not_same_site"), QStringLiteral("not_valid"), QStringLiteral("unsent")};
+}
+
+QStringList indexNowLabels() {
+    return {QStringLiteral("sent"), QStringLiteral("unsent")};
 }
 
 QStringList noLabels() {
@@ -59,8 +70,8 @@ void keywordRank(const ToolRequest& r, const FigureSink& figures) {
 }
 
 // Built on first use: the surveys' names come from their own definitions in metrics/.
-const std::array<ToolEntry, 10>& entries() {
-    static const std::array<ToolEntry, 10> all{{
+const std::array<ToolEntry, 12>& entries() {
+    static const std::array<ToolEntry, 12> all{{
         {Tool::Indexed, kIndexedSurvey.tool, "收录查询", kDomain, engineNames<kIndexedSurvey>,
          &kIndexedSurvey, nullptr, true},
         {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
@@ -85,6 +96,9 @@ const std::array<ToolEntry, 10>& entries() {
          [] { return labelsOf(domainFigures(DomainRecord{})); }, nullptr, nullptr},
         {Tool::Audit, "audit", "网站体检", kStart,
          [] { return QStringList{QStringLiteral("pages")} << auditProblemKinds(); }, nullptr,
+         nullptr},
+        {Tool::PushBaidu, "push-baidu", "百度推送", kPushHost, baiduPushLabels, nullptr, nullptr},
+        {Tool::PushIndexNow, "push-indexnow", "IndexNow推送", kPushHost, indexNowLabels, nullptr,
          nullptr},
     }};
     return all;

@@ -12,8 +12,8 @@
 
 struct SurveyKind;
 
-// Every network tool: those of the window's tabs in their order, then the site audit, which the
-// command line alone runs.
+// Every network tool: those of the window's tabs in their order, then the site audit and the
+// link submissions, which the command line alone runs.
 enum class Tool {
     Indexed,
     Backlinks,
@@ -24,7 +24,9 @@ enum class Tool {
     Density,
     Ip,
     Whois,
-    Audit
+    Audit,
+    PushBaidu,
+    PushIndexNow
 };
 
 // How a typed input is cleaned before its tool gets it. An input cleaned to nothing means no

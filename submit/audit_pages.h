@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+// The pages of an audit (`tessivo-cli audit --json`) that belong in a sitemap: answered 200,
+// not noindex, not canonicalised to another address and not disallowed by robots.txt, in the
+// audit's order. Raises ToolError when the text is not an audit's JSON.
+QStringList sitemapPagesOfAudit(const QByteArray& json);

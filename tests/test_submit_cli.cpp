@@ -1,0 +1,138 @@
+#include "cli_run.h"
+#include "fixture_server.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject jsonOf(const CliRun& r) {
+    return QJsonDocument::fromJson(r.outBytes).object();
+}
+
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes,
+                  QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner) {
+    const QString path = dir.filePath(QLatin1String(name));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    f.close();
+    QFile::setPermissions(path, permissions);
+    return path;
+}
+
+QByteArray addressList(int n) {
+    QByteArray text;
+    for (int i = 0; i < n; ++i)
+        text += "https://www.example.com/page/" + QByteArray::number(i) + "\n";
+    return text;
+}
+
+} // namespace
+
+TEST(SubmitCli, SitemapWritesTheFileAndTellsWhatItLeftOut) {
+    QTemporaryDir dir;
+    const QByteArray list = "\xEF\xBB\xBFhttps://www.example.com/a\r\n"
+                            "https://www.example.com/a\r\nhttps://other.example/b\r\n";
+    const CliRun r =
+        runCli({QStringLiteral("--json"), QStringLiteral("sitemap"), QStringLiteral("-"),
+                QStringLiteral("--base"), QStringLiteral("https://www.example.com/"),
+                QStringLiteral("--out"), dir.filePath(QStringLiteral("out")),
+                QStringLiteral("--lastmod"), QStringLiteral("none")},
+               list);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject json = jsonOf(r);
+    EXPECT_EQ(json.value(u"written").toInt(), 1);
+    EXPECT_EQ(json.value(u"left_out").toInt(), 1);
+    EXPECT_EQ(json.value(u"duplicates").toInt(), 1);
+    EXPECT_EQ(json.value(u"files").toArray().size(), 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("第 3 行：不属于主机 www.example.com")))
+        << r.err.toStdString();
+    QFile f(dir.filePath(QStringLiteral("out/sitemap.xml")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("<url><loc>https://www.example.com/a</loc></url>"));
+}
+
+TEST(SubmitCli, WrongCommandLinesAreUsageErrors) {
+    QTemporaryDir dir;
+    const QString list = writeFile(dir, "urls.txt", addressList(1));
+    const QStringList out = {QStringLiteral("--out"), dir.path()};
+    const QStringList cases[] = {
+        QStringList{QStringLiteral("sitemap"), list} << out,
+        QStringList{QStringLiteral("sitemap"), list, QStringLiteral("--base"),
+                    QStringLiteral("https://www.example.com/"), QStringLiteral("--limit"),
+                    QStringLiteral("bing")}
+            << out,
+        {QStringLiteral("push"), QStringLiteral("baidu")},
+        {QStringLiteral("push"), QStringLiteral("google"), list},
+        {QStringLiteral("push"), QStringLiteral("baidu"), list},
+    };
+    for (const QStringList& args : cases) {
+        const CliRun r = runCli(args);
+        EXPECT_EQ(r.status, 2) << args.join(u' ').toStdString() << r.err.toStdString();
+    }
+}
+
+TEST(SubmitCli, PushBaiduStopsAtOverQuotaAndNeverPrintsTheToken) {
+    QTemporaryDir dir;
+    FixtureServer server;
+    std::atomic<int> calls{0};
+    server.add("/urls", [&](const std::string&) {
+        return ++calls < 3 ? FixtureServer::Page(200, "application/json",
+                                                 R"({"remain":100,"success":2000})")
+                           : FixtureServer::Page(400, "application/json",
+                                                 R"({"error":400,"message":"over quota"})");
+    });
+    const QString ini = writeFile(dir, "endpoints.ini",
+                                  "[endpoints]\nBaiduPushHost=" + server.base().toUtf8() + "\n");
+    const QString token = writeFile(dir, "token", "s3cretT0ken\n");
+    const QString list = writeFile(dir, "urls.txt", addressList(4500));
+    const QStringList args = {QStringLiteral("--no-history"),
+                              QStringLiteral("--endpoints"),
+                              ini,
+                              QStringLiteral("push"),
+                              QStringLiteral("baidu"),
+                              list,
+                              QStringLiteral("--site"),
+                              QStringLiteral("https://www.example.com"),
+                              QStringLiteral("--token-file"),
+                              token};
+    const CliRun r = runCli(QStringList{QStringLiteral("--json")} << args);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject json = jsonOf(r);
+    EXPECT_EQ(json.value(u"sent").toInt(), 4000);
+    EXPECT_EQ(json.value(u"accepted").toInt(), 4000);
+    EXPECT_EQ(json.value(u"remain").toInt(), 0);
+    EXPECT_TRUE(json.value(u"over_quota").toBool());
+    const QJsonArray unsent = json.value(u"unsent").toArray();
+    ASSERT_EQ(unsent.size(), 500);
+    EXPECT_EQ(unsent.first().toString(), QStringLiteral("https://www.example.com/page/4000"));
+    EXPECT_EQ(server.requestBodies().size(), 3);
+    EXPECT_FALSE(r.out.contains(QLatin1String("s3cretT0ken")));
+    EXPECT_FALSE(r.err.contains(QLatin1String("s3cretT0ken")));
+
+    const CliRun text = runCli(args);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("未推送\thttps://www.example.com/page/4499")));
+    EXPECT_TRUE(text.out.contains(QStringLiteral("今天的推送配额已用完")));
+}
+
+TEST(SubmitCli, PushBaiduRefusesATokenFileOthersCanRead) {
+    QTemporaryDir dir;
+    const QString token = writeFile(dir, "token", "s3cretT0ken\n",
+                                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    const QString list = writeFile(dir, "urls.txt", addressList(1));
+    const CliRun r =
+        runCli({QStringLiteral("--no-history"), QStringLiteral("push"), QStringLiteral("baidu"),
+                list, QStringLiteral("--site"), QStringLiteral("https://www.example.com"),
+                QStringLiteral("--token-file"), token});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("可被其他用户读取"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QLatin1String("s3cretT0ken")));
+}
