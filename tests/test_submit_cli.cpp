@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -103,7 +104,11 @@ TEST(SubmitCli, PushBaiduStopsAtOverQuotaAndNeverPrintsTheToken) {
                               QStringLiteral("https://www.example.com"),
                               QStringLiteral("--token-file"),
                               token};
-    const CliRun r = runCli(QStringList{QStringLiteral("--json")} << args);
+    const QString history = dir.filePath(QStringLiteral("history.sqlite"));
+    QStringList recordedArgs = args;
+    recordedArgs[0] = QStringLiteral("--history");
+    recordedArgs.insert(1, history);
+    const CliRun r = runCli(QStringList{QStringLiteral("--json")} << recordedArgs);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject json = jsonOf(r);
     EXPECT_EQ(json.value(u"sent").toInt(), 4000);
@@ -116,6 +121,21 @@ TEST(SubmitCli, PushBaiduStopsAtOverQuotaAndNeverPrintsTheToken) {
     EXPECT_EQ(server.requestBodies().size(), 3);
     EXPECT_FALSE(r.out.contains(QLatin1String("s3cretT0ken")));
     EXPECT_FALSE(r.err.contains(QLatin1String("s3cretT0ken")));
+
+    // The history keeps the run under the host, with what was sent, refused and left.
+    const CliRun recorded =
+        runCli({QStringLiteral("--history"), history, QStringLiteral("history"),
+                QStringLiteral("--tool"), QStringLiteral("push-baidu"), QStringLiteral("--json")});
+    ASSERT_EQ(recorded.status, 0) << recorded.err.toStdString();
+    EXPECT_FALSE(recorded.out.contains(QLatin1String("s3cretT0ken")));
+    const QJsonArray runs = QJsonDocument::fromJson(recorded.outBytes).array();
+    ASSERT_EQ(runs.size(), 1);
+    QMap<QString, double> figures;
+    for (const QJsonValue& f : runs[0][QLatin1String("figures")].toArray())
+        figures.insert(f[QLatin1String("label")].toString(), f[QLatin1String("number")].toDouble());
+    EXPECT_EQ(figures.value(QStringLiteral("sent")), 4000);
+    EXPECT_EQ(figures.value(QStringLiteral("remain"), -1), 0);
+    EXPECT_EQ(figures.value(QStringLiteral("unsent")), 500);
 
     const CliRun text = runCli(args);
     EXPECT_EQ(text.status, 0);
@@ -135,4 +155,45 @@ TEST(SubmitCli, PushBaiduRefusesATokenFileOthersCanRead) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("可被其他用户读取"))) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QLatin1String("s3cretT0ken")));
+}
+
+TEST(SubmitCli, PushIndexNowChecksTheKeyFileAndTellsWhatWasSent) {
+    QTemporaryDir dir;
+    FixtureServer server;
+    const QString key = QStringLiteral("0123abcd0123abcd");
+    server.add("/indexnow", {200, "text/plain", ""});
+    const QString ini = writeFile(dir, "endpoints.ini",
+                                  "[endpoints]\nIndexNowHost=" + server.base().toUtf8() + "\n");
+    QByteArray list;
+    for (int i = 0; i < 3; ++i)
+        list += server.base().toUtf8() + "/page/" + QByteArray::number(i) + "\n";
+    const QStringList args = {QStringLiteral("--no-history"),
+                              QStringLiteral("--endpoints"),
+                              ini,
+                              QStringLiteral("--json"),
+                              QStringLiteral("push"),
+                              QStringLiteral("indexnow"),
+                              QStringLiteral("-"),
+                              QStringLiteral("--key"),
+                              key};
+
+    // No key file on the site: refused before anything is sent.
+    const CliRun refused = runCli(args, list);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("HTTP 404"))) << refused.err.toStdString();
+    EXPECT_FALSE(server.requests().contains(QStringLiteral("/indexnow")));
+
+    server.add("/" + key.toStdString() + ".txt", {200, "text/plain", key.toLatin1()});
+    const CliRun r = runCli(args, list);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject json = jsonOf(r);
+    EXPECT_EQ(json.value(u"sent").toInt(), 3);
+    EXPECT_EQ(json.value(u"requests").toInt(), 1);
+    EXPECT_TRUE(json.value(u"unsent").toArray().isEmpty());
+
+    const CliRun made =
+        runCli({QStringLiteral("--json"), QStringLiteral("push"), QStringLiteral("indexnow"),
+                QStringLiteral("--new-key"), dir.filePath(QStringLiteral("keys"))});
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_TRUE(QFile::exists(jsonOf(made).value(u"file").toString()));
 }
