@@ -50,6 +50,9 @@ const struct {
      {"tessivo-cli sitemap --base https://www.example.com/ --from-audit audit.json --out site/ "
       "--limit baidu",
       "用网站体检的结果写出百度接受的网站地图"}},
+    {"sitemap",
+     {"tessivo-cli sitemap --check https://www.example.com/sitemap.xml",
+      "检查网站上已有的站点地图"}},
     {"push",
      {"tessivo-cli push baidu urls.txt --site https://www.example.com --token-file ~/.baidu-token",
       "把 urls.txt 中的网址推送给百度普通收录"}},

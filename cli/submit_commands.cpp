@@ -2,6 +2,7 @@
 
 #include "cli/run_history.h"
 
+#include "audit/sitemap_check.h"
 #include "base/figure.h"
 #include "base/tool_error.h"
 #include "submit/address_list.h"
@@ -60,8 +61,45 @@ void requireLimit(const QString& limit) {
         throw UsageError{QStringLiteral("--limit 应为 baidu 或 sitemaps")};
 }
 
+void checkSitemap(CliContext& ctx, const QString& location) {
+    QByteArray body;
+    if (location.startsWith(QLatin1String("http://")) ||
+        location.startsWith(QLatin1String("https://"))) {
+        const HttpResponse answer = ctx.fetcher.get(location);
+        if (answer.status < 200 || answer.status >= 300)
+            throw ToolError(
+                QStringLiteral("无法读取站点地图 %1：HTTP %2").arg(location).arg(answer.status));
+        body = answer.body;
+    } else {
+        body = readList(location);
+    }
+    const SitemapCheck check = checkSitemapFile(body, location);
+    if (ctx.json) {
+        ctx.printJson({{QStringLiteral("location"), location},
+                       {QStringLiteral("index"), check.index},
+                       {QStringLiteral("entries"), check.entries},
+                       {QStringLiteral("problems"), jsonList(check.problems)}});
+    } else {
+        ctx.print(QStringLiteral("%1：%2 %3 个网址")
+                      .arg(location, check.index ? QStringLiteral("站点地图索引，列出")
+                                                 : QStringLiteral("站点地图，列出"))
+                      .arg(check.entries));
+        ctx.printLines(check.problems);
+    }
+    if (!check.problems.isEmpty())
+        throw ToolError(
+            QStringLiteral("站点地图 %1 有 %2 个问题").arg(location).arg(check.problems.size()));
+}
+
 void sitemap(CliContext& ctx, const QStringList& args) {
     const auto& o = ctx.options;
+    if (o.contains(QStringLiteral("--check"))) {
+        if (!args.isEmpty())
+            throw UsageError{
+                QStringLiteral("sitemap --check 只检查一个站点地图，不再需要网址列表")};
+        checkSitemap(ctx, o.value(QStringLiteral("--check")));
+        return;
+    }
     const bool fromAudit = o.contains(QStringLiteral("--from-audit"));
     if (fromAudit == !args.isEmpty())
         throw UsageError{QStringLiteral("sitemap 需要网址列表文件（或 - 表示标准输入）或 "
@@ -103,33 +141,6 @@ void sitemap(CliContext& ctx, const QStringList& args) {
     }
     ctx.print(QStringLiteral("写入 %1 个网址：").arg(result.written));
     ctx.printLines(result.files);
-}
-
-void pushBaiduRecorded(CliContext& ctx, RecordedRun& run, const BaiduPushOptions& options,
-                       const QStringList& addresses);
-
-void pushBaidu(CliContext& ctx, const QString& listFile) {
-    const auto& o = ctx.options;
-    if (!o.contains(QStringLiteral("--site")) || !o.contains(QStringLiteral("--token-file")))
-        throw UsageError{QStringLiteral("push baidu 需要 --site 站点和 --token-file 文件")};
-    const QString site = o.value(QStringLiteral("--site"));
-    const QString host = hostOf(site);
-    if (host.isEmpty())
-        throw UsageError{QStringLiteral(
-            "--site 应为在百度搜索资源平台验证的站点，例如 https://www.example.com")};
-    BaiduPushOptions options;
-    options.token = readTokenFile(o.value(QStringLiteral("--token-file")));
-    options.site = site;
-    const EndpointTable& endpoints = ctx.endpoints;
-    options.pushBase = endpoints.base(Endpoint::BaiduPushHost);
-    const AddressList list = readAddressList(readList(listFile), host);
-    tellLeftOut(ctx, list);
-    if (list.addresses.isEmpty())
-        throw ToolError(QStringLiteral("没有可以推送的网址"));
-
-    RecordedRun run =
-        recordedRun(ctx, Tool::PushBaidu, {list.host}, {{QStringLiteral("site"), site}});
-    runRecorded(run, [&] { pushBaiduRecorded(ctx, run, options, list.addresses); });
 }
 
 void pushBaiduRecorded(CliContext& ctx, RecordedRun& run, const BaiduPushOptions& options,
@@ -180,8 +191,53 @@ void pushBaiduRecorded(CliContext& ctx, RecordedRun& run, const BaiduPushOptions
                         QStringLiteral("（%1 个网址未推送）").arg(report.unsent.size()));
 }
 
+void pushBaidu(CliContext& ctx, const QString& listFile) {
+    const auto& o = ctx.options;
+    if (!o.contains(QStringLiteral("--site")) || !o.contains(QStringLiteral("--token-file")))
+        throw UsageError{QStringLiteral("push baidu 需要 --site 站点和 --token-file 文件")};
+    const QString site = o.value(QStringLiteral("--site"));
+    const QString host = hostOf(site);
+    if (host.isEmpty())
+        throw UsageError{QStringLiteral(
+            "--site 应为在百度搜索资源平台验证的站点，例如 https://www.example.com")};
+    BaiduPushOptions options;
+    options.token = readTokenFile(o.value(QStringLiteral("--token-file")));
+    options.site = site;
+    const EndpointTable& endpoints = ctx.endpoints;
+    options.pushBase = endpoints.base(Endpoint::BaiduPushHost);
+    const AddressList list = readAddressList(readList(listFile), host);
+    tellLeftOut(ctx, list);
+    if (list.addresses.isEmpty())
+        throw ToolError(QStringLiteral("没有可以推送的网址"));
+
+    RecordedRun run =
+        recordedRun(ctx, Tool::PushBaidu, {list.host}, {{QStringLiteral("site"), site}});
+    runRecorded(run, [&] { pushBaiduRecorded(ctx, run, options, list.addresses); });
+}
+
 void pushIndexNowRecorded(CliContext& ctx, RecordedRun& run, const IndexNowOptions& options,
-                          const QStringList& addresses);
+                          const QStringList& addresses) {
+    const IndexNowReport report = pushToIndexNow(ctx.fetcher, options, addresses);
+    run.add({countFigure(QStringLiteral("sent"), QString::number(report.sent)),
+             countFigure(QStringLiteral("unsent"), QString::number(report.unsent.size()))});
+    if (ctx.json) {
+        ctx.printJson({{QStringLiteral("sent"), report.sent},
+                       {QStringLiteral("requests"), report.batches},
+                       {QStringLiteral("pending"), report.pending},
+                       {QStringLiteral("unsent"), jsonList(report.unsent)},
+                       {QStringLiteral("error"),
+                        report.error.isEmpty() ? QJsonValue() : QJsonValue(report.error)}});
+    } else {
+        ctx.printRow({QStringLiteral("已提交"), QString::number(report.sent)});
+        if (report.pending)
+            ctx.printRow({QStringLiteral("说明"), QStringLiteral("已收到，密钥尚待验证（202）")});
+        for (const QString& a : report.unsent)
+            ctx.printRow({QStringLiteral("未提交"), a});
+    }
+    if (!report.error.isEmpty())
+        throw ToolError(report.error +
+                        QStringLiteral("（%1 个网址未提交）").arg(report.unsent.size()));
+}
 
 void pushIndexNow(CliContext& ctx, const QStringList& args) {
     const auto& o = ctx.options;
@@ -212,30 +268,6 @@ void pushIndexNow(CliContext& ctx, const QStringList& args) {
     runRecorded(run, [&] { pushIndexNowRecorded(ctx, run, options, list.addresses); });
 }
 
-void pushIndexNowRecorded(CliContext& ctx, RecordedRun& run, const IndexNowOptions& options,
-                          const QStringList& addresses) {
-    const IndexNowReport report = pushToIndexNow(ctx.fetcher, options, addresses);
-    run.add({countFigure(QStringLiteral("sent"), QString::number(report.sent)),
-             countFigure(QStringLiteral("unsent"), QString::number(report.unsent.size()))});
-    if (ctx.json) {
-        ctx.printJson({{QStringLiteral("sent"), report.sent},
-                       {QStringLiteral("requests"), report.batches},
-                       {QStringLiteral("pending"), report.pending},
-                       {QStringLiteral("unsent"), jsonList(report.unsent)},
-                       {QStringLiteral("error"),
-                        report.error.isEmpty() ? QJsonValue() : QJsonValue(report.error)}});
-    } else {
-        ctx.printRow({QStringLiteral("已提交"), QString::number(report.sent)});
-        if (report.pending)
-            ctx.printRow({QStringLiteral("说明"), QStringLiteral("已收到，密钥尚待验证（202）")});
-        for (const QString& a : report.unsent)
-            ctx.printRow({QStringLiteral("未提交"), a});
-    }
-    if (!report.error.isEmpty())
-        throw ToolError(report.error +
-                        QStringLiteral("（%1 个网址未提交）").arg(report.unsent.size()));
-}
-
 void push(CliContext& ctx, const QStringList& args) {
     const QString target = args[0];
     if (target == QLatin1String("indexnow")) {
@@ -256,7 +288,7 @@ void push(CliContext& ctx, const QStringList& args) {
 std::vector<Command> submitCommands() {
     return {
         {"sitemap",
-         "(URLS_FILE|-) --base URL --out DIR",
+         "(URLS_FILE|-) --base URL --out DIR | --check URL|FILE",
          "链接提交：把网址列表（每行一个，UTF-8，可带 BOM 或 CRLF；- 为标准输入）或 --from-audit "
          "给出的网站体检 JSON（tessivo-cli audit --json 的输出，取状态 200、未设 noindex、没有"
          "规范到别处、robots.txt 未禁止的网页）写成 sitemaps.org 格式的网站地图，存入 --out "
@@ -266,7 +298,10 @@ std::vector<Command> submitCommands() {
          "错误中说明后略去，重复的只写一次。每个文件至多 5 万个网址、50 MB；--limit baidu 时每个"
          "文件小于 10 MB，<loc> 不超过 256 字节。--gzip 写成 .xml.gz。--lastmod auto（默认）写入"
          "今天的日期，none 不写。打印写入的文件；--json 为 {\"files\", \"written\", \"left_out\", "
-         "\"duplicates\"}。",
+         "\"duplicates\"}。sitemap --check URL|FILE 检查一个已有的站点地图（可为 gzip）：能否解析、"
+         "至多 5 万个网址和 50 MB、都是同一主机的 http、https 网址且不超过 2048 个字符，网上的"
+         "站点地图只列出它所在文件夹之下的网址；有问题时逐条打印，退出状态为 1；--json 为 "
+         "{\"location\", \"index\", \"entries\", \"problems\"}。",
          0,
          1,
          sitemap,
@@ -275,7 +310,8 @@ std::vector<Command> submitCommands() {
           {"--from-audit", "文件"},
           {"--gzip", nullptr},
           {"--lastmod", "auto|none", requireLastmod},
-          {"--limit", "baidu|sitemaps", requireLimit}}},
+          {"--limit", "baidu|sitemaps", requireLimit},
+          {"--check", "网址|文件"}}},
         {"push",
          "baidu (URLS_FILE|-) --site SITE --token-file FILE | indexnow (URLS_FILE|-) --key KEY "
          "[--key-location URL] | indexnow --new-key DIR",

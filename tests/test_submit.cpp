@@ -1,3 +1,4 @@
+#include "audit/sitemap_check.h"
 #include "base/tool_error.h"
 #include "fixture_server.h"
 #include "net/http_fetch.h"
@@ -525,5 +526,74 @@ TEST(IndexNow, EachRefusalStopsWithItsMeaning) {
         EXPECT_TRUE(r.error.contains(QString::fromUtf8(c.says))) << r.error.toStdString();
         EXPECT_EQ(r.unsent, addresses);
         EXPECT_EQ(server.requests().size(), 1 + c.posts);
+    }
+}
+
+TEST(SitemapCheck, FindsWhatTheAuditsSitemapRulesRefuse) {
+    const QByteArray open = "<?xml version=\"1.0\"?><urlset "
+                            "xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">";
+    auto urlset = [&](const QByteArray& locs) { return open + locs + "</urlset>"; };
+    const QString at = QStringLiteral("https://s.example/blog/sitemap.xml");
+    const struct {
+        const char* name;
+        QByteArray body;
+        QString location;
+        int entries;
+        QStringList says; // a piece of each problem, in order
+    } cases[] = {
+        {"fine", urlset("<url><loc>https://s.example/blog/a</loc></url>"), at, 1, {}},
+        {"not xml", "<urlset><url>", at, 0, {QStringLiteral("")}},
+        {"other host",
+         urlset("<url><loc>https://t.example/blog/a</loc></url>"),
+         at,
+         1,
+         {QStringLiteral("别的网站")}},
+        {"above its folder",
+         urlset("<url><loc>https://s.example/a</loc></url>"),
+         at,
+         1,
+         {QStringLiteral("之下的网址")}},
+        {"a local file keeps to its first host",
+         urlset(
+             "<url><loc>https://s.example/a</loc></url><url><loc>https://t.example/b</loc></url>"),
+         QStringLiteral("/tmp/sitemap.xml"),
+         2,
+         {QStringLiteral("别的网站")}},
+        {"ftp",
+         urlset("<url><loc>ftp://s.example/blog/a</loc></url>"),
+         at,
+         1,
+         {QStringLiteral("不是 http 或 https")}},
+        {"too long",
+         urlset("<url><loc>https://s.example/blog/" + QByteArray(2100, 'a') + "</loc></url>"),
+         at,
+         1,
+         {QStringLiteral("超过 2047 个字符")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SitemapCheck check = checkSitemapFile(c.body, c.location);
+        EXPECT_EQ(check.entries, c.entries);
+        ASSERT_EQ(check.problems.size(), c.says.size()) << check.problems.join(u'\n').toStdString();
+        for (qsizetype i = 0; i < c.says.size(); ++i)
+            EXPECT_TRUE(check.problems[i].contains(c.says[i])) << check.problems[i].toStdString();
+    }
+}
+
+TEST(SitemapCheck, WhatTheWriterWritesPassesIndexIncluded) {
+    QTemporaryDir dir;
+    SitemapOptions options;
+    options.base = QStringLiteral("https://www.example.com/");
+    options.outDir = dir.path();
+    options.gzip = true;
+    const SitemapResult r = writeSitemaps(manyAddresses(60'000, 1), options);
+    ASSERT_EQ(r.files.size(), 3);
+    for (const QString& file : r.files) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const SitemapCheck check = checkSitemapFile(
+            f.readAll(), QStringLiteral("https://www.example.com/") + QFileInfo(file).fileName());
+        EXPECT_TRUE(check.problems.isEmpty()) << check.problems.join(u'\n').toStdString();
+        EXPECT_EQ(check.index, file.endsWith(QLatin1String("sitemap-index.xml.gz")));
     }
 }

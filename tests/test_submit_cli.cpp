@@ -197,3 +197,22 @@ TEST(SubmitCli, PushIndexNowChecksTheKeyFileAndTellsWhatWasSent) {
     ASSERT_EQ(made.status, 0) << made.err.toStdString();
     EXPECT_TRUE(QFile::exists(jsonOf(made).value(u"file").toString()));
 }
+
+TEST(SubmitCli, SitemapCheckPassesAGoodFileAndFailsABadOne) {
+    QTemporaryDir dir;
+    const QString good = writeFile(dir, "good.xml",
+                                   "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">"
+                                   "<url><loc>https://www.example.com/a</loc></url></urlset>");
+    const QString bad = writeFile(dir, "bad.xml",
+                                  "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">"
+                                  "<url><loc>https://www.example.com/a</loc></url>"
+                                  "<url><loc>https://other.example/b</loc></url></urlset>");
+    const CliRun ok = runCli(
+        {QStringLiteral("--json"), QStringLiteral("sitemap"), QStringLiteral("--check"), good});
+    EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
+    EXPECT_EQ(jsonOf(ok).value(u"entries").toInt(), 1);
+    const CliRun refused = runCli(
+        {QStringLiteral("--json"), QStringLiteral("sitemap"), QStringLiteral("--check"), bad});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(jsonOf(refused).value(u"problems").toArray().size(), 1);
+}
