@@ -111,11 +111,17 @@ void sitemap(CliContext& ctx, const QStringList& args) {
     if (host.isEmpty())
         throw UsageError{
             QStringLiteral("--base 应为网站地图所在的网址，例如 https://www.example.com/")};
-    const QByteArray text =
-        fromAudit ? sitemapPagesOfAudit(readList(o.value(QStringLiteral("--from-audit"))))
-                        .join(u'\n')
-                        .toUtf8()
-                  : readList(args[0]);
+    const bool deadLinks = o.contains(QStringLiteral("--dead-links"));
+    if (deadLinks && !fromAudit)
+        throw UsageError{QStringLiteral("--dead-links 从 --from-audit 给出的体检结果中取死链")};
+    QByteArray text;
+    if (fromAudit) {
+        const QByteArray audit = readList(o.value(QStringLiteral("--from-audit")));
+        text =
+            (deadLinks ? deadLinksOfAudit(audit) : sitemapPagesOfAudit(audit)).join(u'\n').toUtf8();
+    } else {
+        text = readList(args[0]);
+    }
     const AddressList list = readAddressList(text, host);
     tellLeftOut(ctx, list);
 
@@ -128,6 +134,11 @@ void sitemap(CliContext& ctx, const QStringList& args) {
     options.limit = o.value(QStringLiteral("--limit")) == QLatin1String("baidu")
                         ? SitemapLimit::Baidu
                         : SitemapLimit::Sitemaps;
+    if (deadLinks) {
+        options.limit = SitemapLimit::Baidu;
+        options.name = QStringLiteral("silian");
+        options.index = false;
+    }
     const SitemapResult result = writeSitemaps(list.addresses, options);
     for (const QString& a : result.tooLong)
         ctx.warn(QStringLiteral("未采用（编码后超过百度的 256 字节）：") + a);
@@ -298,7 +309,11 @@ std::vector<Command> submitCommands() {
          "错误中说明后略去，重复的只写一次。每个文件至多 5 万个网址、50 MB；--limit baidu 时每个"
          "文件小于 10 MB，<loc> 不超过 256 字节。--gzip 写成 .xml.gz。--lastmod auto（默认）写入"
          "今天的日期，none 不写。打印写入的文件；--json 为 {\"files\", \"written\", \"left_out\", "
-         "\"duplicates\"}。sitemap --check URL|FILE 检查一个已有的站点地图（可为 gzip）：能否解析、"
+         "\"duplicates\"}。--from-audit 加 --dead-links 时改为写百度的死链文件：体检中回答 404 或 "
+         "410 "
+         "的网址，按百度的限制写成 silian.xml（或 silian-1.xml…，不写索引：百度不处理索引形式的"
+         "死链文件），放到网站根目录后在百度搜索资源平台提交。sitemap --check URL|FILE "
+         "检查一个已有的站点地图（可为 gzip）：能否解析、"
          "至多 5 万个网址和 50 MB、都是同一主机的 http、https 网址且不超过 2048 个字符，网上的"
          "站点地图只列出它所在文件夹之下的网址；有问题时逐条打印，退出状态为 1；--json 为 "
          "{\"location\", \"index\", \"entries\", \"problems\"}。",
@@ -311,7 +326,8 @@ std::vector<Command> submitCommands() {
           {"--gzip", nullptr},
           {"--lastmod", "auto|none", requireLastmod},
           {"--limit", "baidu|sitemaps", requireLimit},
-          {"--check", "网址|文件"}}},
+          {"--check", "网址|文件"},
+          {"--dead-links", nullptr}}},
         {"push",
          "baidu (URLS_FILE|-) --site SITE --token-file FILE | indexnow (URLS_FILE|-) --key KEY "
          "[--key-location URL] | indexnow --new-key DIR",

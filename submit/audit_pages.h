@@ -7,3 +7,7 @@
 // not noindex, not canonicalised to another address and not disallowed by robots.txt, in the
 // audit's order. Raises ToolError when the text is not an audit's JSON.
 QStringList sitemapPagesOfAudit(const QByteArray& json);
+
+// The audit's addresses that answered 404 or 410, for Baidu's dead-link file: the statuses that
+// say a page is gone, where a 5xx or no answer may pass. Raises ToolError as above.
+QStringList deadLinksOfAudit(const QByteArray& json);

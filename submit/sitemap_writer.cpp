@@ -138,7 +138,7 @@ SitemapResult writeSitemaps(const QStringList& addresses, const SitemapOptions& 
         result.files << path;
     };
     if (files.size() == 1) {
-        write(QStringLiteral("sitemap"), files.front());
+        write(options.name, files.front());
         return result;
     }
     QString base = options.base;
@@ -146,10 +146,11 @@ SitemapResult writeSitemaps(const QStringList& addresses, const SitemapOptions& 
         base += u'/';
     QByteArray index;
     for (size_t i = 0; i < files.size(); ++i) {
-        const QString name = QStringLiteral("sitemap-%1").arg(i + 1);
+        const QString name = QStringLiteral("%1-%2").arg(options.name).arg(i + 1);
         write(name, files[i]);
         index += entry("sitemap", base + name + suffix, options.lastmod);
     }
-    write(QStringLiteral("sitemap-index"), kIndexOpen + index + kIndexClose);
+    if (options.index)
+        write(options.name + QStringLiteral("-index"), kIndexOpen + index + kIndexClose);
     return result;
 }

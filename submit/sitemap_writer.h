@@ -13,6 +13,11 @@ struct SitemapOptions {
     bool gzip = false; // each file also packed (.xml.gz), which the index then names
     QString lastmod;   // W3C date for every <lastmod>; empty: none
     SitemapLimit limit = SitemapLimit::Sitemaps;
+    // The files' name: NAME.xml, or NAME-1.xml… and NAME-index.xml.
+    QString name = QStringLiteral("sitemap");
+    // Without an index, files that cannot be one are NAME-1.xml… alone: Baidu does not process
+    // a dead-link file that is an index.
+    bool index = true;
 };
 
 struct SitemapResult {

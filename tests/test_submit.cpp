@@ -232,6 +232,25 @@ TEST(Sitemap, AnAuditGivesItsIndexablePagesOnly) {
     EXPECT_THROW(sitemapPagesOfAudit("[1,2]"), ToolError);
 }
 
+TEST(Sitemap, DeadLinksAreTheAuditsGonePagesInFilesWithoutAnIndex) {
+    const QByteArray audit = R"({"pages":[
+        {"url":"https://s.example/","status":200},
+        {"url":"https://s.example/gone","status":404},
+        {"url":"https://s.example/removed","status":410},
+        {"url":"https://s.example/busy","status":503},
+        {"url":"https://s.example/silent","status":0}]})";
+    EXPECT_EQ(deadLinksOfAudit(audit), (QStringList{QStringLiteral("https://s.example/gone"),
+                                                    QStringLiteral("https://s.example/removed")}));
+    QTemporaryDir dir;
+    SitemapOptions options;
+    options.outDir = dir.path();
+    options.name = QStringLiteral("silian");
+    options.index = false;
+    const SitemapResult r = writeSitemaps(manyAddresses(50'001, 1), options);
+    EXPECT_EQ(r.files, (QStringList{dir.filePath(QStringLiteral("silian-1.xml")),
+                                    dir.filePath(QStringLiteral("silian-2.xml"))}));
+}
+
 namespace {
 
 // Baidu's push interface as its documentation describes it: each answer taken from the list in

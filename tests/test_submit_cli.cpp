@@ -70,6 +70,9 @@ TEST(SubmitCli, WrongCommandLinesAreUsageErrors) {
                     QStringLiteral("https://www.example.com/"), QStringLiteral("--limit"),
                     QStringLiteral("bing")}
             << out,
+        QStringList{QStringLiteral("sitemap"), list, QStringLiteral("--base"),
+                    QStringLiteral("https://www.example.com/"), QStringLiteral("--dead-links")}
+            << out,
         {QStringLiteral("push"), QStringLiteral("baidu")},
         {QStringLiteral("push"), QStringLiteral("google"), list},
         {QStringLiteral("push"), QStringLiteral("baidu"), list},
@@ -215,4 +218,21 @@ TEST(SubmitCli, SitemapCheckPassesAGoodFileAndFailsABadOne) {
         {QStringLiteral("--json"), QStringLiteral("sitemap"), QStringLiteral("--check"), bad});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(jsonOf(refused).value(u"problems").toArray().size(), 1);
+}
+
+TEST(SubmitCli, DeadLinksFromAnAuditGoToSilianXml) {
+    QTemporaryDir dir;
+    const QString audit = writeFile(dir, "audit.json", R"({"pages":[
+        {"url":"https://www.example.com/","status":200},
+        {"url":"https://www.example.com/gone","status":404}],"problems":[]})");
+    const CliRun r = runCli({QStringLiteral("sitemap"), QStringLiteral("--from-audit"), audit,
+                             QStringLiteral("--dead-links"), QStringLiteral("--base"),
+                             QStringLiteral("https://www.example.com/"), QStringLiteral("--out"),
+                             dir.path(), QStringLiteral("--lastmod"), QStringLiteral("none")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile f(dir.filePath(QStringLiteral("silian.xml")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray xml = f.readAll();
+    EXPECT_TRUE(xml.contains("<loc>https://www.example.com/gone</loc>"));
+    EXPECT_FALSE(xml.contains("<loc>https://www.example.com/</loc>"));
 }
