@@ -82,9 +82,14 @@ OpenCcConverter::OpenCcConverter(const QString& name, const QString& dataFolder)
 }
 
 std::string OpenCcConverter::convert(std::string_view utf8) const {
-    // OpenCC reads a text up to its first NUL; the pieces between NULs go one by one.
     std::string out;
-    out.reserve(utf8.size() + utf8.size() / 8);
+    convert(utf8, out);
+    return out;
+}
+
+void OpenCcConverter::convert(std::string_view utf8, std::string& out) const {
+    // OpenCC reads a text up to its first NUL; the pieces between NULs go one by one.
+    out.reserve(out.size() + utf8.size() + utf8.size() / 8);
     try {
         while (true) {
             const size_t nul = utf8.find('\0');
@@ -99,7 +104,6 @@ std::string OpenCcConverter::convert(std::string_view utf8) const {
     } catch (const opencc::Exception& e) {
         throw ToolError(describeOpenCcFailure(e));
     }
-    return out;
 }
 
 void OpenCcConverter::convert(QStringView text, QString& out) const {

@@ -33,6 +33,20 @@ TEST(ConvertCli, ChoicesStatusesAndOutput) {
          ""},
         {{"convert", "--opencc", "s2twp"}, "  鼠标\n软件 \n\n", 0, "滑鼠\n軟體 \n\n", ""},
         {{"convert", "--opencc", "tw2sp"}, "滑鼠", 0, "鼠标\n", ""},
+        // Only the input's first bytes are a byte-order mark; a later U+FEFF is text, as OpenCC's
+        // command keeps it. A faulty sequence reads as U+FFFD, as in an argument.
+        {{"convert", "--opencc", "s2twp"},
+         "\xEF\xBB\xBF\xEF\xBB\xBF鼠标\n",
+         0,
+         "\xEF\xBB\xBF滑鼠\n",
+         ""},
+        {{"convert", "s2t"}, "\xEF\xBB\xBF\xEF\xBB\xBF头发\n", 0, "\xEF\xBB\xBF頭發\n", ""},
+        {{"convert", "--opencc", "s2twp"},
+         "a\xE4\x41鼠标\n",
+         0,
+         "a\xEF\xBF\xBD"
+         "A滑鼠\n",
+         ""},
         {{"convert", "--opencc", "s2twp", "   "}, {}, 2, "", "为空"},
         {{"convert", "--opencc", "s2x", "中"}, {}, 2, "", "“s2x”"},
         {{"convert", "--opencc", "s2t", "s2t", "中"}, {}, 2, "", "--opencc"},
