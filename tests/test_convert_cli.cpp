@@ -1,5 +1,6 @@
 #include "cli_run.h"
 #include "opencc_peer.h"
+#include "script/opencc_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -101,4 +102,29 @@ TEST(ConvertCli, LongInputAsTheCommandConvertsIt) {
         {QStringLiteral("convert"), QStringLiteral("--opencc"), QStringLiteral("s2twp")}, text);
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.outBytes == openCcCommand("s2twp", text));
+}
+
+// Megabytes of standard input go to OpenCC in pieces, each in two halves at once; both end at
+// line ends, so the result is the text converted line by line, whatever its lines hold: CRLF,
+// a U+FEFF that is text, a NUL.
+TEST(ConvertCli, LargeInputAsLineByLine) {
+    const QList<QByteArray> phrases = corpusPhrases();
+    const OpenCcConverter s2twp(QStringLiteral("s2twp"));
+    QByteArray text;
+    QByteArray want;
+    for (int i = 0; text.size() < 3'000'000 || i % 4 != 0; ++i) {
+        QByteArray line = i % 4 == 1 ? "\xEF\xBB\xBF" : "";
+        for (int k = 0; k < 20; ++k)
+            line += phrases[(i * 20 + k) % phrases.size()];
+        if (i % 4 == 2)
+            line += QByteArray("\0\r", 2);
+        line += '\n';
+        text += line;
+        want += QByteArray::fromStdString(s2twp.convert(line.toStdString()));
+    }
+    const CliRun r = runCli(
+        {QStringLiteral("convert"), QStringLiteral("--opencc"), QStringLiteral("s2twp")}, text);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.outBytes.size(), want.size());
+    EXPECT_TRUE(r.outBytes == want);
 }
