@@ -7,7 +7,8 @@
 # On a clean clone: `scripts/test.sh` installs what the build needs and builds everything (the
 # window and the benchmarks included) into build/; then `bench/run_all.sh build`. The peers are
 # Python 3 with its standard library only, a bare Qt window with one label (bench_startup --peer),
-# a bare libcurl GET, and OpenCC's `opencc` when it is installed (its row is left out otherwise).
+# a bare libcurl GET, and OpenCC's `opencc` when it is installed (its rows, those of
+# bench/run_opencc_bench.sh among them, are left out otherwise).
 # A build without the window (TESSIVO_GUI=OFF) leaves out the window's rows.
 # When bench/run_reuse_bench.sh exists it runs too, with BUILD_DIR: each row of the Markdown table
 # it prints (scheme, new connection, reused, saving, goal) becomes a row of this one.
@@ -19,7 +20,8 @@
 # whole process is timed (urlencode, convert), they are CPU time, user + system, which other work
 # on a busy machine moves far less than the time on the clock; the ratios move less still, since
 # both sides of a row run in turns in the same minute. Start-up, the fetches and the rank search
-# wait on the window system or the network, and are timed on the clock.
+# wait on the window system or the network, and are timed on the clock; so are the rows of
+# bench/run_opencc_bench.sh, whose goal is the time a user waits and which uses both cores.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 [[ $# -eq 1 ]] || { echo "usage: bench/run_all.sh BUILD_DIR" >&2; exit 2; }
@@ -200,6 +202,30 @@ if command -v opencc >/dev/null; then
     -- "$build/tessivo-cli" convert s2t -- opencc -c s2t.json -i "$work/in.txt" -o "$work/out.txt")
   row "convert s2t, 1,000,000 characters, whole process, CPU time" "$(ms "$ours")" \
     "$(ms "$peer") (opencc -c s2t.json)" "$(calc "'%.2f×' % ($peer / $ours)")" "—" "—"
+fi
+
+if command -v opencc >/dev/null; then
+  echo "convert --opencc ..." >&2
+  # It fails when the outputs differ; its figures still make the rows, marked not met.
+  bash "$here/run_opencc_bench.sh" "$build" >"$work/opencc.txt" || true
+  # Its lines: "10 MB, s2twp: tessivo-cli convert --opencc 3.1s   opencc -c s2twp.json 3.2s
+  # output identical" and "4 MB page, s2twp: --html 0.9s   its text alone (N bytes) 0.8s".
+  python3 - "$work/opencc.txt" >>"$rows" <<'PY'
+import re, sys
+out = open(sys.argv[1], encoding="utf-8").read()
+m = re.search(r"--opencc ([0-9.]+)s\s+opencc -c s2twp.json ([0-9.]+)s\s+output (\w+)", out)
+ours, peer, same = float(m[1]), float(m[2]), m[3] == "identical"
+print("\t".join([
+    "convert --opencc s2twp, 10 MB, whole process, clock", "%.2f s" % ours,
+    "%.2f s (opencc -c s2twp.json)" % peer, "%.2f×" % (peer / ours), "≥ 1×, same output",
+    "yes" if peer / ours >= 1 and same else "no"]))
+m = re.search(r"--html ([0-9.]+)s\s+its text alone \(([0-9]+) bytes\) ([0-9.]+)s", out)
+html, size, text = float(m[1]), int(m[2]), float(m[3])
+print("\t".join([
+    "convert --html --opencc s2twp, 4 MB page, whole process, clock", "%.2f s" % html,
+    "%.2f s (its text alone, %.1f MB)" % (text, size / 1e6), "%.2f× the text" % (html / text),
+    "< 2× the text", "yes" if html / text < 2 else "no"]))
+PY
 fi
 
 if [[ -f "$here/run_reuse_bench.sh" ]]; then

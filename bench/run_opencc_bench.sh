@@ -24,8 +24,13 @@ peer_run() { opencc -c s2twp.json -i "$work/in.txt" -o "$work/peer.txt"; }
 html_run() { "$cli" convert --html --opencc s2twp < "$work/page.html" > "$work/page.out"; }
 text_run() { "$cli" convert --opencc s2twp < "$work/page.txt" > "$work/text.out"; }
 
-ours=$(for i in 1 2 3; do timed ours_run; done | median)
-peer=$(for i in 1 2 3; do timed peer_run; done | median)
+# In turns, so that a burst of other work on the machine falls on both sides alike.
+for i in 1 2 3; do
+  timed ours_run >>"$work/ours.t"
+  timed peer_run >>"$work/peer.t"
+done
+ours=$(median <"$work/ours.t")
+peer=$(median <"$work/peer.t")
 cmp -s "$work/ours.txt" "$work/peer.txt" && same=identical || same=DIFFERENT
 echo "10 MB, s2twp: tessivo-cli convert --opencc ${ours}s   opencc -c s2twp.json ${peer}s   output ${same}"
 python3 -c "print('  opencc / tessivo-cli: %.2fx' % ($peer / $ours))"

@@ -10,24 +10,24 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <future>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
-// How many bytes at the end of data begin a UTF-8 sequence that more bytes could complete.
-qsizetype incompleteTail(QByteArrayView data) {
-    for (qsizetype back = 1; back <= std::min<qsizetype>(3, data.size()); ++back) {
-        const auto b = static_cast<unsigned char>(data[data.size() - back]);
-        if ((b & 0xC0) == 0x80)
-            continue; // a continuation byte
-        const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-        return length > back ? back : 0;
-    }
-    return 0;
+// UTF-8 as text, as an argument reads: a faulty sequence becomes U+FFFD. A U+FEFF is text
+// and stays, as OpenCC keeps it.
+QString decodedText(std::string_view utf8) {
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                    QStringDecoder::Flag::ConvertInitialBom);
+    return decode(QByteArrayView(utf8.data(), qsizetype(utf8.size())));
 }
 
-bool isBlankEnd(QChar c) {
-    return c == u' ' || c == u'\r' || c == u'\n';
+bool isBlankEnd(char c) {
+    return c == ' ' || c == '\r' || c == '\n';
 }
 
 // Converts standard input piece by piece, so a large file neither waits for nor holds the
@@ -36,73 +36,78 @@ bool isBlankEnd(QChar c) {
 // run of spaces and line ends is held back until more text follows it. Returns whether any
 // text was converted.
 // Pieces are handed over whole lines at a time: a phrase never spans a line end, so a converter
-// that reads phrases gives what it would give for the whole text.
-using TextConversion = std::function<void(QStringView, QString&)>;
+// that reads phrases gives what it would give for the whole text. They stay UTF-8 and go two
+// megabytes at a time: OpenCC's dictionaries take nearly all the time, so a round trip through
+// UTF-16 and small pieces are what would make us slower than OpenCC's own command.
+using TextConversion = std::function<void(std::string_view, std::string&)>;
 
 bool convertStream(std::FILE* in, const TextConversion& convert,
-                   const std::function<void(const QString&)>& write) {
-    // Each piece is decoded as an argument is, whole, up to a sequence cut at its end, which
-    // goes with the next piece; at the end of the input what is left is decoded all the same,
-    // so an incomplete last sequence becomes U+FFFD as it would in an argument. Only the
-    // input's first bytes may be a byte-order mark; later, U+FEFF is text.
-    using Flag = QStringDecoder::Flag;
-    QStringDecoder first(QStringDecoder::Utf8, Flag::Stateless);
-    QStringDecoder later(QStringDecoder::Utf8, Flag::Stateless | Flag::ConvertInitialBom);
-    bool decodedAny = false;
-    const auto decode = [&](QByteArrayView piece) {
-        const QString text = (decodedAny ? later : first)(piece);
-        decodedAny = decodedAny || !piece.isEmpty();
-        return text;
-    };
-    QByteArray carried;
-    std::vector<char> bytes(1 << 16);
-    QString pending;
-    QString out;
+                   const std::function<void(std::string_view)>& write) {
+    constexpr size_t kPiece = 2 << 20;
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    std::string bytes;
+    std::string pending;
+    std::string out;
+    bool bomChecked = false;
     bool started = false;
     bool converted = false;
-    const auto put = [&](QStringView text) {
+    const auto put = [&](std::string_view text) {
+        if (text.empty())
+            return;
         out.clear();
         convert(text, out);
-        if (!out.isEmpty()) {
+        if (!out.empty()) {
             write(out);
             converted = true;
         }
     };
-    const auto take = [&](const QString& text) {
-        QStringView piece(text);
-        if (!started) {
-            while (!piece.isEmpty() && piece.front() == u' ')
-                piece = piece.mid(1);
-            started = !piece.isEmpty();
+    // Text that is not UTF-8 is repaired as an argument is. A line end always ends a
+    // sequence, so whole lines are repaired as the whole text would be.
+    std::string repaired;
+    const auto take = [&](std::string_view piece) {
+        if (!QByteArrayView(piece.data(), qsizetype(piece.size())).isValidUtf8()) {
+            repaired = decodedText(piece).toStdString();
+            piece = repaired;
         }
-        qsizetype end = piece.size();
+        if (!started) {
+            piece.remove_prefix(std::min(piece.find_first_not_of(' '), piece.size()));
+            started = !piece.empty();
+        }
+        size_t end = piece.size();
         while (end > 0 && isBlankEnd(piece[end - 1]))
             --end;
         if (end > 0) {
             put(pending);
             pending.clear();
-            put(piece.left(end));
+            put(piece.substr(0, end));
         }
-        pending += piece.mid(end);
+        pending += piece.substr(end);
     };
-    QString lines;
+    // Only the input's first bytes may be a byte-order mark; later, U+FEFF is text.
+    const auto dropBom = [&](bool atEnd) {
+        if (bomChecked || (bytes.size() < kBom.size() && !atEnd))
+            return;
+        if (bytes.starts_with(kBom))
+            bytes.erase(0, kBom.size());
+        bomChecked = true;
+    };
+    std::vector<char> block(kPiece);
     size_t n = 0;
-    while ((n = std::fread(bytes.data(), 1, bytes.size(), in)) > 0) {
-        carried.append(bytes.data(), qsizetype(n));
-        const qsizetype whole = carried.size() - incompleteTail(carried);
-        lines += decode(QByteArrayView(carried).first(whole));
-        carried.remove(0, whole);
-        const qsizetype lineEnd = lines.lastIndexOf(u'\n') + 1;
-        if (lineEnd > 0) {
-            take(lines.left(lineEnd));
-            lines.remove(0, lineEnd);
+    while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
+        bytes.append(block.data(), n);
+        dropBom(false);
+        const size_t lineEnd = bytes.rfind('\n');
+        if (bomChecked && lineEnd != std::string::npos) {
+            take(std::string_view(bytes).substr(0, lineEnd + 1));
+            bytes.erase(0, lineEnd + 1);
         }
     }
-    take(lines + decode(carried));
-    if (pending.endsWith(u'\n'))
-        pending.chop(pending.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
-    while (pending.endsWith(u' '))
-        pending.chop(1);
+    dropBom(true);
+    take(bytes);
+    if (pending.ends_with('\n'))
+        pending.resize(pending.size() - (pending.ends_with("\r\n") ? 2 : 1));
+    while (pending.ends_with(' '))
+        pending.pop_back();
     put(pending);
     return converted;
 }
@@ -121,14 +126,35 @@ struct Conversion {
         else
             tables->convert(text, out);
     }
-    std::string convertUtf8(std::string_view text) const {
+    // Appends the conversion of text to out.
+    void convertUtf8(std::string_view text, std::string& out) const {
         if (opencc)
-            return opencc->convert(text);
-        QString out;
-        tables->convert(QString::fromUtf8(text.data(), qsizetype(text.size())), out);
-        return out.toStdString();
+            return opencc->convert(text, out);
+        QString converted;
+        tables->convert(decodedText(text), converted);
+        out += converted.toStdString();
     }
 };
+
+// Appends the conversion of whole lines to out. OpenCC's dictionaries take nearly all the time
+// of a large text; its lines convert independently, so two halves split at a line end go on
+// the machine's two cores at once, through dictionaries that are only read.
+void convertLines(const Conversion& c, std::string_view text, std::string& out) {
+    constexpr size_t kHalf = 1 << 18;
+    const size_t middle =
+        text.size() < 2 * kHalf ? std::string_view::npos : text.find('\n', text.size() / 2);
+    if (!c.opencc || middle == std::string_view::npos)
+        return c.convertUtf8(text, out);
+    auto first = std::async(std::launch::async, [&c, text, middle] {
+        std::string converted;
+        c.convertUtf8(text.substr(0, middle + 1), converted);
+        return converted;
+    });
+    std::string second;
+    c.convertUtf8(text.substr(middle + 1), second);
+    out += first.get();
+    out += second;
+}
 
 // Reads the arguments' direction or --opencc, and the tables or dictionaries, before any text.
 // Leaves args with the text alone.
@@ -180,7 +206,12 @@ void convertPage(CliContext& ctx, const Conversion& c, const QStringList& args) 
         lang = langChangeTo(c.toTraditional, c.lang);
     const std::string out = convertHtml(
         std::string_view(page.constData(), size_t(page.size())),
-        [&c](std::string_view text) { return c.convertUtf8(text); }, lang);
+        [&c](std::string_view text) {
+            std::string out;
+            c.convertUtf8(text, out);
+            return out;
+        },
+        lang);
     if (ctx.json)
         ctx.printJson({{QStringLiteral("result"), QString::fromStdString(out)}});
     else
@@ -213,7 +244,6 @@ std::vector<Command> scriptCommands() {
              const Conversion c = conversionOf(ctx, args);
              if (html)
                  return convertPage(ctx, c, args);
-             const auto convert = [&c](QStringView text, QString& out) { c.convert(text, out); };
              QString result;
              bool converted = false;
              if (!args.isEmpty()) {
@@ -222,18 +252,23 @@ std::vector<Command> scriptCommands() {
                  const QString input = text::trimSpaces(args[0]);
                  converted = !input.isEmpty();
                  if (converted)
-                     convert(input, result);
+                     c.convert(input, result);
              } else {
-                 converted = convertStream(stdin, convert, [&](const QString& piece) {
-                     if (ctx.json)
-                         result += piece;
-                     else
-                         writeBytes(piece.toUtf8());
-                 });
+                 std::string json;
+                 converted = convertStream(
+                     stdin,
+                     [&c](std::string_view text, std::string& out) { convertLines(c, text, out); },
+                     [&](std::string_view piece) {
+                         if (ctx.json)
+                             json += piece;
+                         else
+                             std::fwrite(piece.data(), 1, piece.size(), stdout);
+                     });
                  if (converted && !ctx.json) {
                      std::fputc('\n', stdout);
                      return;
                  }
+                 result = decodedText(json);
              }
              if (!converted)
                  throw UsageError{QStringLiteral("输入去掉首尾空格后为空，没有可转换的文字")};

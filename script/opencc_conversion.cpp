@@ -3,11 +3,14 @@
 #include "base/tool_error.h"
 
 #include <Config.hpp>
+#include <ConversionChain.hpp>
 #include <Converter.hpp>
 #include <Exception.hpp>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <Segmentation.hpp>
+#include <Segments.hpp>
 #include <array>
 
 namespace {
@@ -27,6 +30,17 @@ constexpr std::array kConfigs{
 
 QString describeOpenCcFailure(const opencc::Exception& e) {
     return QStringLiteral("OpenCC 无法转换：%1").arg(QString::fromUtf8(e.what()));
+}
+
+// Converter::Convert's own steps, but the converted pieces are appended to out directly rather
+// than joined through a string stream, which is a few percent of the whole conversion.
+void appendConverted(const opencc::Converter& converter, std::string_view text, std::string& out) {
+    // The segments point into input, which must outlive them.
+    const std::string input(text);
+    const opencc::SegmentsPtr segments = converter.GetSegmentation()->Segment(input);
+    const opencc::SegmentsPtr converted = converter.GetConversionChain()->Convert(segments);
+    for (const char* piece : *converted)
+        out += piece;
 }
 
 } // namespace
@@ -82,15 +96,20 @@ OpenCcConverter::OpenCcConverter(const QString& name, const QString& dataFolder)
 }
 
 std::string OpenCcConverter::convert(std::string_view utf8) const {
-    // OpenCC reads a text up to its first NUL; the pieces between NULs go one by one.
     std::string out;
-    out.reserve(utf8.size() + utf8.size() / 8);
+    convert(utf8, out);
+    return out;
+}
+
+void OpenCcConverter::convert(std::string_view utf8, std::string& out) const {
+    // OpenCC reads a text up to its first NUL; the pieces between NULs go one by one.
+    out.reserve(out.size() + utf8.size() + utf8.size() / 8);
     try {
         while (true) {
             const size_t nul = utf8.find('\0');
             const std::string_view piece = utf8.substr(0, nul);
             if (!piece.empty())
-                out += loaded_->converter->Convert(std::string(piece));
+                appendConverted(*loaded_->converter, piece, out);
             if (nul == std::string_view::npos)
                 break;
             out += '\0';
@@ -99,7 +118,6 @@ std::string OpenCcConverter::convert(std::string_view utf8) const {
     } catch (const opencc::Exception& e) {
         throw ToolError(describeOpenCcFailure(e));
     }
-    return out;
 }
 
 void OpenCcConverter::convert(QStringView text, QString& out) const {

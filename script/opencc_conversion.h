@@ -35,6 +35,8 @@ public:
 
     // text must be UTF-8; raises ToolError when OpenCC refuses it.
     std::string convert(std::string_view utf8) const;
+    // The same, appended to out.
+    void convert(std::string_view utf8, std::string& out) const;
     // Appends the conversion of text to out.
     void convert(QStringView text, QString& out) const;
 

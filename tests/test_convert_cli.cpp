@@ -1,5 +1,6 @@
 #include "cli_run.h"
 #include "opencc_peer.h"
+#include "script/opencc_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,20 @@ TEST(ConvertCli, ChoicesStatusesAndOutput) {
          ""},
         {{"convert", "--opencc", "s2twp"}, "  鼠标\n软件 \n\n", 0, "滑鼠\n軟體 \n\n", ""},
         {{"convert", "--opencc", "tw2sp"}, "滑鼠", 0, "鼠标\n", ""},
+        // Only the input's first bytes are a byte-order mark; a later U+FEFF is text, as OpenCC's
+        // command keeps it. A faulty sequence reads as U+FFFD, as in an argument.
+        {{"convert", "--opencc", "s2twp"},
+         "\xEF\xBB\xBF\xEF\xBB\xBF鼠标\n",
+         0,
+         "\xEF\xBB\xBF滑鼠\n",
+         ""},
+        {{"convert", "s2t"}, "\xEF\xBB\xBF\xEF\xBB\xBF头发\n", 0, "\xEF\xBB\xBF頭發\n", ""},
+        {{"convert", "--opencc", "s2twp"},
+         "a\xE4\x41鼠标\n",
+         0,
+         "a\xEF\xBF\xBD"
+         "A滑鼠\n",
+         ""},
         {{"convert", "--opencc", "s2twp", "   "}, {}, 2, "", "为空"},
         {{"convert", "--opencc", "s2x", "中"}, {}, 2, "", "“s2x”"},
         {{"convert", "--opencc", "s2t", "s2t", "中"}, {}, 2, "", "--opencc"},
@@ -87,4 +102,29 @@ TEST(ConvertCli, LongInputAsTheCommandConvertsIt) {
         {QStringLiteral("convert"), QStringLiteral("--opencc"), QStringLiteral("s2twp")}, text);
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.outBytes == openCcCommand("s2twp", text));
+}
+
+// Megabytes of standard input go to OpenCC in pieces, each in two halves at once; both end at
+// line ends, so the result is the text converted line by line, whatever its lines hold: CRLF,
+// a U+FEFF that is text, a NUL.
+TEST(ConvertCli, LargeInputAsLineByLine) {
+    const QList<QByteArray> phrases = corpusPhrases();
+    const OpenCcConverter s2twp(QStringLiteral("s2twp"));
+    QByteArray text;
+    QByteArray want;
+    for (int i = 0; text.size() < 3'000'000 || i % 4 != 0; ++i) {
+        QByteArray line = i % 4 == 1 ? "\xEF\xBB\xBF" : "";
+        for (int k = 0; k < 20; ++k)
+            line += phrases[(i * 20 + k) % phrases.size()];
+        if (i % 4 == 2)
+            line += QByteArray("\0\r", 2);
+        line += '\n';
+        text += line;
+        want += QByteArray::fromStdString(s2twp.convert(line.toStdString()));
+    }
+    const CliRun r = runCli(
+        {QStringLiteral("convert"), QStringLiteral("--opencc"), QStringLiteral("s2twp")}, text);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.outBytes.size(), want.size());
+    EXPECT_TRUE(r.outBytes == want);
 }
