@@ -8,12 +8,15 @@
 // The manual pages both programs write for the installation, read as man reads them.
 namespace {
 
+#ifdef TESSIVO_WINDOW
+// The window writes its page without a display.
 QProcessEnvironment headless() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
     return env;
 }
+#endif
 
 // groff as man-db runs it (preconv for the UTF-8 input, then every warning on); what it says on
 // standard error.
