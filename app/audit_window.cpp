@@ -4,6 +4,7 @@
 #include "app/plain_tooltip.h"
 #include "app/save_dialog.h"
 #include "base/tool_error.h"
+#include "demo/demo_site.h"
 #include "tools/audit_files.h"
 #include "tools/recorded_run.h"
 
@@ -101,6 +102,11 @@ AuditWindow::AuditWindow(RunHistory* history, bool demo, QWidget* parent)
     exportDeadLinks_ = named(new QPushButton(QStringLiteral("导出死链文件")), "exportDeadLinks");
     exportCsv_->setEnabled(false);
     exportDeadLinks_->setEnabled(false);
+    if (demo_) {
+        // The built-in site, which answers at once.
+        address_->setText(QStringLiteral("http://www.example.cn/"));
+        rate_->setValue(0);
+    }
 
     auto* bounds = new QHBoxLayout;
     for (const auto& [caption, box] : {std::pair<const char*, QWidget*>{"最多网页", maxPages_},
@@ -173,9 +179,11 @@ void AuditWindow::start() {
     options.maxDepth = maxDepth_->value();
     options.concurrency = concurrency_->value();
     options.rate = rate_->value();
+    if (demo_)
+        options.answer = demoSiteAnswer;
     QString state;
     try {
-        state = auditStateFile(start);
+        state = auditStateFile(start, demo_);
     } catch (const ToolError& e) {
         message_box::warn(this, e.description());
         return;

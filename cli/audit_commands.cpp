@@ -5,6 +5,7 @@
 
 #include "audit/site_audit.h"
 #include "base/tool_error.h"
+#include "demo/demo_site.h"
 #include "tools/audit_files.h"
 
 #include <QElapsedTimer>
@@ -160,8 +161,6 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
 }
 
 void audit(CliContext& ctx, const QString& typed) {
-    if (ctx.demo)
-        throw UsageError{QStringLiteral("audit 体检真实的网站，不能在演示模式下运行")};
     const QStringList inputs = cleanInputs(toolEntry(Tool::Audit), {typed});
     if (!allGiven(inputs))
         throw UsageError{
@@ -181,6 +180,11 @@ void audit(CliContext& ctx, const QString& typed) {
     if (o.contains(QStringLiteral("--concurrency")))
         options.concurrency = int(whole(QStringLiteral("--concurrency"),
                                         o.value(QStringLiteral("--concurrency")), 1, 32));
+    if (ctx.demo) {
+        // The built-in site answers at once: no server to spare.
+        options.answer = demoSiteAnswer;
+        options.rate = 0;
+    }
     if (o.contains(QStringLiteral("--rate")))
         options.rate = requestRate(o.value(QStringLiteral("--rate")));
     options.userAgent = o.value(QStringLiteral("--user-agent")).trimmed();
@@ -200,7 +204,7 @@ void audit(CliContext& ctx, const QString& typed) {
     runRecorded(run, [&] {
         QElapsedTimer sinceTold;
         const AuditReport report = runSiteAudit(
-            start, options, auditStateFile(start), o.contains(QStringLiteral("--resume")),
+            start, options, auditStateFile(start, ctx.demo), o.contains(QStringLiteral("--resume")),
             [&](const AuditProgress& p) {
                 if (sinceTold.isValid() && sinceTold.elapsed() < 2000 && p.queued > 0)
                     return;
@@ -237,6 +241,7 @@ std::vector<Command> auditCommands() {
          "问题数和每个问题（类型、网址、说明、链接来源）；json（或 --json）为 {\"start\", "
          "\"pages\", \"problems\", \"counts\", \"stopped_by\"}；csv 为带 BOM 的 UTF-8，每个问题"
          "一行（kind、url、from、text、detail）。--out FILE 写入文件而不是标准输出。"
+         "--demo 体检内置的示例网站 www.example.cn（每种问题各有一例），不访问网络。"
          "问题类型：broken_link、redirect_chain、redirect_loop、temporary_redirect、"
          "missing_title、duplicate_title、title_too_long、missing_description、"
          "duplicate_description、missing_h1、multiple_h1、noindex、canonical_elsewhere、"

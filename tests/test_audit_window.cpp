@@ -187,4 +187,22 @@ TEST_F(AuditWindowTest, AnEmptyAddressIsToldAndNothingStarts) {
     EXPECT_EQ(boxes, QStringList{QStringLiteral("请输入要体检的网址")});
 }
 
+TEST(AuditWindowDemo, CrawlsTheBuiltInSiteAndMarksItsRecord) {
+    QTemporaryDir dir;
+    HistoryStore store{dir.filePath(QStringLiteral("history.sqlite"))};
+    RunHistory history{[&] { return &store; }, [](const QString&) {}};
+    AuditWindow window{&history, true};
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("start")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.running(); }, 30000));
+    // Every kind but mixed content, which an https page alone can show, and "全部".
+    EXPECT_EQ(window.findChild<QComboBox*>(QStringLiteral("kinds"))->count(),
+              auditProblemKinds().size());
+    HistoryQuery query;
+    query.tool = QStringLiteral("audit");
+    const QList<RunRecord> runs = store.runs(query);
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_TRUE(runs[0].demo);
+    EXPECT_EQ(runs[0].input, QStringLiteral("http://www.example.cn/"));
+}
+
 } // namespace

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-QString auditStateFile(const QString& start) {
+QString auditStateFile(const QString& start, bool demo) {
     const QUrl url(start);
     QString name = QStringLiteral("%1_%2_%3")
                        .arg(url.scheme(), url.host().toLower())
@@ -24,7 +24,8 @@ QString auditStateFile(const QString& start) {
     if (!QDir().mkpath(folder))
         throw ToolError(QStringLiteral("无法创建文件夹 %1").arg(echoed(folder)));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return folder + u'/' + name + QStringLiteral(".sqlite");
+    return folder + u'/' + (demo ? QStringLiteral("demo_") : QString()) + name +
+           QStringLiteral(".sqlite");
 }
 
 QByteArray auditCsv(const AuditReport& report) {

@@ -11,8 +11,8 @@
 
 // The state file of start's site (scheme, host and port) in the user's data folder, audits/, so
 // that a resumed audit finds the one of the same site. Raises ToolError when the folder cannot
-// be made.
-QString auditStateFile(const QString& start);
+// be made. The demo's audits keep files of their own.
+QString auditStateFile(const QString& start, bool demo = false);
 
 // The problems as CSV: UTF-8 with a byte-order mark, a row a problem (kind, url, from, text,
 // detail), the pages that link to it and their texts a line each within their field.
