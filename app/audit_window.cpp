@@ -41,6 +41,10 @@ QTableWidget* table(const char* name, const QStringList& headers) {
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->verticalHeader()->hide();
+    // A row a line: addresses are long, and their full text is a tooltip away.
+    t->setWordWrap(false);
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->horizontalHeader()->setStretchLastSection(true);
     return t;
 }
@@ -98,6 +102,12 @@ AuditWindow::AuditWindow(RunHistory* history, bool demo, QWidget* parent)
     pages_ = table("pages", {QStringLiteral("网址"), QStringLiteral("状态"), QStringLiteral("深度"),
                              QStringLiteral("标题"), QStringLiteral("字节"), QStringLiteral("毫秒"),
                              QStringLiteral("入链")});
+    for (const auto& [column, width] : {std::pair{0, 170}, {1, 330}, {2, 260}})
+        faults_->setColumnWidth(column, width);
+    // In the order they were fetched until a column is clicked.
+    pages_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    pages_->setColumnWidth(0, 380);
+    pages_->setColumnWidth(3, 220);
     exportCsv_ = named(new QPushButton(QStringLiteral("导出 CSV")), "exportCsv");
     exportDeadLinks_ = named(new QPushButton(QStringLiteral("导出死链文件")), "exportDeadLinks");
     exportCsv_->setEnabled(false);
@@ -299,7 +309,9 @@ void AuditWindow::showFaults() {
         kind->setData(kKindRole, p.kind);
         faults_->setItem(r, 0, kind);
         faults_->setItem(r, 1, cell(p.url));
+        faults_->item(r, 1)->setToolTip(p.url);
         faults_->setItem(r, 2, cell(p.detail));
+        faults_->item(r, 2)->setToolTip(plainToolTip(p.detail));
         auto* linking = cell(from.join(QStringLiteral(" ")));
         if (!withText.isEmpty())
             linking->setToolTip(plainToolTip(withText.join(u'\n')));
