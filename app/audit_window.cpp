@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSet>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -65,8 +66,13 @@ void writeFile(const QString& path, const QByteArray& bytes) {
         throw ToolError(QStringLiteral("无法写入 %1：%2").arg(echoed(path), file.errorString()));
 }
 
-// The kind every row of the faults' table keeps, for the filter.
+// What every row of the faults' table keeps for the filter: its kind, and whether the last
+// audit of the site did not have it ("added") or had it and this one has not ("mended").
 constexpr int kKindRole = Qt::UserRole;
+constexpr int kChangeRole = Qt::UserRole + 1;
+// The filter's choices besides the kinds.
+const QString kAdded = QStringLiteral("+added");
+const QString kMended = QStringLiteral("+mended");
 
 } // namespace
 
@@ -203,6 +209,8 @@ void AuditWindow::start() {
                             {QStringLiteral("rate"), QString::number(options.rate)}};
     record_ = std::make_unique<RecordedRun>(history_, toolEntry(Tool::Audit), inputs, asked, demo_);
     report_ = {};
+    changes_.reset();
+    state_ = state;
     showFaults();
     showPages();
     exportCsv_->setEnabled(false);
@@ -261,6 +269,16 @@ void AuditWindow::finish(const QString& error) {
                                      : RunEnd::Done,
                     error);
     record_.reset();
+    // Only whole audits are compared, and kept to compare the next with.
+    if (error.isEmpty() && !stopped) {
+        changes_ = auditChanges(lastProblemsFile(state_), report_);
+        try {
+            keepProblems(lastProblemsFile(state_), report_);
+        } catch (const ToolError& e) {
+            message_box::warn(this, QStringLiteral("无法保存这次体检的问题以便下次比较：") +
+                                        e.description());
+        }
+    }
     showFaults();
     showPages();
     exportCsv_->setEnabled(error.isEmpty());
@@ -275,7 +293,11 @@ void AuditWindow::finish(const QString& error) {
                              .arg(report_.problems.size())
                              .arg(report_.stoppedBy.isEmpty() || stopped
                                       ? QString()
-                                      : QStringLiteral("（到达上限 %1）").arg(report_.stoppedBy)));
+                                      : QStringLiteral("（到达上限 %1）").arg(report_.stoppedBy)) +
+                         (changes_ ? QStringLiteral("；与上次相比新增 %1 个，已修复 %2 个")
+                                         .arg(changes_->added.size())
+                                         .arg(changes_->mended.size())
+                                   : QString()));
     }
     emit finished();
 }
@@ -292,10 +314,21 @@ void AuditWindow::showFaults() {
         for (const QString& kind : auditProblemKinds())
             if (counts.contains(kind))
                 kinds_->addItem(QStringLiteral("%1（%2）").arg(kind).arg(counts.value(kind)), kind);
+        if (changes_) {
+            kinds_->addItem(QStringLiteral("与上次相比新增（%1）").arg(changes_->added.size()),
+                            kAdded);
+            kinds_->addItem(QStringLiteral("与上次相比已修复（%1）").arg(changes_->mended.size()),
+                            kMended);
+        }
         kinds_->setCurrentIndex(qMax(0, kinds_->findData(chosen)));
     }
+    QSet<QString> added;
+    if (changes_)
+        for (const auto& [kind, url] : changes_->added)
+            added.insert(kind + u' ' + url);
+    const int mended = changes_ ? int(changes_->mended.size()) : 0;
     faults_->setSortingEnabled(false);
-    faults_->setRowCount(int(report_.problems.size()));
+    faults_->setRowCount(int(report_.problems.size()) + mended);
     for (int r = 0; r < int(report_.problems.size()); ++r) {
         const AuditProblem& p = report_.problems[size_t(r)];
         QStringList from;
@@ -307,6 +340,8 @@ void AuditWindow::showFaults() {
         }
         auto* kind = cell(p.kind);
         kind->setData(kKindRole, p.kind);
+        if (added.contains(p.kind + u' ' + p.url))
+            kind->setData(kChangeRole, QStringLiteral("added"));
         faults_->setItem(r, 0, kind);
         faults_->setItem(r, 1, cell(p.url));
         faults_->item(r, 1)->setToolTip(p.url);
@@ -317,14 +352,32 @@ void AuditWindow::showFaults() {
             linking->setToolTip(plainToolTip(withText.join(u'\n')));
         faults_->setItem(r, 3, linking);
     }
+    for (int m = 0; m < mended; ++m) {
+        const auto& [kindName, url] = changes_->mended[size_t(m)];
+        const int r = int(report_.problems.size()) + m;
+        auto* kind = cell(kindName);
+        kind->setData(kKindRole, kindName);
+        kind->setData(kChangeRole, QStringLiteral("mended"));
+        faults_->setItem(r, 0, kind);
+        faults_->setItem(r, 1, cell(url));
+        faults_->setItem(r, 2, cell(QStringLiteral("上次体检时有，这次已没有")));
+        faults_->setItem(r, 3, cell(QString()));
+    }
     filterFaults();
 }
 
 void AuditWindow::filterFaults() {
-    const QString kind = kinds_->currentData().toString();
-    for (int r = 0; r < faults_->rowCount(); ++r)
-        faults_->setRowHidden(r, !kind.isEmpty() &&
-                                     faults_->item(r, 0)->data(kKindRole).toString() != kind);
+    const QString chosen = kinds_->currentData().toString();
+    for (int r = 0; r < faults_->rowCount(); ++r) {
+        const QTableWidgetItem* item = faults_->item(r, 0);
+        const QString change = item->data(kChangeRole).toString();
+        const bool shown = chosen == kMended  ? change == QLatin1String("mended")
+                           : chosen == kAdded ? change == QLatin1String("added")
+                                              : change != QLatin1String("mended") &&
+                                                    (chosen.isEmpty() ||
+                                                     item->data(kKindRole).toString() == chosen);
+        faults_->setRowHidden(r, !shown);
+    }
 }
 
 void AuditWindow::showPages() {

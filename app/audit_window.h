@@ -2,9 +2,11 @@
 
 #include "audit/site_audit.h"
 #include "net/stop.h"
+#include "tools/audit_files.h"
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QCloseEvent;
@@ -74,5 +76,7 @@ private:
     QThread* thread_ = nullptr;
     std::shared_ptr<StopFlag> stop_;
     AuditReport report_;
+    QString state_;                       // the crawl's state file
+    std::optional<AuditChanges> changes_; // since the last whole audit of the site
     std::unique_ptr<RecordedRun> record_; // the crawl going on's
 };

@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
@@ -179,6 +180,41 @@ TEST_F(AuditWindowTest, ClosingTheWindowStopsTheCrawl) {
     window.close();
     ASSERT_TRUE(waitForEnd(10000));
     EXPECT_EQ(window.report().stoppedBy, QStringLiteral("stopped"));
+}
+
+TEST_F(AuditWindowTest, ASecondAuditShowsTheFaultsAddedAndMendedSinceTheFirst) {
+    FixtureServer server;
+    std::atomic<bool> second = false;
+    // The first time /a is dead, the second time /b.
+    server.add("/", Page(200, "text/html",
+                         "<title>首页</title><h1>x</h1><a href=\"/a\">a</a><a href=\"/b\">b</a>"));
+    for (const char* path : {"/a", "/b"})
+        server.add(path, [&second, path](const std::string&) {
+            const bool dead = second == (path == std::string("/b"));
+            return Page(dead ? 404 : 200, "text/html",
+                        "<title>t</title><meta name=description content=d><h1>x</h1>");
+        });
+    startAt(server.base() + "/");
+    ASSERT_TRUE(waitForEnd());
+    auto* kinds = find<QComboBox>("kinds");
+    EXPECT_EQ(kinds->findData(QStringLiteral("+added")), -1); // nothing to compare with yet
+    second = true;
+    startAt(server.base() + "/");
+    ASSERT_TRUE(waitForEnd());
+    auto* faults = find<QTableWidget>("faults");
+    const auto shown = [&](const char* choice) {
+        kinds->setCurrentIndex(kinds->findData(QString::fromLatin1(choice)));
+        QStringList rows;
+        for (int r = 0; r < faults->rowCount(); ++r)
+            if (!faults->isRowHidden(r))
+                rows << faults->item(r, 0)->text() + u' ' +
+                            faults->item(r, 1)->text().mid(server.base().size());
+        return rows;
+    };
+    EXPECT_EQ(shown("+added"), QStringList{QStringLiteral("broken_link /b")});
+    EXPECT_EQ(shown("+mended"), QStringList{QStringLiteral("broken_link /a")});
+    // The mended fault is no fault of this audit.
+    EXPECT_FALSE(shown("broken_link").contains(QStringLiteral("broken_link /a")));
 }
 
 TEST_F(AuditWindowTest, AnEmptyAddressIsToldAndNothingStarts) {

@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMap>
+#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QUrl>
@@ -81,4 +84,62 @@ QList<Figure> auditFigures(const AuditReport& report) {
     for (const QString& kind : auditProblemKinds())
         figures << countFigure(kind, QString::number(counts.value(kind)));
     return figures;
+}
+
+namespace {
+
+using ProblemKey = std::pair<QString, QString>;
+
+std::vector<ProblemKey> keysOf(const AuditReport& report) {
+    std::vector<ProblemKey> keys;
+    QSet<QString> seen;
+    for (const AuditProblem& p : report.problems)
+        if (!seen.contains(p.kind + u' ' + p.url)) {
+            seen.insert(p.kind + u' ' + p.url);
+            keys.emplace_back(p.kind, p.url);
+        }
+    return keys;
+}
+
+std::vector<ProblemKey> without(const std::vector<ProblemKey>& keys,
+                                const std::vector<ProblemKey>& others) {
+    QSet<QString> skip;
+    for (const auto& [kind, url] : others)
+        skip.insert(kind + u' ' + url);
+    std::vector<ProblemKey> left;
+    for (const ProblemKey& key : keys)
+        if (!skip.contains(key.first + u' ' + key.second))
+            left.push_back(key);
+    return left;
+}
+
+} // namespace
+
+QString lastProblemsFile(const QString& stateFile) {
+    return stateFile + QStringLiteral(".last.json");
+}
+
+std::optional<AuditChanges> auditChanges(const QString& lastFile, const AuditReport& report) {
+    QFile file(lastFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isArray())
+        return std::nullopt;
+    std::vector<ProblemKey> before;
+    for (const QJsonValue& v : document.array())
+        before.emplace_back(v[0].toString(), v[1].toString());
+    const std::vector<ProblemKey> now = keysOf(report);
+    return AuditChanges{without(now, before), without(before, now)};
+}
+
+void keepProblems(const QString& lastFile, const AuditReport& report) {
+    QJsonArray problems;
+    for (const auto& [kind, url] : keysOf(report))
+        problems.append(QJsonArray{kind, url});
+    const QByteArray bytes = QJsonDocument(problems).toJson(QJsonDocument::Compact);
+    QSaveFile file(lastFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw ToolError(
+            QStringLiteral("无法写入 %1：%2").arg(echoed(lastFile), file.errorString()));
 }

@@ -6,6 +6,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
 
 // What an audit leaves behind, the same from the window and the command line.
 
@@ -27,3 +30,17 @@ QString deadLinkFilePath(const QString& path, int index);
 
 // What the history keeps of an audit: the page count and each kind's count.
 QList<Figure> auditFigures(const AuditReport& report);
+
+// What changed since the last whole audit of the same site: the problems (kind and address)
+// found now and not then, and those found then and not now.
+struct AuditChanges {
+    std::vector<std::pair<QString, QString>> added;
+    std::vector<std::pair<QString, QString>> mended;
+};
+
+// The last whole audit's problems are kept beside its state file.
+QString lastProblemsFile(const QString& stateFile);
+// Nothing when no audit of the site was kept (or its file is unreadable).
+std::optional<AuditChanges> auditChanges(const QString& lastFile, const AuditReport& report);
+// Keeps report's problems for the next comparison; raises ToolError when it cannot.
+void keepProblems(const QString& lastFile, const AuditReport& report);
