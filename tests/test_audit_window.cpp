@@ -1,11 +1,14 @@
 #include "app/audit_window.h"
+#include "app/form1.h"
 #include "app/message_box.h"
 #include "app/save_dialog.h"
+#include "demo/demo_fetcher.h"
 #include "fixture_server.h"
 #include "history/history_export.h"
 #include "history/history_store.h"
 #include "tools/recorded_run.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -239,6 +242,25 @@ TEST(AuditWindowDemo, CrawlsTheBuiltInSiteAndMarksItsRecord) {
     ASSERT_EQ(runs.size(), 1);
     EXPECT_TRUE(runs[0].demo);
     EXPECT_EQ(runs[0].input, QStringLiteral("http://www.example.cn/"));
+}
+
+TEST(AuditWindowDemo, CtrlJOpensOneWindowOnTheDemoSite) {
+    DemoFetcher fetcher;
+    Form1 form(fetcher);
+    form.demoRuns = true;
+    for (int opened = 0; opened < 2; ++opened) {
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, Qt::Key_J, Qt::ControlModifier);
+    }
+    const QList<AuditWindow*> windows = form.findChildren<AuditWindow*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->isVisible());
+    EXPECT_EQ(windows[0]->findChild<QLineEdit*>(QStringLiteral("address"))->text(),
+              QStringLiteral("http://www.example.cn/"));
 }
 
 } // namespace
