@@ -204,9 +204,11 @@ void AuditWindow::start() {
         message_box::warn(this, e.description());
         return;
     }
-    const QJsonObject asked{{QStringLiteral("max-pages"), QString::number(options.maxPages)},
-                            {QStringLiteral("concurrency"), QString::number(options.concurrency)},
-                            {QStringLiteral("rate"), QString::number(options.rate)}};
+    QJsonObject asked{{QStringLiteral("max-pages"), QString::number(options.maxPages)},
+                      {QStringLiteral("concurrency"), QString::number(options.concurrency)},
+                      {QStringLiteral("rate"), QString::number(options.rate)}};
+    if (options.maxDepth >= 0)
+        asked.insert(QStringLiteral("max-depth"), QString::number(options.maxDepth));
     record_ = std::make_unique<RecordedRun>(history_, toolEntry(Tool::Audit), inputs, asked, demo_);
     report_ = {};
     changes_.reset();
