@@ -27,7 +27,10 @@ chmod 755 "$work"
 
 python3 "$here/make_audit_site.py" "$work/site" "$pages"
 python3 "$here/make_audit_site.py" "$work/small" "$checked"
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+port="$(free_port)"
+# The small site on a server of its own: its links name paths from the root, as the big one's do.
+small_port="$(free_port)"
 cat > "$work/nginx.conf" <<CONF
 worker_processes 1;
 pid $work/nginx.pid;
@@ -40,7 +43,8 @@ http {
   client_body_temp_path $work/tmp; proxy_temp_path $work/tmp; fastcgi_temp_path $work/tmp;
   uwsgi_temp_path $work/tmp; scgi_temp_path $work/tmp;
   keepalive_requests 100000;
-  server { listen 127.0.0.1:$port; location /small/ { root $work; } location / { root $work/site; } }
+  server { listen 127.0.0.1:$port; root $work/site; }
+  server { listen 127.0.0.1:$small_port; root $work/small; }
 }
 CONF
 mkdir -p "$work/tmp"
@@ -63,7 +67,7 @@ ours_pages="$(python3 -c "import json; print(len(json.load(open('$work/audit.jso
 read -r wget_s wget_cpu wget_mb < <(run sh -c 'wget2 "$@"; exit 0' wget2 --spider -r -l inf \
   --max-threads 16 --robots=off -o "$work/wget2.log" "$site")
 wget_pages="$(grep -c "Checking 'http" "$work/wget2.log" || true)"
-small="http://127.0.0.1:$port/small/p/0.html"
+small="http://127.0.0.1:$small_port/p/0.html"
 read -r lc_s lc_cpu lc_mb < <(run sh -c 'linkchecker "$@"; exit 0' linkchecker --no-status \
   --no-warnings -t 16 -o none "$small")
 
