@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/audit_window.h"
 #include "app/busy_pointer.h"
 #include "app/desktop_open.h"
 #include "app/form_fonts.h"
@@ -240,6 +241,7 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
 
     startUp(endpointsFile);
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this, this, &Form1::showHistory);
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), this, this, &Form1::showAudit);
     focusFirstInput();
 }
 
@@ -275,6 +277,15 @@ void Form1::showHistory() {
     historyWindow_->activateWindow();
 }
 
+// The audit's records go to the history when it opens; the window works without one.
+void Form1::showAudit() {
+    if (!auditWindow_)
+        auditWindow_ = new AuditWindow(&runHistory_, demoRuns, this);
+    auditWindow_->showNormal();
+    auditWindow_->raise();
+    auditWindow_->activateWindow();
+}
+
 void Form1::focusFirstInput() {
     // The first box of the page shown, in tab order, takes the keyboard when the window opens.
     QWidget* page = ui->SSTab1->currentWidget();
@@ -286,8 +297,9 @@ void Form1::focusFirstInput() {
         }
 }
 
-// The history window goes before the store it reads.
+// The history and audit windows go before the store they use.
 Form1::~Form1() {
+    delete auditWindow_;
     delete historyWindow_;
 }
 
@@ -890,5 +902,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     // A window of its own, it would otherwise keep the program running with the main one gone.
     if (historyWindow_)
         historyWindow_->close();
+    if (auditWindow_)
+        auditWindow_->close();
     QWidget::closeEvent(event);
 }

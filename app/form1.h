@@ -21,6 +21,7 @@ class Form1;
 }
 class HistoryStore;
 class HistoryWindow;
+class AuditWindow;
 class QCheckBox;
 class QLineEdit;
 class WebView;
@@ -70,6 +71,8 @@ public slots:
     void cmdTtoS_Click();
     // Ctrl+H and the tray's menu: the history window, or why there is none.
     void showHistory();
+    // Ctrl+J and the tray's menu: 网站体检, a window of its own.
+    void showAudit();
     void cmdIpQuery_Click();
     void cmdWhoisQuery_Click();
 
@@ -81,7 +84,7 @@ protected:
     // lblUrl behaves like a hyperlink: red under the pointer, blue once it leaves, and a click
     // opens strBaiduUrl in the default browser.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Closing stops every running tool and closes the history window.
+    // Closing stops every running tool and closes the history and audit windows.
     void closeEvent(QCloseEvent* event) override;
     // After the first paint: what the page shown does not need.
     bool event(QEvent* event) override;
@@ -127,4 +130,5 @@ private:
     RunHistory runHistory_;  // the store above, and the error box the first failed write shows
     QString historyProblem_; // why history_ is null
     QPointer<HistoryWindow> historyWindow_;
+    QPointer<AuditWindow> auditWindow_;
 };

@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
     QMenu trayMenu;
     trayMenu.addAction(QStringLiteral("显示窗口"), &form, showForm);
     trayMenu.addAction(QStringLiteral("历史记录"), &form, &Form1::showHistory);
+    trayMenu.addAction(QStringLiteral("网站体检"), &form, &Form1::showAudit);
     tray.setContextMenu(&trayMenu);
     if (options.screenshots.isEmpty() && QSystemTrayIcon::isSystemTrayAvailable())
         tray.show();

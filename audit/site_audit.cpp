@@ -67,6 +67,11 @@ milliseconds retryAfter(const QByteArray& value) {
     return std::min<milliseconds>(wait, kMaxRetryWait);
 }
 
+// One request, to the network or to whatever answers in its place.
+HopResponse ask(CurlFetcher& curl, const HopRequest& request, const AuditOptions& options) {
+    return options.answer ? options.answer(request) : curl.hop(request);
+}
+
 struct Job {
     QueuedUrl url;
     int attempt = 0;
@@ -94,7 +99,7 @@ Done fetchOne(CurlFetcher& curl, const Job& job, const AuditOptions& options) {
     timer.start();
     try {
         if (job.url.kind == LinkKind::Page) {
-            const HopResponse hop = curl.hop({r.url, false, agent});
+            const HopResponse hop = ask(curl, {r.url, false, agent}, options);
             r.ms = timer.elapsed();
             r.status = int(hop.response.status);
             r.contentType = hop.response.contentType;
@@ -132,9 +137,9 @@ Done fetchOne(CurlFetcher& curl, const Job& job, const AuditOptions& options) {
         // A target only checked: its redirects are followed here, as a browser loading it would.
         QString at = r.url;
         for (int hops = 0;; ++hops) {
-            HopResponse hop = curl.hop({at, true, agent});
+            HopResponse hop = ask(curl, {at, true, agent}, options);
             if (hop.response.status == 405 || hop.response.status == 501)
-                hop = curl.hop({at, false, agent});
+                hop = ask(curl, {at, false, agent}, options);
             r.status = int(hop.response.status);
             r.contentType = hop.response.contentType;
             if (r.status == 429 || r.status == 503) {
@@ -264,7 +269,7 @@ private:
     HopResponse following(CurlFetcher& curl, QString url) {
         HopResponse hop;
         for (int hops = 0; hops <= 5; ++hops) {
-            hop = curl.hop({url, false, options_.userAgent.toUtf8()});
+            hop = ask(curl, {url, false, options_.userAgent.toUtf8()}, options_);
             if (hop.response.status < 300 || hop.response.status >= 400 || hop.location.isEmpty())
                 break;
             url = QUrl(url).resolved(QUrl::fromEncoded(hop.location)).toString(QUrl::FullyEncoded);

@@ -22,6 +22,9 @@ struct AuditOptions {
     int maxRedirects = 10;
     qint64 maxPageBytes = 10LL * 1024 * 1024; // a larger page is reported, not read
     FetchLimits limits = {};                  // time-outs, proxy, certificates
+    // Answers every request in the network's place when set: the demo's built-in site. Called
+    // from several threads at once.
+    std::function<HopResponse(const HopRequest&)> answer;
 };
 
 struct AuditProgress {

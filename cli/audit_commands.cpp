@@ -4,17 +4,14 @@
 #include "cli/terminal_text.h"
 
 #include "audit/site_audit.h"
-#include "base/figure.h"
 #include "base/tool_error.h"
-#include "history/history_export.h"
+#include "demo/demo_site.h"
+#include "tools/audit_files.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
-#include <QStandardPaths>
-#include <QUrl>
 #include <cstdio>
 
 namespace {
@@ -52,23 +49,6 @@ void requireFormat(const QString& format) {
 void requireRobots(const QString& mode) {
     if (mode != QLatin1String("obey") && mode != QLatin1String("ignore"))
         throw UsageError{QStringLiteral("--robots 应为 obey 或 ignore")};
-}
-
-// One state file a site, so that --resume finds the audit of the same site it was given.
-QString stateFile(const QString& start) {
-    const QUrl url(start);
-    QString name = QStringLiteral("%1_%2_%3")
-                       .arg(url.scheme(), url.host().toLower())
-                       .arg(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
-    for (QChar& c : name)
-        if (!c.isLetterOrNumber() && c != u'.' && c != u'-' && c != u'_')
-            c = u'_';
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-                           QStringLiteral("/audits");
-    if (!QDir().mkpath(folder))
-        throw ToolError(QStringLiteral("无法创建文件夹 %1").arg(echoed(folder)));
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return folder + u'/' + name + QStringLiteral(".sqlite");
 }
 
 QJsonValue orNull(const QString& text) {
@@ -109,23 +89,6 @@ QJsonObject reportJson(const AuditReport& report) {
             {QStringLiteral("problems"), problems},
             {QStringLiteral("counts"), counts},
             {QStringLiteral("stopped_by"), orNull(report.stoppedBy)}};
-}
-
-QByteArray reportCsv(const AuditReport& report) {
-    QByteArray out = "\xEF\xBB\xBF";
-    out += csvLine({QStringLiteral("kind"), QStringLiteral("url"), QStringLiteral("from"),
-                    QStringLiteral("text"), QStringLiteral("detail")})
-               .toUtf8();
-    for (const AuditProblem& p : report.problems) {
-        QStringList from;
-        QStringList texts;
-        for (const LinkRow& l : p.from) {
-            from << l.from;
-            texts << l.text;
-        }
-        out += csvLine({p.kind, p.url, from.join(u'\n'), texts.join(u'\n'), p.detail}).toUtf8();
-    }
-    return out;
 }
 
 // The summary, a line a kind with its count, then every problem: kind, address, detail and the
@@ -179,7 +142,7 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
             return;
         }
     } else if (format == QLatin1String("csv")) {
-        bytes = reportCsv(report);
+        bytes = auditCsv(report);
         if (out.isEmpty()) {
             writeOut(bytes);
             return;
@@ -197,21 +160,7 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
     writeFile(out, bytes);
 }
 
-// The history keeps the page count and each kind's count.
-QList<Figure> auditFigures(const AuditReport& report) {
-    QMap<QString, int> counts;
-    for (const AuditProblem& p : report.problems)
-        ++counts[p.kind];
-    QList<Figure> figures{
-        countFigure(QStringLiteral("pages"), QString::number(report.pages.size()))};
-    for (const QString& kind : auditProblemKinds())
-        figures << countFigure(kind, QString::number(counts.value(kind)));
-    return figures;
-}
-
 void audit(CliContext& ctx, const QString& typed) {
-    if (ctx.demo)
-        throw UsageError{QStringLiteral("audit 体检真实的网站，不能在演示模式下运行")};
     const QStringList inputs = cleanInputs(toolEntry(Tool::Audit), {typed});
     if (!allGiven(inputs))
         throw UsageError{
@@ -231,6 +180,11 @@ void audit(CliContext& ctx, const QString& typed) {
     if (o.contains(QStringLiteral("--concurrency")))
         options.concurrency = int(whole(QStringLiteral("--concurrency"),
                                         o.value(QStringLiteral("--concurrency")), 1, 32));
+    if (ctx.demo) {
+        // The built-in site answers at once: no server to spare.
+        options.answer = demoSiteAnswer;
+        options.rate = 0;
+    }
     if (o.contains(QStringLiteral("--rate")))
         options.rate = requestRate(o.value(QStringLiteral("--rate")));
     options.userAgent = o.value(QStringLiteral("--user-agent")).trimmed();
@@ -250,7 +204,7 @@ void audit(CliContext& ctx, const QString& typed) {
     runRecorded(run, [&] {
         QElapsedTimer sinceTold;
         const AuditReport report = runSiteAudit(
-            start, options, stateFile(start), o.contains(QStringLiteral("--resume")),
+            start, options, auditStateFile(start, ctx.demo), o.contains(QStringLiteral("--resume")),
             [&](const AuditProgress& p) {
                 if (sinceTold.isValid() && sinceTold.elapsed() < 2000 && p.queued > 0)
                     return;
@@ -287,6 +241,7 @@ std::vector<Command> auditCommands() {
          "问题数和每个问题（类型、网址、说明、链接来源）；json（或 --json）为 {\"start\", "
          "\"pages\", \"problems\", \"counts\", \"stopped_by\"}；csv 为带 BOM 的 UTF-8，每个问题"
          "一行（kind、url、from、text、detail）。--out FILE 写入文件而不是标准输出。"
+         "--demo 体检内置的示例网站 www.example.cn（每种问题各有一例），不访问网络。"
          "问题类型：broken_link、redirect_chain、redirect_loop、temporary_redirect、"
          "missing_title、duplicate_title、title_too_long、missing_description、"
          "duplicate_description、missing_h1、multiple_h1、noindex、canonical_elsewhere、"
