@@ -160,6 +160,17 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
     writeFile(out, bytes);
 }
 
+// Baidu's dead-link files: FILE, then FILE-2 … when there are more than a file holds.
+void writeDeadLinks(const CliContext& ctx, const AuditReport& report, const QString& path) {
+    const QList<QByteArray> files = deadLinkFiles(report);
+    if (files.isEmpty()) {
+        ctx.warn(QStringLiteral("没有死链，未写死链文件 %1").arg(path));
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i)
+        writeFile(deadLinkFilePath(path, i), files[i]);
+}
+
 void audit(CliContext& ctx, const QString& typed) {
     const QStringList inputs = cleanInputs(toolEntry(Tool::Audit), {typed});
     if (!allGiven(inputs))
@@ -198,7 +209,8 @@ void audit(CliContext& ctx, const QString& typed) {
     armInterrupt();
     QJsonObject recorded;
     for (auto it = o.begin(); it != o.end(); ++it)
-        if (it.key() != QLatin1String("--out") && it.key() != QLatin1String("--format"))
+        if (it.key() != QLatin1String("--out") && it.key() != QLatin1String("--format") &&
+            it.key() != QLatin1String("--dead-links"))
             recorded.insert(it.key().mid(2), it.value());
     RecordedRun run = recordedRun(ctx, Tool::Audit, inputs, recorded);
     runRecorded(run, [&] {
@@ -218,6 +230,8 @@ void audit(CliContext& ctx, const QString& typed) {
             });
         run.add(auditFigures(report));
         printReport(ctx, report, format, out);
+        if (o.contains(QStringLiteral("--dead-links")))
+            writeDeadLinks(ctx, report, o.value(QStringLiteral("--dead-links")));
         // What was found is printed; the record and the exit status say it was stopped.
         if (report.stoppedBy == QLatin1String("stopped"))
             throw ToolStopped{};
@@ -241,6 +255,8 @@ std::vector<Command> auditCommands() {
          "问题数和每个问题（类型、网址、说明、链接来源）；json（或 --json）为 {\"start\", "
          "\"pages\", \"problems\", \"counts\", \"stopped_by\"}；csv 为带 BOM 的 UTF-8，每个问题"
          "一行（kind、url、from、text、detail）。--out FILE 写入文件而不是标准输出。"
+         "--dead-links 文件 另写百度的死链文件：每个坏链一行，UTF-8，每个文件最多 50,000 个，"
+         "多出的写入 文件-2、文件-3…。"
          "--demo 体检内置的示例网站 www.example.cn（每种问题各有一例），不访问网络。"
          "问题类型：broken_link、redirect_chain、redirect_loop、temporary_redirect、"
          "missing_title、duplicate_title、title_too_long、missing_description、"
@@ -263,6 +279,7 @@ std::vector<Command> auditCommands() {
           {"--robots", "obey|ignore", requireRobots},
           {"--resume", nullptr},
           {"--out", "文件"},
+          {"--dead-links", "文件"},
           {"--format", "格式", requireFormat}}},
     };
 }

@@ -138,6 +138,14 @@ TEST(AuditCli, CsvAndTextListTheProblems) {
     QFile written(file);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), csv.outBytes);
+    const QString dead = dir.filePath(QStringLiteral("silian.txt"));
+    const CliRun deadLinks =
+        runCli({QStringLiteral("audit"), server.base() + "/", QStringLiteral("--rate"),
+                QStringLiteral("0"), QStringLiteral("--dead-links"), dead});
+    ASSERT_EQ(deadLinks.status, 0) << deadLinks.err.toStdString();
+    QFile deadFile(dead);
+    ASSERT_TRUE(deadFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(deadFile.readAll(), (server.base() + "/gone\n").toUtf8());
     const CliRun text = runCli({QStringLiteral("audit"), server.base() + "/",
                                 QStringLiteral("--rate"), QStringLiteral("0")});
     ASSERT_EQ(text.status, 0);
