@@ -54,14 +54,6 @@ qint64 limit(const QString& typed) {
     return n;
 }
 
-// The CSV and the JSON are files: written to a file or a pipe they are exact. On a terminal the
-// stored server texts in them pass the one escaping of every text a terminal shows.
-void writeOut(QByteArray bytes) {
-    if (::isatty(STDOUT_FILENO))
-        bytes = escapeControls(QString::fromUtf8(bytes), LineBreaks::Kept).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-}
-
 // The table is laid out by the width of what the terminal shows, so the stored texts are escaped
 // before it measures them; its own line breaks are the only ones left.
 RunRecord escaped(RunRecord run) {
@@ -88,17 +80,17 @@ bool list(const CliContext& ctx, const HistoryStore& store, const HistoryQuery& 
     store.reading([&] {
         if (format == QLatin1String("csv")) {
             const QStringList labels = store.figureLabels(query);
-            writeOut(historyCsvHeader(labels, csvHeaders(ctx)));
+            writeDocument(historyCsvHeader(labels, csvHeaders(ctx)));
             more = store.eachRun(query, [&](const RunRecord& run) {
-                writeOut(historyCsvRow(run, labels, csvHeaders(ctx)));
+                writeDocument(historyCsvRow(run, labels, csvHeaders(ctx)));
             });
         } else if (format == QLatin1String("json")) {
             bool first = true;
             more = store.eachRun(query, [&](const RunRecord& run) {
-                writeOut(historyJsonElement(run, first));
+                writeDocument(historyJsonElement(run, first));
                 first = false;
             });
-            writeOut(historyJsonEnd(!first));
+            writeDocument(historyJsonEnd(!first));
         } else {
             // Every tool's runs a line each; one tool's with a column a figure.
             QStringList labels;
@@ -161,9 +153,9 @@ void history(CliContext& ctx) {
     }
     if (!QFileInfo::exists(path)) {
         if (format == QLatin1String("csv"))
-            writeOut(historyCsvHeader({}, csvHeaders(ctx)));
+            writeDocument(historyCsvHeader({}, csvHeaders(ctx)));
         else if (format == QLatin1String("json"))
-            writeOut(historyJsonEnd(false));
+            writeDocument(historyJsonEnd(false));
         else
             ctx.print(QStringLiteral("没有符合条件的记录"));
         std::fflush(stdout);

@@ -1,5 +1,8 @@
 #include "cli/terminal_text.h"
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace {
 
 QString hex(char16_t u, int digits) {
@@ -35,4 +38,12 @@ QString escapeControls(QStringView text, LineBreaks breaks) {
             out += c;
     }
     return out;
+}
+
+void writeDocument(const QByteArray& bytes) {
+    // Asked once: a history export writes a row at a time.
+    static const bool terminal = ::isatty(STDOUT_FILENO);
+    const QByteArray shown =
+        terminal ? escapeControls(QString::fromUtf8(bytes), LineBreaks::Kept).toUtf8() : bytes;
+    std::fwrite(shown.constData(), 1, size_t(shown.size()), stdout);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -15,3 +16,7 @@ enum class LineBreaks {
 // and the line and paragraph separators as \uHHHH. Servers, files and the history all reach the
 // terminal through it; JSON does not, its own escapes already carry every character.
 QString escapeControls(QStringView text, LineBreaks breaks = LineBreaks::Escaped);
+
+// A document (a CSV, a JSON file) on standard output: written to a file or a pipe it is exact; on
+// a terminal the server and history texts in it pass escapeControls, its line breaks kept.
+void writeDocument(const QByteArray& bytes);
