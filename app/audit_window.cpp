@@ -3,6 +3,7 @@
 #include "app/message_box.h"
 #include "app/plain_tooltip.h"
 #include "app/save_dialog.h"
+#include "base/saved_file.h"
 #include "base/tool_error.h"
 #include "demo/demo_site.h"
 #include "tools/audit_files.h"
@@ -22,7 +23,6 @@
 #include <QMap>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSet>
 #include <QSpinBox>
 #include <QSplitter>
@@ -58,12 +58,6 @@ QTableWidgetItem* number(qint64 n) {
     auto* item = new QTableWidgetItem;
     item->setData(Qt::DisplayRole, n);
     return item;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(echoed(path), file.errorString()));
 }
 
 // What every row of the faults' table keeps for the filter: its kind, and whether the last
@@ -405,7 +399,7 @@ void AuditWindow::exportCsv() {
     if (path.isEmpty())
         return;
     try {
-        writeFile(path, auditCsv(report_));
+        saveFile(path, auditCsv(report_));
     } catch (const ToolError& e) {
         message_box::warn(this, e.description());
     }
@@ -424,7 +418,7 @@ void AuditWindow::exportDeadLinks() {
         return;
     try {
         for (int i = 0; i < files.size(); ++i)
-            writeFile(deadLinkFilePath(path, i), files[i]);
+            saveFile(deadLinkFilePath(path, i), files[i]);
     } catch (const ToolError& e) {
         message_box::warn(this, e.description());
     }

@@ -3,6 +3,7 @@
 #include "app/message_box.h"
 #include "app/plain_tooltip.h"
 #include "app/save_dialog.h"
+#include "base/saved_file.h"
 #include "base/tool_error.h"
 #include "history/history_export.h"
 #include "history/history_store.h"
@@ -21,7 +22,6 @@
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSet>
 #include <QSplitter>
 #include <QTableView>
@@ -491,12 +491,11 @@ void HistoryWindow::exportRuns(bool json) {
         json ? QStringLiteral("JSON 文件 (*.json)") : QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    const QByteArray bytes = json ? historyJson(model_->runs()) : historyCsv(model_->runs());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        message_box::warn(
-            this,
-            kErrorPrefix + QStringLiteral("无法写入 %1：%2").arg(echoed(path), file.errorString()));
+    try {
+        saveFile(path, json ? historyJson(model_->runs()) : historyCsv(model_->runs()));
+    } catch (const ToolError& e) {
+        message_box::warn(this, kErrorPrefix + e.description());
+    }
 }
 
 void HistoryWindow::deleteSelected() {

@@ -4,6 +4,7 @@
 #include "cli/terminal_text.h"
 
 #include "audit/site_audit.h"
+#include "base/saved_file.h"
 #include "base/tool_error.h"
 #include "demo/demo_site.h"
 #include "tools/audit_files.h"
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -120,17 +120,6 @@ QList<QStringList> reportRows(const AuditReport& report) {
     return rows;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(echoed(path), file.errorString()));
-}
-
-void writeOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
 void printReport(const CliContext& ctx, const AuditReport& report, const QString& format,
                  const QString& out) {
     QByteArray bytes;
@@ -144,7 +133,7 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
     } else if (format == QLatin1String("csv")) {
         bytes = auditCsv(report);
         if (out.isEmpty()) {
-            writeOut(bytes);
+            writeDocument(bytes);
             return;
         }
     } else {
@@ -157,7 +146,7 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
         for (const QStringList& row : rows)
             bytes += row.join(u'\t').toUtf8() + '\n';
     }
-    writeFile(out, bytes);
+    saveFile(out, bytes);
 }
 
 // Baidu's dead-link files: FILE, then FILE-2 … when there are more than a file holds.
@@ -168,7 +157,7 @@ void writeDeadLinks(const CliContext& ctx, const AuditReport& report, const QStr
         return;
     }
     for (int i = 0; i < files.size(); ++i)
-        writeFile(deadLinkFilePath(path, i), files[i]);
+        saveFile(deadLinkFilePath(path, i), files[i]);
 }
 
 void audit(CliContext& ctx, const QString& typed) {

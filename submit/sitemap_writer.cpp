@@ -1,10 +1,10 @@
 #include "submit/sitemap_writer.h"
 
+#include "base/saved_file.h"
 #include "base/tool_error.h"
 #include "net/http_fetch.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <zlib.h>
 
 namespace {
@@ -57,12 +57,6 @@ QByteArray entry(const char* tag, const QString& address, const QString& lastmod
     return e + "</" + tag + ">\n";
 }
 
-void save(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
-}
-
 void saveGzip(const QString& path, const QByteArray& bytes) {
     QByteArray packed(qsizetype(compressBound(uLong(bytes.size()))) + 64, Qt::Uninitialized);
     z_stream z = {};
@@ -79,7 +73,7 @@ void saveGzip(const QString& path, const QByteArray& bytes) {
     deflateEnd(&z);
     if (rc != Z_STREAM_END)
         throw ToolError(QStringLiteral("无法压缩 %1").arg(path));
-    save(path, packed);
+    saveFile(path, packed);
 }
 
 } // namespace
@@ -134,7 +128,7 @@ SitemapResult writeSitemaps(const QStringList& addresses, const SitemapOptions& 
         if (options.gzip)
             saveGzip(path, bytes);
         else
-            save(path, bytes);
+            saveFile(path, bytes);
         result.files << path;
     };
     if (files.size() == 1) {

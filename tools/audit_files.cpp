@@ -1,5 +1,6 @@
 #include "tools/audit_files.h"
 
+#include "base/saved_file.h"
 #include "base/tool_error.h"
 #include "history/history_export.h"
 
@@ -9,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMap>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QUrl>
@@ -138,8 +138,5 @@ void keepProblems(const QString& lastFile, const AuditReport& report) {
     for (const auto& [kind, url] : keysOf(report))
         problems.append(QJsonArray{kind, url});
     const QByteArray bytes = QJsonDocument(problems).toJson(QJsonDocument::Compact);
-    QSaveFile file(lastFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ToolError(
-            QStringLiteral("无法写入 %1：%2").arg(echoed(lastFile), file.errorString()));
+    saveFile(lastFile, bytes);
 }
