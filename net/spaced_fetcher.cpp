@@ -3,7 +3,6 @@
 #include "net/stop.h"
 
 #include <QUrl>
-#include <thread>
 
 namespace {
 
@@ -18,14 +17,7 @@ HttpResponse SpacedFetcher::get(const QString& url) {
     using Clock = std::chrono::steady_clock;
     const QString host = hostOf(url);
     if (const auto last = lastEnd_.constFind(host); last != lastEnd_.cend()) {
-        const Clock::time_point due = *last + delay_;
-        // Short slices, so that Ctrl-C or the stop button ends the wait at once.
-        while (Clock::now() < due) {
-            if (stopRequested())
-                throw ToolStopped{};
-            std::this_thread::sleep_for(
-                std::min<Clock::duration>(std::chrono::milliseconds(50), due - Clock::now()));
-        }
+        waitUnlessStopped(*last + delay_ - Clock::now());
     }
     struct Stamp {
         QHash<QString, Clock::time_point>& ends;

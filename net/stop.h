@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 
 // How a run is stopped from outside: the window's stop button, Esc, closing the window, or the
 // CLI's Ctrl-C. A run's fetches see the flag of the StopScope that the thread running them
@@ -38,3 +39,7 @@ const StopFlag* currentStopFlag();
 // Raised by a fetch whose run was stopped. Not a ToolError: a stop is no failure, and the tools
 // that turn their failures into "-" must let it through.
 struct ToolStopped {};
+
+// Waits that long in short slices, so that Ctrl-C or the stop button ends the wait at once
+// (raising ToolStopped).
+void waitUnlessStopped(std::chrono::steady_clock::duration wait);

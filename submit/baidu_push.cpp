@@ -1,6 +1,7 @@
 #include "submit/baidu_push.h"
 
 #include "base/tool_error.h"
+#include "submit/post_once_more.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
-#include <thread>
 
 namespace {
 
@@ -69,11 +69,7 @@ BaiduPushReport pushToBaidu(Fetcher& fetcher, const BaiduPushOptions& options,
         const QByteArray body = batch.join(u'\n').toUtf8();
         HttpResponse answer;
         try {
-            answer = fetcher.post(url, "text/plain", body);
-            if (answer.status == 500) {
-                std::this_thread::sleep_for(options.retryAfter);
-                answer = fetcher.post(url, "text/plain", body);
-            }
+            answer = postOnceMore(fetcher, url, "text/plain", body, 500, options.retryAfter);
         } catch (const ToolError& e) {
             return stop(hidden(e.description(), options.token));
         }

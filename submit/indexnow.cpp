@@ -1,15 +1,15 @@
 #include "submit/indexnow.h"
 
+#include "base/saved_file.h"
 #include "base/tool_error.h"
+#include "submit/post_once_more.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QUrl>
-#include <thread>
 
 namespace {
 
@@ -49,10 +49,7 @@ QString makeIndexNowKeyFile(const QString& dir) {
     if (!QDir().mkpath(dir))
         throw ToolError(QStringLiteral("无法创建文件夹 %1").arg(dir));
     const QString path = QDir(dir).filePath(key + QStringLiteral(".txt"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(key.toLatin1()) != key.size() ||
-        !file.commit())
-        throw ToolError(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+    saveFile(path, key.toLatin1());
     return key;
 }
 
@@ -91,11 +88,8 @@ IndexNowReport pushToIndexNow(Fetcher& fetcher, const IndexNowOptions& options,
         const QString url = options.apiBase + QStringLiteral("/indexnow");
         HttpResponse answer;
         try {
-            answer = fetcher.post(url, "application/json; charset=utf-8", json);
-            if (answer.status == 429) {
-                std::this_thread::sleep_for(options.backOff);
-                answer = fetcher.post(url, "application/json; charset=utf-8", json);
-            }
+            answer = postOnceMore(fetcher, url, "application/json; charset=utf-8", json, 429,
+                                  options.backOff);
         } catch (const ToolError& e) {
             report.error = e.description();
             report.unsent = addresses.mid(at);
