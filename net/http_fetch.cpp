@@ -263,6 +263,17 @@ HttpResponse CurlFetcher::get(const QString& url) {
 
 namespace {
 
+// What a finished transfer brought: its body, Content-Type and status.
+HttpResponse answerOf(CURL* c, Transfer& t) {
+    HttpResponse r;
+    r.body = std::move(t.body);
+    char* type = nullptr;
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        r.contentType = type;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
+    return r;
+}
+
 // The options every request shares: the address, the protocols, the time-outs, the body's
 // sink, the proxy, the certificates and the run's shared connections.
 void configure(CURL* c, const QString& url, const FetchLimits& limits, Transfer& t, char* detail,
@@ -366,13 +377,7 @@ HttpResponse CurlFetcher::getWithin(const QString& url, std::chrono::millisecond
     if (rc != CURLE_OK)
         raiseFailure(c, rc, t, limits, detail, url);
 
-    HttpResponse r;
-    r.body = std::move(t.body);
-    char* type = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
-        r.contentType = type;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
-    return r;
+    return answerOf(c, t);
 }
 
 HopResponse CurlFetcher::hop(const HopRequest& request) {
@@ -400,11 +405,7 @@ HopResponse CurlFetcher::hop(const HopRequest& request) {
     r.truncated = rc == CURLE_WRITE_ERROR && t.tooLarge;
     if (rc != CURLE_OK && !r.truncated)
         raiseFailure(c, rc, t, limits_, detail, url);
-    r.response.body = std::move(t.body);
-    char* type = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
-        r.response.contentType = type;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.response.status);
+    r.response = answerOf(c, t);
     r.location = headers.location;
     r.retryAfter = headers.retryAfter;
     r.robotsTag = headers.robotsTag;
@@ -435,13 +436,7 @@ HttpResponse CurlFetcher::post(const QString& url, const QByteArray& contentType
     const CURLcode rc = perform(c, url);
     if (rc != CURLE_OK)
         raiseFailure(c, rc, t, limits_, detail, url);
-    HttpResponse r;
-    r.body = std::move(t.body);
-    char* type = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
-        r.contentType = type;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
-    return r;
+    return answerOf(c, t);
 }
 
 QString decodeResponse(const HttpResponse& response, Decode mode) {
