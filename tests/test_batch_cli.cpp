@@ -109,11 +109,7 @@ TEST_F(BatchCli, ResumeSkipsLinesDoneWithinADay) {
 // Engines that refuse connections show "-" like a page without results; the exit status, standard
 // error and the history tell them apart, and --resume asks again.
 TEST_F(BatchCli, EnginesWhoseRequestsFailAreToldRecordedAndAskedAgainOnResume) {
-    QString gone;
-    {
-        RawServer closed(QByteArray(), false);
-        gone = closed.base();
-    }
+    const QString gone = refusingBase();
     const struct {
         const char* name;
         QStringList dead; // endpoints at the closed port
@@ -171,11 +167,7 @@ TEST_F(BatchCli, EnginesWhoseRequestsFailAreToldRecordedAndAskedAgainOnResume) {
 // --json keeps what each box shows and why it is empty, adds the failure's description, and is
 // written whole before the exit status says the run failed in part.
 TEST_F(BatchCli, RankJsonOfAPartlyFailedRunHoldsEveryEngine) {
-    QString gone;
-    {
-        RawServer closed(QByteArray(), false);
-        gone = closed.base();
-    }
+    const QString gone = refusingBase();
     QFile f(ini);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[endpoints]\nBaiduSearchHost=" + server.base().toUtf8() +

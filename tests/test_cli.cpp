@@ -89,11 +89,7 @@ TEST_F(CliSurvey, AnEngineErrorEndsWithStatusOne) {
 // the seven others' figures, standard error tells why each engine has no figure, and the exit
 // status says the survey failed in part.
 TEST_F(CliSurvey, AnEngineRefusingConnectionsLeavesTheOthersFiguresAndExitsOne) {
-    QString gone;
-    {
-        RawServer closed(QByteArray(), false);
-        gone = closed.base();
-    }
+    const QString gone = refusingBase();
     QFile f(ini);
     ASSERT_TRUE(f.open(QIODevice::Append));
     f.write("YahooSitemapHost=" + gone.toUtf8() + "\n");
@@ -431,11 +427,7 @@ TEST(Cli, CommandsThatMakeNoRequestNeverReadTheEndpointsFile) {
 // escaped instead of reaching the terminal, a U+0000 does not end the message, and a huge value
 // is cut.
 TEST(Cli, ErrorsNameTheAddressWithControlCharactersEscapedAndLongValuesCut) {
-    QString refused;
-    {
-        RawServer gone(QByteArray(), false);
-        refused = gone.base();
-    }
+    const QString refused = refusingBase();
     const QString longPath = QStringLiteral("/") + QString(1000, u'p');
     const struct {
         QString address;

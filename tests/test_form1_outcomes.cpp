@@ -32,10 +32,7 @@ const QString kUnreadable = QStringLiteral("页面中没有找到标记：引擎
 class FormOutcomes : public ::testing::Test {
 protected:
     void open(const QStringList& dead) {
-        {
-            RawServer closed(QByteArray(), false);
-            gone = closed.base();
-        }
+        gone = refusingBase();
         const QString ini = dir.filePath(QStringLiteral("endpoints.ini"));
         QFile f(ini);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));

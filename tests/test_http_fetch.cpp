@@ -188,11 +188,7 @@ TEST(HttpFetch, RequestsGoThroughTheProxyGiven) {
     CurlFetcher f(FetchLimits{.proxy = proxy.base()});
     EXPECT_EQ(f.get(QStringLiteral("http://nowhere.invalid/s")).body, QByteArray("proxied!"));
 
-    QString refused;
-    {
-        RawServer gone(QByteArray(), false);
-        refused = gone.base();
-    }
+    const QString refused = refusingBase();
     CurlFetcher viaNothing(FetchLimits{.proxy = refused});
     const QString m = failureOf(viaNothing, QStringLiteral("http://nowhere.invalid/s"));
     EXPECT_TRUE(m.startsWith(QStringLiteral("无法连接到代理服务器 ") + refused)) << m.toStdString();
@@ -271,11 +267,7 @@ TEST(HttpFetch, ResolverFailuresAreChineseWithTheResolversWordsAfter) {
 }
 
 TEST(HttpFetch, AnUnusedLoopbackPortIsRefusedInChinese) {
-    QString refused;
-    {
-        RawServer gone(QByteArray(), false);
-        refused = gone.base();
-    }
+    const QString refused = refusingBase();
     CurlFetcher f;
     const QString m = failureOf(f, refused + QStringLiteral("/s"));
     EXPECT_TRUE(

@@ -254,11 +254,7 @@ TEST(PagedRank, PageAddresses) {
 }
 
 TEST(RankScanners, AFailedFetchAnswersADash) {
-    QString refused;
-    {
-        RawServer gone(QByteArray(), false);
-        refused = gone.base();
-    }
+    const QString refused = refusingBase();
     CurlFetcher f;
     for (const RankBoxName& b : kRankBoxes) {
         const Figure answer = rankOn(b.box, f, endpointsAt(refused), "example.cn", "seo");

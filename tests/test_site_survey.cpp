@@ -113,11 +113,7 @@ TEST(IndexedSurvey, AnEngineRefusingConnectionsGetsAFailedCellAndTheOthersAreAsk
     serveEngines(server);
     // Yahoo's sitemap host points at a port nobody listens on.
     EndpointTable endpoints = surveyEndpoints(server.base());
-    QString gone;
-    {
-        RawServer closed(QByteArray(), false);
-        gone = closed.base();
-    }
+    const QString gone = refusingBase();
     endpoints.set(Endpoint::YahooSitemapHost, gone);
     CurlFetcher f;
     QList<Figure> figures;
