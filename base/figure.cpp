@@ -5,12 +5,13 @@
 
 namespace {
 
-constexpr std::array<std::pair<Why, const char*>, 5> kWhyKeys{{
+constexpr std::array<std::pair<Why, const char*>, 6> kWhyKeys{{
     {Why::None, ""},
     {Why::NotFound, "not_found"},
     {Why::Unrecognised, "unrecognised"},
     {Why::Failed, "failed"},
     {Why::NoNumber, "no_number"},
+    {Why::Blocked, "blocked"},
 }};
 
 } // namespace

@@ -12,9 +12,11 @@ enum class Why {
     Unrecognised, // the page lacks the markers the figure is cut by (a changed or blocked page)
     Failed,       // the request failed
     NoNumber,     // the text shown holds no number
+    Blocked,      // the engine answered with a captcha or verification page, or nothing at all
 };
 
-// The reasons as stored and printed: "", "not_found", "unrecognised", "failed", "no_number".
+// The reasons as stored and printed: "", "not_found", "unrecognised", "failed", "no_number",
+// "blocked".
 QString whyKey(Why why);
 // Unknown words read as NoNumber.
 Why whyFromKey(const QString& key);
