@@ -166,6 +166,14 @@ AuditWindow::~AuditWindow() {
     }
 }
 
+void AuditWindow::offerSite(const QString& site) {
+    const QString typed = site.trimmed();
+    if (running() || typed.isEmpty())
+        return;
+    address_->setText(
+        typed.contains(QLatin1String("://")) ? typed : QStringLiteral("http://%1/").arg(typed));
+}
+
 void AuditWindow::startOrStop() {
     if (running()) {
         stop_->request();

@@ -35,6 +35,9 @@ public:
     ~AuditWindow() override; // stops the crawl and waits for its thread
 
     bool running() const { return thread_ != nullptr; }
+    // The site typed on a page of the main window, as the address to audit; a crawl going on
+    // keeps its own.
+    void offerSite(const QString& site);
     const AuditReport& report() const { return report_; }
 
 public slots:

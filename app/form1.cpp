@@ -39,6 +39,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -170,6 +171,15 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
                   }) {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral(TESSIVO_TITLE));
+    // The audit of the site typed on the first page, from the free end of its row, so that the
+    // page's own controls keep their places.
+    auto* audit = new QPushButton(QStringLiteral("网站体检…"), ui->Frame1);
+    audit->setObjectName(QStringLiteral("cmdAudit"));
+    audit->setGeometry(428, 16, 85, 21);
+    connect(audit, &QPushButton::clicked, this, [this] {
+        showAudit();
+        auditWindow_->offerSite(ui->txtDomain->text());
+    });
     // The form's own font was changed as it was set (changeEvent); these are the controls that
     // name a family of their own.
     for (QWidget* control : findChildren<QWidget*>())

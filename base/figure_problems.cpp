@@ -17,6 +17,9 @@ QString figureProblem(const Figure& figure) {
         return QStringLiteral("失败：") + failureOf(figure);
     case Why::Unrecognised:
         return QStringLiteral("页面中没有找到标记：引擎可能已改版或关闭");
+    case Why::Blocked:
+        return QStringLiteral("受阻：引擎要求验证（") +
+               (figure.detail.isEmpty() ? QStringLiteral("验证码") : figure.detail) + u'）';
     case Why::None:
     case Why::NotFound:
     case Why::NoNumber:
@@ -31,6 +34,7 @@ FigureProblems countProblems(const QList<Figure>& figures) {
     for (const Figure& f : figures) {
         p.failed += f.why == Why::Failed;
         p.unreadable += f.why == Why::Unrecognised;
+        p.blocked += f.why == Why::Blocked;
     }
     return p;
 }
@@ -42,6 +46,8 @@ QString problemSummary(const QList<Figure>& figures) {
         parts << QStringLiteral("%1 个请求失败").arg(p.failed);
     if (p.unreadable > 0)
         parts << QStringLiteral("%1 个页面无法识别").arg(p.unreadable);
+    if (p.blocked > 0)
+        parts << QStringLiteral("%1 个引擎要求验证").arg(p.blocked);
     if (parts.isEmpty())
         return {};
     return QStringLiteral("%1 个引擎中 ").arg(p.figures) + parts.join(u'，');

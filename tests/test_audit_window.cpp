@@ -263,4 +263,24 @@ TEST(AuditWindowDemo, CtrlJOpensOneWindowOnTheDemoSite) {
               QStringLiteral("http://www.example.cn/"));
 }
 
+// The button beside the first page's 开始查询 opens the audit on the site typed there, and keeps
+// the row's own controls where they were.
+TEST(AuditWindowDemo, TheFirstPagesButtonOffersItsSite) {
+    DemoFetcher fetcher;
+    Form1 form(fetcher);
+    auto* button = form.findChild<QPushButton*>(QStringLiteral("cmdAudit"));
+    ASSERT_NE(button, nullptr);
+    const QRect query = form.findChild<QPushButton*>(QStringLiteral("cmdQuery"))->geometry();
+    EXPECT_FALSE(button->geometry().intersects(query));
+    EXPECT_EQ(button->parentWidget(), form.findChild<QWidget*>(QStringLiteral("Frame1")));
+    form.findChild<QLineEdit*>(QStringLiteral("txtDomain"))
+        ->setText(QStringLiteral(" www.example.org "));
+    button->click();
+    const QList<AuditWindow*> windows = form.findChildren<AuditWindow*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->isVisible());
+    EXPECT_EQ(windows[0]->findChild<QLineEdit*>(QStringLiteral("address"))->text(),
+              QStringLiteral("http://www.example.org/"));
+}
+
 } // namespace

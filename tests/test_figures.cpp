@@ -46,6 +46,8 @@ TEST(Figures, ProblemsSayWhatTheTextCannot) {
         missingFigure(QStringLiteral("Zhongsou"), QStringLiteral("0"), Why::Unrecognised);
     const Figure silent = missingFigure(QStringLiteral("Live"), QStringLiteral("-"), Why::Failed);
     const Figure counted = countFigure(QStringLiteral("Baidu"), QStringLiteral("约1,230"));
+    const Figure captcha = missingFigure(QStringLiteral("bing"), QStringLiteral("受阻（验证码）"),
+                                         Why::Blocked, QStringLiteral("#b_captcha"));
     const Figure notFound = missingFigure(
         QStringLiteral("Sogou"), QStringLiteral("在100位（1--10页）中未查询到结果"), Why::NotFound);
     const struct {
@@ -70,6 +72,11 @@ TEST(Figures, ProblemsSayWhatTheTextCannot) {
          "",
          "4 个引擎中 2 个请求失败，1 个页面无法识别",
          "Yahoo：无法连接到服务器（连接被拒绝或无法到达）|Live：请求未能完成"},
+        {"blocked",
+         {captcha, counted, refused},
+         "受阻：引擎要求验证（#b_captcha）",
+         "3 个引擎中 1 个请求失败，1 个引擎要求验证",
+         "Yahoo：无法连接到服务器（连接被拒绝或无法到达）"},
         {"answers", {counted, notFound}, "", "", ""},
         {"nothing asked", {}, "", "", ""},
     };
