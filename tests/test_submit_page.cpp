@@ -148,16 +148,18 @@ TEST_F(SubmitPageTest, TheTokenIsKeptOnlyWhenAskedAndOnlyForTheUser) {
     }
 }
 
-TEST_F(SubmitPageTest, StopEndsAStalledPushWithinASecond) {
-    serveBaiduPush(server, 100, 50, 5000);
+TEST_F(SubmitPageTest, StopEndsAStalledPushAtOnce) {
+    serveBaiduPush(server, 100, 50, 30'000);
     open(10);
     click("pushBaidu");
     ASSERT_TRUE(QTest::qWaitFor([this] { return server.requests().size() == 1; }, 5000));
     QElapsedTimer timer;
     timer.start();
     click("stop");
-    ASSERT_TRUE(waitForEnd(3000));
-    EXPECT_LT(timer.elapsed(), 1000);
+    // Far sooner than Baidu's held answer: the stop ended the transfer, with room for a busy
+    // machine.
+    ASSERT_TRUE(waitForEnd(10'000));
+    EXPECT_LT(timer.elapsed(), 3000);
     EXPECT_EQ(find<QLabel>("status")->text(), QStringLiteral("已停止"));
     const QList<RunRecord> runs = runsOf("push-baidu");
     ASSERT_EQ(runs.size(), 1);
