@@ -89,11 +89,17 @@ CheckedCrawl checkCrawl(const CrawlFindings& f) {
         if (!r.location.isEmpty() && r.kind == LinkKind::Page)
             location.insert(r.url, r.location);
     // The links are read twice from the store rather than held: a large site has millions.
-    // First what is linked at all, and by a page's link rather than only by a redirect.
+    // First what is linked at all, and by a page's link rather than only by a redirect: of the
+    // addresses fetched and those in the sitemap alone, not of the millions a crawl may find.
+    QSet<QString> asked(f.sitemap);
+    for (const FetchResult& r : f.results)
+        asked.insert(r.url);
     QSet<QString> reached;
     QSet<QString> linked;
     QSet<QString> linkedByOthers;
     f.eachLink([&](const LinkRow& l) {
+        if (!asked.contains(l.to))
+            return;
         reached.insert(l.to);
         if (l.from != l.to)
             linkedByOthers.insert(l.to);

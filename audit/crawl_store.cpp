@@ -118,34 +118,61 @@ CrawlStore::Snapshot CrawlStore::load() const {
     Snapshot s;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
-    auto run = [&](const char* sql) {
-        if (!q.exec(QLatin1String(sql)))
+    auto run = [&](const QString& sql) {
+        if (!q.exec(sql))
             throw ToolError(QStringLiteral("无法读取体检进度文件 %1：%2")
                                 .arg(echoed(path_), q.lastError().text()));
     };
-    run("SELECT url, depth, kind, hops, state FROM queue ORDER BY seq");
-    while (q.next()) {
-        const QString url = q.value(0).toString();
-        s.known.push_back(url);
-        const int state = q.value(4).toInt();
-        if (state == Waiting)
-            s.waiting.push_back({url, q.value(1).toInt(),
-                                 q.value(2).toInt() == 0 ? LinkKind::Page : LinkKind::Resource,
-                                 q.value(3).toInt()});
-        else if (state == Blocked)
-            s.blocked.push_back(url);
-    }
-    run("SELECT facts FROM results ORDER BY rowid");
+    run(QStringLiteral("SELECT count(*) FROM queue WHERE state = %1").arg(int(Waiting)));
+    if (q.next())
+        s.waiting = q.value(0).toLongLong();
+    run(QStringLiteral("SELECT url FROM queue WHERE state = %1 ORDER BY seq").arg(int(Blocked)));
+    while (q.next())
+        s.blocked.push_back(q.value(0).toString());
+    run(QStringLiteral("SELECT facts FROM results ORDER BY rowid"));
     while (q.next())
         s.results.push_back(
             FetchResult::fromJson(QJsonDocument::fromJson(q.value(0).toByteArray()).object()));
-    run("SELECT kind, url, detail FROM notes ORDER BY rowid");
+    run(QStringLiteral("SELECT kind, url, detail FROM notes ORDER BY rowid"));
     while (q.next())
         s.notes.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
-    run("SELECT url FROM sitemap ORDER BY rowid");
+    run(QStringLiteral("SELECT url FROM sitemap ORDER BY rowid"));
     while (q.next())
         s.sitemap.push_back(q.value(0).toString());
     return s;
+}
+
+void CrawlStore::eachQueued(const std::function<void(const QString& url)>& visit) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT url FROM queue")))
+        throw ToolError(
+            QStringLiteral("无法读取体检进度文件 %1：%2").arg(echoed(path_), q.lastError().text()));
+    while (q.next())
+        visit(q.value(0).toString());
+}
+
+std::vector<QueuedUrl> CrawlStore::waitingAfter(qint64 after, int limit, qint64& last,
+                                                bool pages) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT seq, url, depth, kind, hops FROM queue WHERE seq > ? AND "
+                             "state = %1 AND kind >= ? ORDER BY seq LIMIT ?")
+                  .arg(int(Waiting)));
+    q.addBindValue(after);
+    q.addBindValue(pages ? 0 : 1);
+    q.addBindValue(limit);
+    if (!q.exec())
+        throw ToolError(
+            QStringLiteral("无法读取体检进度文件 %1：%2").arg(echoed(path_), q.lastError().text()));
+    std::vector<QueuedUrl> rows;
+    while (q.next()) {
+        last = q.value(0).toLongLong();
+        rows.push_back({q.value(1).toString(), q.value(2).toInt(),
+                        q.value(3).toInt() == 0 ? LinkKind::Page : LinkKind::Resource,
+                        q.value(4).toInt()});
+    }
+    return rows;
 }
 
 void CrawlStore::eachLink(const std::function<void(const LinkRow&)>& visit) const {

@@ -21,17 +21,23 @@ public:
     QString meta(const QString& key) const;
     void setMeta(const QString& key, const QString& value);
 
-    // What was saved before: the addresses still waiting (in the order they came), every
-    // address ever queued, the fetches, notes and sitemap addresses.
+    // What was saved before: how many addresses still wait, the fetches, the addresses robots.txt
+    // kept out, the notes and sitemap addresses. The frontier itself stays in the file: a large
+    // site's runs to millions of addresses.
     struct Snapshot {
-        std::vector<QueuedUrl> waiting;
-        std::vector<QString> known;
+        qint64 waiting = 0;
         std::vector<QString> blocked;
         std::vector<FetchResult> results;
         std::vector<Note> notes;
         std::vector<QString> sitemap;
     };
     Snapshot load() const;
+    // Every address ever queued, read a row at a time.
+    void eachQueued(const std::function<void(const QString& url)>& visit) const;
+    // At most limit of the addresses still waiting that were queued after the one numbered after
+    // (0: from the first), in the order they came, pages among them unless not pages; last
+    // becomes the number of the last one read.
+    std::vector<QueuedUrl> waitingAfter(qint64 after, int limit, qint64& last, bool pages) const;
 
     // One fetch's answer with the links it brought and the addresses it queued, saved together.
     // Every saved link, in the order they were found, read a row at a time.

@@ -19,6 +19,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <unordered_set>
 
 namespace {
 
@@ -31,6 +32,15 @@ constexpr int kMaxRetries = 3;
 constexpr auto kMaxRetryWait = std::chrono::seconds(60);
 // How many waiting addresses are looked at for one that may go now: the rest wait their turn.
 constexpr int kDispatchLookahead = 256;
+// How many waiting addresses are read from the state file at a time; the rest of the frontier,
+// which on a large site runs to millions, stays there.
+constexpr int kWindow = 4096;
+
+// An address as the set of those already queued keeps it: 8 bytes instead of the text. Two of a
+// million addresses share a key with odds of about one in 30 million.
+quint64 addressKey(const QString& url) {
+    return quint64(qHash(url, size_t(0x9e3779b97f4a7c15ULL)));
+}
 
 QString origin(const QUrl& url) {
     return QStringLiteral("%1://%2:%3")
@@ -218,10 +228,9 @@ public:
 private:
     void restore() {
         CrawlStore::Snapshot s = store_.load();
-        for (const QString& url : s.known)
-            known_.insert(url);
-        for (const QueuedUrl& u : s.waiting)
-            waiting_.push_back({u, 0});
+        store_.eachQueued([this](const QString& url) { known_.insert(addressKey(url)); });
+        waitingTotal_ = s.waiting;
+        unread_ = s.waiting > 0;
         for (const QString& url : s.blocked)
             blocked_.push_back(url);
         for (FetchResult& r : s.results) {
@@ -418,7 +427,8 @@ private:
         if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
             return;
         const QString key = url.toString(QUrl::FullyEncoded);
-        if (known_.contains(key))
+        const quint64 seen = addressKey(key);
+        if (known_.contains(seen))
             return;
         const bool page = kind == LinkKind::Page && inSite(url);
         if (key.size() > options_.maxUrlLength) {
@@ -437,7 +447,7 @@ private:
                   QStringLiteral("连续重定向超过 %1 次，不再跟踪").arg(options_.maxRedirects));
             return;
         }
-        known_.insert(key);
+        known_.insert(seen);
         if (page && options_.obeyRobots) {
             QByteArray path =
                 url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
@@ -449,9 +459,24 @@ private:
                 return;
             }
         }
-        const QueuedUrl q{key, depth, page ? LinkKind::Page : LinkKind::Resource, hops};
-        queued.push_back(q);
-        waiting_.push_back({q, 0});
+        queued.push_back({key, depth, page ? LinkKind::Page : LinkKind::Resource, hops});
+        ++waitingTotal_;
+        unread_ = true;
+    }
+
+    // Tops the frontier's window up from the state file, where the addresses queued since wait
+    // in the order they came: when it runs low, or at once when asked.
+    void refill(bool now) {
+        if (!unread_ || (!now && waiting_.size() >= kWindow / 2))
+            return;
+        const int want = kWindow - int(waiting_.size());
+        // Past the page bound only the other addresses are read: a page stays in the file, for
+        // a resumed audit that is given more.
+        const bool pages = pagesDone_ + activePages_ < options_.maxPages;
+        const std::vector<QueuedUrl> rows = store_.waitingAfter(cursor_, want, cursor_, pages);
+        for (const QueuedUrl& u : rows)
+            waiting_.push_back({u, 0});
+        unread_ = int(rows.size()) == want;
     }
 
     void absorb(Done& d) {
@@ -463,6 +488,7 @@ private:
         if (d.retry) {
             h.next = std::max(h.next, Clock::now() + d.wait);
             waiting_.push_front({d.job.url, d.job.attempt + 1});
+            ++waitingTotal_;
             return;
         }
         std::vector<LinkRow> links;
@@ -550,16 +576,18 @@ private:
                 stopped_ = true;
                 break;
             }
+            refill(false);
             // Hand out what may go now: per host, within its share of connections and its pace.
             const auto now = Clock::now();
             int looked = 0;
             for (auto it = waiting_.begin(); it != waiting_.end() && looked < kDispatchLookahead;) {
-                ++looked;
                 const bool page = it->url.kind == LinkKind::Page;
+                // Past the page bound a page read already goes back to waiting in the file.
                 if (page && pagesDone_ + activePages_ >= options_.maxPages) {
-                    ++it;
+                    it = waiting_.erase(it);
                     continue;
                 }
+                ++looked;
                 HostState& h = host(QUrl(it->url.url));
                 if (h.active >= options_.concurrency || h.next > now) {
                     ++it;
@@ -570,6 +598,7 @@ private:
                 if (page)
                     ++activePages_;
                 ++active;
+                --waitingTotal_;
                 {
                     std::lock_guard lock(mutex);
                     jobs.push_back(std::move(*it));
@@ -592,21 +621,18 @@ private:
                 tell(clock.elapsed(), pagesBefore);
             }
             if (active == 0) {
-                bool pagesLeft = false;
-                bool other = false;
-                for (const Job& j : waiting_)
-                    (j.url.kind == LinkKind::Page ? pagesLeft : other) = true;
-                if (other)
+                refill(true);
+                if (!waiting_.empty())
                     continue;
-                if (pagesLeft && pagesDone_ >= options_.maxPages) {
-                    bound(QStringLiteral("max_pages"), waiting_.front().url.url,
+                // What still waits now is pages the bound kept out.
+                qint64 last = 0;
+                const std::vector<QueuedUrl> left = store_.waitingAfter(0, 1, last, true);
+                if (!left.empty())
+                    bound(QStringLiteral("max_pages"), left.front().url,
                           QStringLiteral("已抓取 %1 个网页，达到上限，还有 %2 个网址未抓取")
                               .arg(pagesDone_)
-                              .arg(waiting_.size()));
-                    break;
-                }
-                if (waiting_.empty())
-                    break;
+                              .arg(waitingTotal_));
+                break;
             }
         }
     }
@@ -615,7 +641,7 @@ private:
         AuditProgress p;
         p.pages = qint64(results_.size());
         p.found = qint64(known_.size());
-        p.queued = qint64(waiting_.size());
+        p.queued = waitingTotal_;
         p.faults = faults_;
         p.pagesPerSecond = elapsedMs > 0 ? double(pagesDone_ - pagesBefore) * 1000 / elapsedMs : 0;
         progress_(p);
@@ -653,8 +679,11 @@ private:
     QString siteHost_;
     std::map<QString, HostState> hosts_;
     QStringList robotsSitemaps_;
-    QSet<QString> known_;
-    std::deque<Job> waiting_;
+    std::unordered_set<quint64> known_; // every address queued, by addressKey
+    std::deque<Job> waiting_;           // the frontier's first addresses; the rest in store_
+    qint64 cursor_ = 0;                 // the last of store_'s frontier read into waiting_
+    bool unread_ = false;               // store_ may hold waiting addresses past cursor_
+    qint64 waitingTotal_ = 0;           // addresses waiting, read or not
     std::vector<QString> blocked_;
     std::vector<FetchResult> results_;
     std::vector<Note> notes_;

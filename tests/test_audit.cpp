@@ -14,6 +14,7 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <set>
 #include <zlib.h>
 
 namespace {
@@ -484,6 +485,63 @@ TEST(SiteAudit, ResumeFetchesNoFinishedPageAgain) {
         << "an address was fetched twice";
     EXPECT_EQ(rest.pages.size(), 31u); // 1 + 2 + 4 + 8 + 16
     EXPECT_GT(all.size(), before.size());
+}
+
+// A frontier far larger than what the crawl reads of it at a time: past the page bound the pages
+// wait in the state file, the images linked after them are still checked, and a resumed audit
+// given more pages takes the next ones in order, none twice.
+TEST(SiteAudit, AFrontierLargerThanItsWindowKeepsItsOrderPastThePageBound) {
+    constexpr int kLinked = 6000;
+    FixtureServer server;
+    server.add("/", [](const std::string& target) {
+        if (target != "/")
+            return htmlPage(html(QString::fromStdString(target), {}));
+        QString links;
+        for (int i = 1; i <= kLinked; ++i)
+            links += QStringLiteral("<a href=\"/p%1\">%1</a>").arg(i);
+        return htmlPage(html(QStringLiteral("首页"),
+                             links + QStringLiteral("<img src=\"/gone.png\" alt=\"x\">")));
+    });
+    server.add("/gone.png", [](const std::string&) { return Page(404, "text/plain", "gone"); });
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("state.sqlite"));
+    AuditOptions o = quick();
+    o.maxPages = 5;
+    const AuditReport first = runSiteAudit(server.base() + "/", o, file, false);
+    EXPECT_EQ(first.stoppedBy, QStringLiteral("max_pages"));
+    // The first pages in the order they were found, whichever answered first.
+    const auto firstPages = [&](int n) {
+        std::set<std::string> urls{(server.base() + "/").toStdString()};
+        for (int i = 1; i < n; ++i)
+            urls.insert((server.base() + QStringLiteral("/p%1").arg(i)).toStdString());
+        return urls;
+    };
+    const auto fetched = [](const AuditReport& r) {
+        std::set<std::string> urls;
+        for (const FetchResult& page : r.pages)
+            urls.insert(page.url.toStdString());
+        return urls;
+    };
+    EXPECT_EQ(fetched(first), firstPages(5));
+    bool gone = false;
+    for (const AuditProblem& p : first.problems) {
+        gone = gone ||
+               (p.kind == QLatin1String("broken_link") && p.url == server.base() + "/gone.png");
+        if (p.kind == QLatin1String("trap")) {
+            EXPECT_EQ(p.url, server.base() + "/p5");
+            EXPECT_TRUE(p.detail.contains(QStringLiteral("还有 %1 个网址未抓取").arg(kLinked - 4)))
+                << p.detail.toStdString();
+        }
+    }
+    EXPECT_TRUE(gone) << "the image after the kept-out pages was not checked";
+
+    o.maxPages = 4200;
+    const AuditReport rest = runSiteAudit(server.base() + "/", o, file, true);
+    EXPECT_EQ(fetched(rest), firstPages(4200));
+    QStringList all = server.requests();
+    all.removeAll(QStringLiteral("/robots.txt"));
+    EXPECT_EQ(all.size(), QSet<QString>(all.begin(), all.end()).size())
+        << "an address was fetched twice";
 }
 
 TEST(SiteAudit, ReadsGzipPagesAndPagesInGbkOrBrokenUtf8) {
