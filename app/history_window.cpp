@@ -19,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSet>
 #include <QSplitter>
 #include <QTableView>
 #include <memory>
