@@ -2,6 +2,7 @@
 
 #include "net/stop.h"
 
+#include <QRandomGenerator>
 #include <QUrl>
 
 namespace {
@@ -17,7 +18,11 @@ HttpResponse SpacedFetcher::get(const QString& url) {
     using Clock = std::chrono::steady_clock;
     const QString host = hostOf(url);
     if (const auto last = lastEnd_.constFind(host); last != lastEnd_.cend()) {
-        waitUnlessStopped(*last + delay_ - Clock::now());
+        const std::chrono::milliseconds extra(
+            jitter_.count() > 0
+                ? qint64(QRandomGenerator::global()->bounded(quint64(jitter_.count()) + 1))
+                : 0);
+        waitUnlessStopped(*last + delay_ + extra - Clock::now());
     }
     struct Stamp {
         QHash<QString, Clock::time_point>& ends;
