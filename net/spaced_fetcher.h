@@ -13,9 +13,13 @@ class SpacedFetcher : public Fetcher {
 public:
     SpacedFetcher(Fetcher& inner, std::chrono::milliseconds delay) : inner_(inner), delay_(delay) {}
     HttpResponse get(const QString& url) override;
+    PageResponse request(const PageRequest& request) override;
     void lookingFor(const QString& site) override { inner_.lookingFor(site); }
 
 private:
+    // Waits out the host's delay, then makes the request and notes when it ended.
+    template <typename Call> auto spaced(const QString& url, Call call);
+
     Fetcher& inner_;
     std::chrono::milliseconds delay_;
     QHash<QString, std::chrono::steady_clock::time_point> lastEnd_; // by host and port
