@@ -14,7 +14,7 @@ QString hostOf(const QString& url) {
 
 } // namespace
 
-HttpResponse SpacedFetcher::get(const QString& url) {
+template <typename Call> auto SpacedFetcher::spaced(const QString& url, Call call) {
     using Clock = std::chrono::steady_clock;
     const QString host = hostOf(url);
     if (const auto last = lastEnd_.constFind(host); last != lastEnd_.cend()) {
@@ -29,5 +29,13 @@ HttpResponse SpacedFetcher::get(const QString& url) {
         const QString& host;
         ~Stamp() { ends.insert(host, Clock::now()); }
     } stamp{lastEnd_, host};
-    return inner_.get(url);
+    return call();
+}
+
+HttpResponse SpacedFetcher::get(const QString& url) {
+    return spaced(url, [&] { return inner_.get(url); });
+}
+
+PageResponse SpacedFetcher::request(const PageRequest& request) {
+    return spaced(request.url, [&] { return inner_.request(request); });
 }

@@ -16,9 +16,13 @@ public:
                   std::chrono::milliseconds jitter = {})
         : inner_(inner), delay_(delay), jitter_(jitter) {}
     HttpResponse get(const QString& url) override;
+    PageResponse request(const PageRequest& request) override;
     void lookingFor(const QString& site) override { inner_.lookingFor(site); }
 
 private:
+    // Waits out the host's delay, then makes the request and notes when it ended.
+    template <typename Call> auto spaced(const QString& url, Call call);
+
     Fetcher& inner_;
     std::chrono::milliseconds delay_;
     std::chrono::milliseconds jitter_;
