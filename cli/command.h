@@ -97,3 +97,8 @@ std::vector<Command> enginesCommands();
 std::vector<Command> netinfoCommands();
 std::vector<Command> auditCommands();
 std::vector<Command> submitCommands();
+std::vector<Command> trackCommands();
+
+// The canary of the rank tracker's engines (engines check), and its --engines option.
+void checkEngines(CliContext& ctx);
+CommandOption trackEnginesOption();

@@ -64,6 +64,14 @@ const struct {
       "列出 2024 年以来的关键词排名查询"}},
     {"history", {"tessivo-cli history --all --format csv > history.csv", "把全部历史导出为 CSV"}},
     {"engines", {"tessivo-cli engines list", "列出正在使用的每个引擎和它来自的文件"}},
+    {"engines",
+     {"tessivo-cli engines check", "向排名跟踪的每个引擎查询一次，看引擎是否改了页面或拦住了查询"}},
+    {"track",
+     {"tessivo-cli track check www.example.com 站长工具",
+      "查找 www.example.com 在各引擎“站长工具”前 50 个自然结果中的名次"}},
+    {"track",
+     {"tessivo-cli --json track check example.com 天气 --engines baidu,bing --depth 20",
+      "只问百度和必应的前 20 个结果，以 JSON 打印"}},
 };
 
 } // namespace

@@ -17,5 +17,6 @@ inline const QString kDemoMark = QStringLiteral("演示数据");
 class DemoFetcher : public Fetcher {
 public:
     HttpResponse get(const QString& url) override;
+    PageResponse request(const PageRequest& request) override;
     void lookingFor(const QString& site) override;
 };

@@ -51,6 +51,12 @@ const std::vector<std::vector<const char*>> kMigrations = {
         "ALTER TABLE figures ADD COLUMN address TEXT NOT NULL DEFAULT ''",
         "CREATE INDEX runs_by_subject ON runs(tool, input, keyword, started)",
     },
+    {
+        // The keywords the rank tracker follows; engines is a comma-separated list of names.
+        "CREATE TABLE tracked (id INTEGER PRIMARY KEY, site TEXT NOT NULL, keyword TEXT NOT NULL,"
+        " engines TEXT NOT NULL DEFAULT '', depth INTEGER NOT NULL, added INTEGER NOT NULL,"
+        " UNIQUE (site, keyword))",
+    },
 };
 const int kSchemaVersion = int(kMigrations.size());
 

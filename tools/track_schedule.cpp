@@ -1,0 +1,134 @@
+#include "tools/track_schedule.h"
+
+#include "base/saved_file.h"
+#include "base/tool_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+const char* const kScheduleUnit = "tessivo-track";
+
+namespace {
+
+QString unitPath(const QString& folder, const char* suffix) {
+    return QDir(folder).filePath(QLatin1String(kScheduleUnit) + QLatin1String(suffix));
+}
+
+// systemd splits ExecStart at blanks outside quotes, reads backslash escapes inside them and
+// expands % specifiers everywhere and $ variables in the arguments: an argument such as a
+// history file in a folder named "a b%c" must come through as it is.
+QString execArgument(const QString& word) {
+    QString quoted = word;
+    quoted.replace(u'\\', QLatin1String("\\\\"))
+        .replace(u'"', QLatin1String("\\\""))
+        .replace(u'%', QLatin1String("%%"))
+        .replace(u'$', QLatin1String("$$"));
+    return u'"' + quoted + u'"';
+}
+
+// The program's own path is taken as written but for the specifiers, and systemd refuses one
+// with a quote, a backslash or a control character in it.
+QString execProgram(const QString& path) {
+    for (const QChar c : path)
+        if (c == u'"' || c == u'\\' || c.category() == QChar::Other_Control)
+            throw ToolError(
+                QStringLiteral("systemd 不能运行路径中含引号、反斜杠或控制字符的程序 %1；"
+                               "请把它放到别的文件夹中再设置计划")
+                    .arg(path));
+    return u'"' + QString(path).replace(u'%', QLatin1String("%%")) + u'"';
+}
+
+} // namespace
+
+QString scheduleFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/systemd/user");
+}
+
+ScheduleUnits scheduleUnits(QTime daily, const QStringList& command) {
+    QStringList words{execProgram(command.value(0))};
+    for (const QString& word : command.mid(1))
+        words << execArgument(word);
+    const QString unit = QLatin1String(kScheduleUnit);
+    return {
+        QStringLiteral("[Unit]\n"
+                       "Description=Tessivo rank tracking, every day at %1\n"
+                       "\n"
+                       "[Timer]\n"
+                       "OnCalendar=*-*-* %1:00\n"
+                       "Persistent=true\n"
+                       "Unit=%2.service\n"
+                       "\n"
+                       "[Install]\n"
+                       "WantedBy=timers.target\n")
+            .arg(daily.toString(QStringLiteral("HH:mm")), unit),
+        QStringLiteral("[Unit]\n"
+                       "Description=Tessivo rank tracking: checks every tracked keyword\n"
+                       "Wants=network-online.target\n"
+                       "After=network-online.target\n"
+                       "\n"
+                       "[Service]\n"
+                       "Type=oneshot\n"
+                       "ExecStart=%1\n")
+            .arg(words.join(u' ')),
+    };
+}
+
+QString writeSchedule(const QString& folder, QTime daily, const QStringList& command) {
+    if (!QDir().mkpath(folder))
+        throw ToolError(QStringLiteral("无法建立文件夹 %1").arg(folder));
+    const ScheduleUnits units = scheduleUnits(daily, command);
+    // The service first: a timer never points at a unit that is not there yet.
+    saveFile(unitPath(folder, ".service"), units.service.toUtf8());
+    const QString timer = unitPath(folder, ".timer");
+    saveFile(timer, units.timer.toUtf8());
+    return timer;
+}
+
+bool removeSchedule(const QString& folder) {
+    const bool timer = QFile::remove(unitPath(folder, ".timer"));
+    const bool service = QFile::remove(unitPath(folder, ".service"));
+    return timer || service;
+}
+
+std::optional<QTime> scheduledTime(const QString& folder) {
+    QFile file(unitPath(folder, ".timer"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    static const QRegularExpression calendar(
+        QStringLiteral("^OnCalendar=\\*-\\*-\\* (\\d\\d:\\d\\d):00$"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = calendar.match(QString::fromUtf8(file.read(64 * 1024)));
+    return m.hasMatch() ? dailyTime(m.captured(1)) : std::nullopt;
+}
+
+QDateTime scheduleWritten(const QString& folder) {
+    const QFileInfo timer(unitPath(folder, ".timer"));
+    return timer.exists() ? timer.lastModified() : QDateTime();
+}
+
+std::optional<QTime> dailyTime(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^\\d\\d:\\d\\d$"));
+    if (!form.match(text).hasMatch())
+        return std::nullopt;
+    const QTime time = QTime::fromString(text, QStringLiteral("HH:mm"));
+    return time.isValid() ? std::optional(time) : std::nullopt;
+}
+
+QDateTime nextDaily(QTime daily, const QDateTime& after) {
+    const QDateTime local = after.toLocalTime();
+    QDateTime next(local.date(), daily);
+    if (next <= local)
+        next = QDateTime(local.date().addDays(1), daily);
+    return next;
+}
+
+bool missedRun(QTime daily, const QDateTime& since, const QDateTime& now) {
+    if (!since.isValid())
+        return false;
+    const QDateTime due = nextDaily(daily, since);
+    return due.addSecs(std::chrono::seconds(kScheduleGrace).count()) < now;
+}
