@@ -3,9 +3,11 @@
 #include "app/message_box.h"
 #include "app/plain_tooltip.h"
 #include "app/save_dialog.h"
+#include "app/submit_page.h"
 #include "base/saved_file.h"
 #include "base/tool_error.h"
 #include "demo/demo_site.h"
+#include "submit/audit_pages.h"
 #include "tools/audit_files.h"
 #include "tools/recorded_run.h"
 
@@ -16,6 +18,7 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +29,7 @@
 #include <QSet>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
 
@@ -70,7 +74,8 @@ const QString kMended = QStringLiteral("+mended");
 
 } // namespace
 
-AuditWindow::AuditWindow(RunHistory* history, bool demo, QWidget* parent)
+AuditWindow::AuditWindow(RunHistory* history, bool demo, Fetcher& fetcher,
+                         const EndpointTable& endpoints, QWidget* parent)
     : QWidget(parent, Qt::Window), history_(history), demo_(demo) {
     setWindowTitle(QStringLiteral("网站体检"));
     resize(1000, 700);
@@ -140,13 +145,24 @@ AuditWindow::AuditWindow(RunHistory* history, bool demo, QWidget* parent)
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(faults_);
     split->addWidget(pages_);
-    auto* layout = new QVBoxLayout(this);
+    auto* audit = new QWidget;
+    auto* layout = new QVBoxLayout(audit);
     layout->addLayout(top);
     layout->addLayout(bounds);
     layout->addWidget(bar_);
     layout->addWidget(status_);
     layout->addLayout(filter);
     layout->addWidget(split, 1);
+    // The sitemap and the pushes take the pages the audit found indexable.
+    submit_ = new SubmitPage(history_, demo_, fetcher, endpoints, [this] {
+        return sitemapPagesOfAudit(QJsonDocument(auditJson(report_)).toJson());
+    });
+    auto* tabs = named(new QTabWidget, "tabs");
+    tabs->addTab(audit, QStringLiteral("网站体检"));
+    tabs->addTab(submit_, QStringLiteral("链接提交"));
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->addWidget(tabs);
 
     connect(start_, &QPushButton::clicked, this, &AuditWindow::startOrStop);
     connect(address_, &QLineEdit::returnPressed, this, [this] {
@@ -435,6 +451,7 @@ void AuditWindow::exportDeadLinks() {
 void AuditWindow::closeEvent(QCloseEvent* event) {
     if (thread_)
         stop_->request();
+    submit_->stop();
     QWidget::closeEvent(event);
 }
 
@@ -443,6 +460,8 @@ void AuditWindow::keyPressEvent(QKeyEvent* event) {
         return QWidget::keyPressEvent(event);
     if (running())
         startOrStop();
+    else if (submit_->running())
+        submit_->stop();
     else
         close();
 }

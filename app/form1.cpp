@@ -297,7 +297,7 @@ void Form1::showHistory() {
 // The audit's records go to the history when it opens; the window works without one.
 void Form1::showAudit() {
     if (!auditWindow_)
-        auditWindow_ = new AuditWindow(&runHistory_, demoRuns, this);
+        auditWindow_ = new AuditWindow(&runHistory_, demoRuns, fetcher_, endpoints_, this);
     auditWindow_->showNormal();
     auditWindow_->raise();
     auditWindow_->activateWindow();

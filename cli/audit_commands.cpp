@@ -51,46 +51,6 @@ void requireRobots(const QString& mode) {
         throw UsageError{QStringLiteral("--robots 应为 obey 或 ignore")};
 }
 
-QJsonValue orNull(const QString& text) {
-    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
-}
-
-QJsonObject reportJson(const AuditReport& report) {
-    QJsonArray pages;
-    for (const FetchResult& p : report.pages)
-        pages.append(QJsonObject{{QStringLiteral("url"), p.url},
-                                 {QStringLiteral("status"), p.status},
-                                 {QStringLiteral("redirect"), orNull(report.finalUrl.value(p.url))},
-                                 {QStringLiteral("depth"), p.depth},
-                                 {QStringLiteral("title"), p.title},
-                                 {QStringLiteral("description"), p.description},
-                                 {QStringLiteral("canonical"), orNull(p.canonical)},
-                                 {QStringLiteral("charset"), orNull(p.charset)},
-                                 {QStringLiteral("bytes"), p.bytes},
-                                 {QStringLiteral("ms"), p.ms},
-                                 {QStringLiteral("inlinks"), report.inlinks.value(p.url)}});
-    QJsonArray problems;
-    QJsonObject counts;
-    for (const QString& kind : auditProblemKinds())
-        counts.insert(kind, 0);
-    for (const AuditProblem& p : report.problems) {
-        QJsonArray from;
-        for (const LinkRow& l : p.from)
-            from.append(
-                QJsonObject{{QStringLiteral("url"), l.from}, {QStringLiteral("text"), l.text}});
-        problems.append(QJsonObject{{QStringLiteral("kind"), p.kind},
-                                    {QStringLiteral("url"), p.url},
-                                    {QStringLiteral("from"), from},
-                                    {QStringLiteral("detail"), p.detail}});
-        counts.insert(p.kind, counts.value(p.kind).toInt() + 1);
-    }
-    return {{QStringLiteral("start"), report.start},
-            {QStringLiteral("pages"), pages},
-            {QStringLiteral("problems"), problems},
-            {QStringLiteral("counts"), counts},
-            {QStringLiteral("stopped_by"), orNull(report.stoppedBy)}};
-}
-
 // The summary, a line a kind with its count, then every problem: kind, address, detail and the
 // first pages that link to it.
 QList<QStringList> reportRows(const AuditReport& report) {
@@ -124,7 +84,7 @@ void printReport(const CliContext& ctx, const AuditReport& report, const QString
                  const QString& out) {
     QByteArray bytes;
     if (format == QLatin1String("json")) {
-        QJsonObject object = reportJson(report);
+        QJsonObject object = auditJson(report);
         bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
         if (out.isEmpty()) {
             ctx.printJson(object);

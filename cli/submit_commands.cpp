@@ -10,6 +10,7 @@
 #include "submit/baidu_push.h"
 #include "submit/indexnow.h"
 #include "submit/sitemap_writer.h"
+#include "tools/push_reports.h"
 #include "tools/tool_registry.h"
 
 #include <QDate>
@@ -20,23 +21,13 @@
 
 namespace {
 
-// A list of 100,000 addresses is a few megabytes; this leaves room for ten times that.
-constexpr qint64 kMaxListBytes = 64LL * 1024 * 1024;
-
 QByteArray readList(const QString& path) {
+    if (path != QLatin1String("-"))
+        return readListFile(path);
     QFile in;
-    const bool opened = path == QLatin1String("-")
-                            ? in.open(stdin, QIODevice::ReadOnly)
-                            : (in.setFileName(path), in.open(QIODevice::ReadOnly));
-    if (!opened)
-        throw ToolError(QStringLiteral("无法读取 %1：%2")
-                            .arg(path == QLatin1String("-") ? QStringLiteral("标准输入") : path,
-                                 in.errorString()));
-    const QByteArray bytes = in.read(kMaxListBytes + 1);
-    if (bytes.size() > kMaxListBytes)
-        throw ToolError(
-            QStringLiteral("%1 超过 %2 MB，不予读取").arg(path).arg(kMaxListBytes >> 20));
-    return bytes;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw ToolError(QStringLiteral("无法读取标准输入：%1").arg(in.errorString()));
+    return readListFrom(in, path);
 }
 
 QJsonArray jsonList(const QStringList& list) {
@@ -45,10 +36,8 @@ QJsonArray jsonList(const QStringList& list) {
 
 // What the reader left out goes to standard error, so that standard output stays the result.
 void tellLeftOut(const CliContext& ctx, const AddressList& list) {
-    for (const QString& line : describeLeftOut(list))
-        ctx.warn(QStringLiteral("未采用 ") + line);
-    if (list.duplicates > 0)
-        ctx.warn(QStringLiteral("%1 个重复的网址只采用一次").arg(list.duplicates));
+    for (const QString& line : listNotes(list))
+        ctx.warn(line);
 }
 
 void requireLastmod(const QString& mode) {
@@ -140,8 +129,8 @@ void sitemap(CliContext& ctx, const QStringList& args) {
         options.index = false;
     }
     const SitemapResult result = writeSitemaps(list.addresses, options);
-    for (const QString& a : result.tooLong)
-        ctx.warn(QStringLiteral("未采用（编码后超过百度的 256 字节）：") + a);
+    for (const QString& line : tooLongNotes(result))
+        ctx.warn(line);
     if (ctx.json) {
         ctx.printJson(
             {{QStringLiteral("files"), jsonList(result.files)},
@@ -150,28 +139,16 @@ void sitemap(CliContext& ctx, const QStringList& args) {
              {QStringLiteral("duplicates"), list.duplicates}});
         return;
     }
-    ctx.print(QStringLiteral("写入 %1 个网址：").arg(result.written));
+    ctx.print(sitemapSummary(result));
     ctx.printLines(result.files);
 }
 
 void pushBaiduRecorded(CliContext& ctx, RecordedRun& run, const BaiduPushOptions& options,
                        const QStringList& addresses) {
     const BaiduPushReport report =
-        pushToBaidu(ctx.fetcher, options, addresses, [&](const BaiduPushReport& r) {
-            ctx.warn(QStringLiteral("已推送 %1 批，%2 个网址，百度接受 %3 个")
-                         .arg(r.batches)
-                         .arg(r.sent)
-                         .arg(r.accepted));
-        });
-    run.add(
-        {countFigure(QStringLiteral("sent"), QString::number(report.sent)),
-         countFigure(QStringLiteral("accepted"), QString::number(report.accepted)),
-         report.remain ? countFigure(QStringLiteral("remain"), QString::number(*report.remain))
-                       : missingFigure(QStringLiteral("remain"), QStringLiteral("-"), Why::Failed,
-                                       report.error),
-         countFigure(QStringLiteral("not_same_site"), QString::number(report.notSameSite.size())),
-         countFigure(QStringLiteral("not_valid"), QString::number(report.notValid.size())),
-         countFigure(QStringLiteral("unsent"), QString::number(report.unsent.size()))});
+        pushToBaidu(ctx.fetcher, options, addresses,
+                    [&](const BaiduPushReport& r) { ctx.warn(baiduPushProgress(r)); });
+    run.add(baiduPushFigures(report));
     if (ctx.json) {
         ctx.printJson(
             {{QStringLiteral("sent"), report.sent},
@@ -184,22 +161,11 @@ void pushBaiduRecorded(CliContext& ctx, RecordedRun& run, const BaiduPushOptions
              {QStringLiteral("error"),
               report.error.isEmpty() ? QJsonValue() : QJsonValue(report.error)}});
     } else {
-        ctx.printRow({QStringLiteral("已推送"), QString::number(report.sent)});
-        ctx.printRow({QStringLiteral("百度接受"), QString::number(report.accepted)});
-        if (report.remain)
-            ctx.printRow({QStringLiteral("今天剩余配额"), QString::number(*report.remain)});
-        for (const QString& a : report.notSameSite)
-            ctx.printRow({QStringLiteral("不是本站网址"), a});
-        for (const QString& a : report.notValid)
-            ctx.printRow({QStringLiteral("不合法的网址"), a});
-        if (report.overQuota)
-            ctx.printRow({QStringLiteral("停止"), baiduPushMeaning(QStringLiteral("over quota"))});
-        for (const QString& a : report.unsent)
-            ctx.printRow({QStringLiteral("未推送"), a});
+        for (const QStringList& row : baiduPushRows(report))
+            ctx.printRow(row);
     }
     if (!report.error.isEmpty())
-        throw ToolError(report.error +
-                        QStringLiteral("（%1 个网址未推送）").arg(report.unsent.size()));
+        throw ToolError(baiduPushFailure(report));
 }
 
 void pushBaidu(CliContext& ctx, const QString& listFile) {
@@ -229,8 +195,7 @@ void pushBaidu(CliContext& ctx, const QString& listFile) {
 void pushIndexNowRecorded(CliContext& ctx, RecordedRun& run, const IndexNowOptions& options,
                           const QStringList& addresses) {
     const IndexNowReport report = pushToIndexNow(ctx.fetcher, options, addresses);
-    run.add({countFigure(QStringLiteral("sent"), QString::number(report.sent)),
-             countFigure(QStringLiteral("unsent"), QString::number(report.unsent.size()))});
+    run.add(indexNowFigures(report));
     if (ctx.json) {
         ctx.printJson({{QStringLiteral("sent"), report.sent},
                        {QStringLiteral("requests"), report.batches},
@@ -239,15 +204,11 @@ void pushIndexNowRecorded(CliContext& ctx, RecordedRun& run, const IndexNowOptio
                        {QStringLiteral("error"),
                         report.error.isEmpty() ? QJsonValue() : QJsonValue(report.error)}});
     } else {
-        ctx.printRow({QStringLiteral("已提交"), QString::number(report.sent)});
-        if (report.pending)
-            ctx.printRow({QStringLiteral("说明"), QStringLiteral("已收到，密钥尚待验证（202）")});
-        for (const QString& a : report.unsent)
-            ctx.printRow({QStringLiteral("未提交"), a});
+        for (const QStringList& row : indexNowRows(report))
+            ctx.printRow(row);
     }
     if (!report.error.isEmpty())
-        throw ToolError(report.error +
-                        QStringLiteral("（%1 个网址未提交）").arg(report.unsent.size()));
+        throw ToolError(indexNowFailure(report));
 }
 
 void pushIndexNow(CliContext& ctx, const QStringList& args) {

@@ -5,6 +5,7 @@
 #include "base/tool_error.h"
 #include "demo/demo_figures.h"
 #include "demo/demo_pages.h"
+#include "demo/demo_push.h"
 #include "net/engine_files.h"
 #include "net/stop.h"
 
@@ -310,6 +311,8 @@ Holes holesFor(const Answer& answer, const Request& r, const QString& subject) {
 HttpResponse DemoFetcher::get(const QString& url) {
     if (stopRequested())
         throw ToolStopped{};
+    if (std::optional<HttpResponse> key = demo::keyFileAnswer(url))
+        return *key;
     const Request r(url);
     std::optional<std::pair<Answer, QString>> found = rowAnswer(r);
     if (!found)
@@ -349,4 +352,13 @@ PageResponse DemoFetcher::request(const PageRequest& request) {
 
 void DemoFetcher::lookingFor(const QString& site) {
     sought = site;
+}
+
+HttpResponse DemoFetcher::post(const QString& url, const QByteArray& contentType,
+                               const QByteArray& body) {
+    if (stopRequested())
+        throw ToolStopped{};
+    if (std::optional<HttpResponse> answer = demo::pushAnswer(url, body))
+        return *answer;
+    return Fetcher::post(url, contentType, body);
 }

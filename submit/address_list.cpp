@@ -1,7 +1,25 @@
 #include "submit/address_list.h"
 
+#include "base/tool_error.h"
+
+#include <QFile>
 #include <QSet>
 #include <QUrl>
+
+QByteArray readListFrom(QIODevice& in, const QString& name) {
+    const QByteArray bytes = in.read(kMaxListBytes + 1);
+    if (bytes.size() > kMaxListBytes)
+        throw ToolError(
+            QStringLiteral("%1 超过 %2 MB，不予读取").arg(name).arg(kMaxListBytes >> 20));
+    return bytes;
+}
+
+QByteArray readListFile(const QString& path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        throw ToolError(QStringLiteral("无法读取 %1：%2").arg(path, in.errorString()));
+    return readListFrom(in, path);
+}
 
 QString hostOf(const QString& siteOrUrl) {
     const QString typed = siteOrUrl.trimmed();
@@ -67,4 +85,13 @@ QStringList describeLeftOut(const AddressList& list) {
     for (const LeftOutLine& l : list.leftOut)
         lines << QStringLiteral("第 %1 行：%2：%3").arg(l.line).arg(l.reason, l.text);
     return lines;
+}
+
+QStringList listNotes(const AddressList& list) {
+    QStringList notes;
+    for (const QString& line : describeLeftOut(list))
+        notes << QStringLiteral("未采用 ") + line;
+    if (list.duplicates > 0)
+        notes << QStringLiteral("%1 个重复的网址只采用一次").arg(list.duplicates);
+    return notes;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -15,6 +16,14 @@ struct LeftOutLine {
     QString text;
     QString reason;
 };
+
+// A list of 100,000 addresses is a few megabytes; this leaves room for ten times that.
+inline constexpr qint64 kMaxListBytes = 64LL * 1024 * 1024;
+
+// The bytes of a list from in, named name in errors: at most kMaxListBytes, or ToolError.
+QByteArray readListFrom(QIODevice& in, const QString& name);
+// The same from the file at path; ToolError when it cannot be read.
+QByteArray readListFile(const QString& path);
 
 struct AddressList {
     QString host;          // the one host every kept address is on (lower case)
@@ -34,3 +43,7 @@ QString hostOf(const QString& siteOrUrl);
 
 // One line a left-out address: "第 N 行：reason：text".
 QStringList describeLeftOut(const AddressList& list);
+
+// What a reader of the list is told of it: each address left out and why, then how many
+// duplicates were taken once.
+QStringList listNotes(const AddressList& list);

@@ -77,6 +77,7 @@ IndexNowReport pushToIndexNow(Fetcher& fetcher, const IndexNowOptions& options,
                             .arg(keyFile));
 
     IndexNowReport report;
+    report.keyFile = keyFile;
     for (qsizetype at = 0; at < addresses.size(); at += kIndexNowBatch) {
         const QStringList batch = addresses.mid(at, kIndexNowBatch);
         QJsonObject body{{QStringLiteral("host"), host},

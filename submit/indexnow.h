@@ -25,6 +25,7 @@ struct IndexNowOptions {
 };
 
 struct IndexNowReport {
+    QString keyFile; // the key file read, which held the key
     int batches = 0; // requests answered 200 or 202
     int sent = 0;
     bool pending = false; // a 202: received, the key not yet checked by the engine

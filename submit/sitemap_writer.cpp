@@ -148,3 +148,14 @@ SitemapResult writeSitemaps(const QStringList& addresses, const SitemapOptions& 
         write(options.name + QStringLiteral("-index"), kIndexOpen + index + kIndexClose);
     return result;
 }
+
+QString sitemapSummary(const SitemapResult& result) {
+    return QStringLiteral("写入 %1 个网址：").arg(result.written);
+}
+
+QStringList tooLongNotes(const SitemapResult& result) {
+    QStringList notes;
+    for (const QString& a : result.tooLong)
+        notes << QStringLiteral("未采用（编码后超过百度的 256 字节）：") + a;
+    return notes;
+}

@@ -33,3 +33,8 @@ QString sitemapLoc(const QString& address);
 // Writes sitemap.xml, or sitemap-1.xml… and sitemap-index.xml when one file cannot hold them
 // all. Raises ToolError when a file cannot be written or there is nothing to write.
 SitemapResult writeSitemaps(const QStringList& addresses, const SitemapOptions& options);
+
+// "写入 N 个网址：", before the files' list.
+QString sitemapSummary(const SitemapResult& result);
+// A line for each address left out for Baidu's 256 bytes.
+QStringList tooLongNotes(const SitemapResult& result);

@@ -2,6 +2,7 @@
 #include "app/form1.h"
 #include "app/message_box.h"
 #include "app/save_dialog.h"
+#include "app/submit_page.h"
 #include "demo/demo_fetcher.h"
 #include "fixture_server.h"
 #include "history/history_export.h"
@@ -13,9 +14,12 @@
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,7 +96,8 @@ protected:
     QTemporaryDir dir;
     HistoryStore store{dir.filePath(QStringLiteral("history.sqlite"))};
     RunHistory history{[this] { return &store; }, [](const QString&) {}};
-    AuditWindow window{&history, false};
+    CurlFetcher fetcher;
+    AuditWindow window{&history, false, fetcher, EndpointTable{}};
     QStringList boxes;
     Seam<void(QWidget*, const QString&)>::Replaced noBoxes =
         message_box::seam().replace([this](QWidget*, const QString& text) { boxes << text; });
@@ -226,11 +231,12 @@ TEST_F(AuditWindowTest, AnEmptyAddressIsToldAndNothingStarts) {
     EXPECT_EQ(boxes, QStringList{QStringLiteral("请输入要体检的网址")});
 }
 
-TEST(AuditWindowDemo, CrawlsTheBuiltInSiteAndMarksItsRecord) {
+TEST(AuditWindowDemo, CrawlsTheBuiltInSiteMarksItsRecordAndPushesItsPages) {
     QTemporaryDir dir;
     HistoryStore store{dir.filePath(QStringLiteral("history.sqlite"))};
     RunHistory history{[&] { return &store; }, [](const QString&) {}};
-    AuditWindow window{&history, true};
+    DemoFetcher fetcher;
+    AuditWindow window{&history, true, fetcher, EndpointTable{}};
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("start")), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.running(); }, 30000));
     // Every kind but mixed content, which an https page alone can show, and "全部".
@@ -242,6 +248,24 @@ TEST(AuditWindowDemo, CrawlsTheBuiltInSiteAndMarksItsRecord) {
     ASSERT_EQ(runs.size(), 1);
     EXPECT_TRUE(runs[0].demo);
     EXPECT_EQ(runs[0].input, QStringLiteral("http://www.example.cn/"));
+
+    // The second page pushes the pages the crawl found to the demo's Baidu, and is recorded too.
+    EXPECT_EQ(window.findChild<QTabWidget*>(QStringLiteral("tabs"))->tabText(1),
+              QStringLiteral("链接提交"));
+    SubmitPage* page = window.submitPage();
+    page->findChild<QLineEdit*>(QStringLiteral("token"))->setText(QStringLiteral("demo"));
+    QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pushBaidu")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->running(); }, 10000));
+    const QString told = page->findChild<QPlainTextEdit*>(QStringLiteral("answers"))->toPlainText();
+    EXPECT_TRUE(told.contains(QStringLiteral("百度接受："))) << told.toStdString();
+    EXPECT_TRUE(page->findChild<QLabel*>(QStringLiteral("quota"))
+                    ->text()
+                    .startsWith(QStringLiteral("今天剩余配额：")));
+    query.tool = QStringLiteral("push-baidu");
+    const QList<RunRecord> pushes = store.runs(query);
+    ASSERT_EQ(pushes.size(), 1);
+    EXPECT_TRUE(pushes[0].demo);
+    EXPECT_EQ(pushes[0].input, QStringLiteral("www.example.cn"));
 }
 
 TEST(AuditWindowDemo, CtrlJOpensOneWindowOnTheDemoSite) {

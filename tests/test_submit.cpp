@@ -18,6 +18,9 @@
 #include <QXmlStreamReader>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+#include <memory>
 
 namespace {
 
@@ -45,6 +48,46 @@ std::pair<QString, int> readSitemap(const QString& path) {
     if (xml.hasError())
         return {};
     return {root, locs};
+}
+
+// What libxml2's schema validation finds wrong in xml against tests/data/XSD, the sitemaps.org
+// rules written out; empty when it passes.
+QStringList schemaErrors(const char* xsd, const QByteArray& xml) {
+    const QByteArray schemaPath = TESSIVO_SOURCE_DIR "/tests/data/" + QByteArray(xsd);
+    const std::unique_ptr<xmlSchemaParserCtxt, decltype(&xmlSchemaFreeParserCtxt)> parser(
+        xmlSchemaNewParserCtxt(schemaPath.constData()), &xmlSchemaFreeParserCtxt);
+    const std::unique_ptr<xmlSchema, decltype(&xmlSchemaFree)> schema(xmlSchemaParse(parser.get()),
+                                                                      &xmlSchemaFree);
+    if (!schema)
+        return {QStringLiteral("the schema %1 does not load").arg(QLatin1String(xsd))};
+    const std::unique_ptr<xmlSchemaValidCtxt, decltype(&xmlSchemaFreeValidCtxt)> valid(
+        xmlSchemaNewValidCtxt(schema.get()), &xmlSchemaFreeValidCtxt);
+    QStringList errors;
+    xmlSchemaSetValidStructuredErrors(
+        valid.get(),
+        [](void* into, auto* e) {
+            static_cast<QStringList*>(into)->append(QString::fromUtf8(e->message).trimmed());
+        },
+        &errors);
+    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+        xmlReadMemory(xml.constData(), int(xml.size()), "sitemap.xml", nullptr,
+                      XML_PARSE_NONET | XML_PARSE_HUGE),
+        &xmlFreeDoc);
+    if (!doc)
+        return {QStringLiteral("not well-formed")};
+    if (xmlSchemaValidateDoc(valid.get(), doc.get()) != 0 && errors.isEmpty())
+        errors << QStringLiteral("invalid");
+    return errors;
+}
+
+// The same for a file the writer made: an index against the index's rules, any other against
+// the sitemap's.
+QStringList fileSchemaErrors(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {QStringLiteral("cannot read ") + path};
+    return schemaErrors(
+        path.endsWith(QLatin1String("-index.xml")) ? "siteindex.xsd" : "sitemap.xsd", f.readAll());
 }
 
 QStringList manyAddresses(int n, int pathLength) {
@@ -184,6 +227,8 @@ TEST(Sitemap, ManyAddressesGoToFilesOfFiftyThousandAndAnIndex) {
     }
     EXPECT_EQ(r.files[3], dir.filePath(QStringLiteral("sitemap-index.xml")));
     EXPECT_EQ(readSitemap(r.files[3]), std::make_pair(QStringLiteral("sitemapindex"), 3));
+    for (const QString& file : r.files)
+        EXPECT_EQ(fileSchemaErrors(file), QStringList()) << file.toStdString();
     QFile index(r.files[3]);
     ASSERT_TRUE(index.open(QIODevice::ReadOnly));
     EXPECT_TRUE(index.readAll().contains("<loc>https://www.example.com/sitemap-2.xml</loc>"));
@@ -199,9 +244,56 @@ TEST(Sitemap, ManyAddressesGoToFilesOfFiftyThousandAndAnIndex) {
     int locs = 0;
     for (const QString& file : baidu.files.mid(0, baidu.files.size() - 1)) {
         EXPECT_LT(QFileInfo(file).size(), 10'485'760) << file.toStdString();
+        EXPECT_EQ(fileSchemaErrors(file), QStringList()) << file.toStdString();
         locs += readSitemap(file).second;
     }
     EXPECT_EQ(locs, 120'000);
+    EXPECT_EQ(fileSchemaErrors(baidu.files.last()), QStringList());
+}
+
+// The schema check must refuse what the engines refuse, or passing it proves nothing.
+TEST(Sitemap, TheSchemaCheckRefusesWhatTheProtocolDoes) {
+    const QByteArray open = R"(<urlset xmlns="http://www.sitemaps.org/schemas/sitemap/0.9">)";
+    const auto url = [&](const QByteArray& inside) {
+        return open + "<url>" + inside + "</url></urlset>";
+    };
+    const struct {
+        const char* xsd;
+        QByteArray xml;
+        bool valid;
+    } cases[] = {
+        {"sitemap.xsd",
+         url("<loc>https://www.example.com/a?b=1&amp;c=%E4%B8%AD</loc><lastmod>2026-08-01</lastmod>"
+             "<changefreq>daily</changefreq><priority>0.8</priority>"),
+         true},
+        {"sitemap.xsd",
+         url("<loc>https://www.example.com/a</loc><lastmod>2026-08-01T10:20+08:00</lastmod>"),
+         true},
+        {"sitemap.xsd",
+         url("<loc>https://www.example.com/a</loc><lastmod>2026-08-01T10:20:30Z</lastmod>"), true},
+        {"sitemap.xsd", url("<loc>https://www.example.com/a</loc><lastmod>01/08/2026</lastmod>"),
+         false},
+        {"sitemap.xsd", url("<loc>https://www.example.com/a</loc><lastmod>2026-13-01</lastmod>"),
+         false},
+        {"sitemap.xsd",
+         url("<loc>https://www.example.com/a</loc><changefreq>sometimes</changefreq>"), false},
+        {"sitemap.xsd", url("<loc>https://www.example.com/a</loc><priority>1.5</priority>"), false},
+        {"sitemap.xsd", url("<lastmod>2026-08-01</lastmod>"), false},
+        {"sitemap.xsd", url("<loc>/a</loc>"), false},
+        {"sitemap.xsd", url("<loc>https://www.example.com/中文 a</loc>"), false},
+        {"sitemap.xsd", url("<loc>https://www.example.com/" + QByteArray(2048, 'a') + "</loc>"),
+         false},
+        {"sitemap.xsd", open + "</urlset>", false},
+        {"sitemap.xsd", "<urlset><url><loc>https://www.example.com/a</loc></url></urlset>", false},
+        {"siteindex.xsd",
+         R"(<sitemapindex xmlns="http://www.sitemaps.org/schemas/sitemap/0.9"><sitemap>)"
+         "<loc>https://www.example.com/sitemap-1.xml</loc><lastmod>2026-08-01</lastmod>"
+         "</sitemap></sitemapindex>",
+         true},
+        {"siteindex.xsd", url("<loc>https://www.example.com/a</loc>"), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(schemaErrors(c.xsd, c.xml).isEmpty(), c.valid) << c.xml.toStdString();
 }
 
 TEST(Sitemap, BaiduLeavesOutLocsOver256Bytes) {

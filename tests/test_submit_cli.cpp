@@ -1,5 +1,5 @@
 #include "cli_run.h"
-#include "fixture_server.h"
+#include "submit_fakes.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,6 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QTemporaryDir>
-#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,13 +85,7 @@ TEST(SubmitCli, WrongCommandLinesAreUsageErrors) {
 TEST(SubmitCli, PushBaiduStopsAtOverQuotaAndNeverPrintsTheToken) {
     QTemporaryDir dir;
     FixtureServer server;
-    std::atomic<int> calls{0};
-    server.add("/urls", [&](const std::string&) {
-        return ++calls < 3 ? FixtureServer::Page(200, "application/json",
-                                                 R"({"remain":100,"success":2000})")
-                           : FixtureServer::Page(400, "application/json",
-                                                 R"({"error":400,"message":"over quota"})");
-    });
+    serveBaiduPush(server, 2, 100);
     const QString ini = writeFile(dir, "endpoints.ini",
                                   "[endpoints]\nBaiduPushHost=" + server.base().toUtf8() + "\n");
     const QString token = writeFile(dir, "token", "s3cretT0ken\n");
@@ -164,7 +157,6 @@ TEST(SubmitCli, PushIndexNowChecksTheKeyFileAndTellsWhatWasSent) {
     QTemporaryDir dir;
     FixtureServer server;
     const QString key = QStringLiteral("0123abcd0123abcd");
-    server.add("/indexnow", {200, "text/plain", ""});
     const QString ini = writeFile(dir, "endpoints.ini",
                                   "[endpoints]\nIndexNowHost=" + server.base().toUtf8() + "\n");
     QByteArray list;
@@ -186,7 +178,7 @@ TEST(SubmitCli, PushIndexNowChecksTheKeyFileAndTellsWhatWasSent) {
     EXPECT_TRUE(refused.err.contains(QStringLiteral("HTTP 404"))) << refused.err.toStdString();
     EXPECT_FALSE(server.requests().contains(QStringLiteral("/indexnow")));
 
-    server.add("/" + key.toStdString() + ".txt", {200, "text/plain", key.toLatin1()});
+    serveIndexNow(server, key, key);
     const CliRun r = runCli(args, list);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject json = jsonOf(r);
@@ -235,4 +227,32 @@ TEST(SubmitCli, DeadLinksFromAnAuditGoToSilianXml) {
     const QByteArray xml = f.readAll();
     EXPECT_TRUE(xml.contains("<loc>https://www.example.com/gone</loc>"));
     EXPECT_FALSE(xml.contains("<loc>https://www.example.com/</loc>"));
+}
+
+TEST(SubmitCli, DemoPushesAnswerWithTheirJson) {
+    QTemporaryDir dir;
+    const QString token = writeFile(dir, "token", "t0ken\n");
+    const struct {
+        QStringList args;
+        const char* figure;
+    } cases[] = {
+        {{QStringLiteral("baidu"), QStringLiteral("-"), QStringLiteral("--site"),
+          QStringLiteral("https://www.example.com"), QStringLiteral("--token-file"), token},
+         "accepted"},
+        {{QStringLiteral("indexnow"), QStringLiteral("-"), QStringLiteral("--key"),
+          QStringLiteral("0123abcd0123abcd")},
+         "sent"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r =
+            runCli(QStringList{QStringLiteral("--demo"), QStringLiteral("--no-history"),
+                               QStringLiteral("--json"), QStringLiteral("push")} +
+                       c.args,
+                   addressList(3));
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const QJsonObject json = jsonOf(r);
+        EXPECT_EQ(json.value(QLatin1String(c.figure)).toInt(), 3) << r.out.toStdString();
+        EXPECT_TRUE(json.value(u"error").isNull()) << r.out.toStdString();
+        EXPECT_TRUE(json.value(u"demo").toBool()) << r.out.toStdString();
+    }
 }

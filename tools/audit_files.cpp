@@ -31,6 +31,50 @@ QString auditStateFile(const QString& start, bool demo) {
            QStringLiteral(".sqlite");
 }
 
+namespace {
+
+QJsonValue orNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+} // namespace
+
+QJsonObject auditJson(const AuditReport& report) {
+    QJsonArray pages;
+    for (const FetchResult& p : report.pages)
+        pages.append(QJsonObject{{QStringLiteral("url"), p.url},
+                                 {QStringLiteral("status"), p.status},
+                                 {QStringLiteral("redirect"), orNull(report.finalUrl.value(p.url))},
+                                 {QStringLiteral("depth"), p.depth},
+                                 {QStringLiteral("title"), p.title},
+                                 {QStringLiteral("description"), p.description},
+                                 {QStringLiteral("canonical"), orNull(p.canonical)},
+                                 {QStringLiteral("charset"), orNull(p.charset)},
+                                 {QStringLiteral("bytes"), p.bytes},
+                                 {QStringLiteral("ms"), p.ms},
+                                 {QStringLiteral("inlinks"), report.inlinks.value(p.url)}});
+    QJsonArray problems;
+    QJsonObject counts;
+    for (const QString& kind : auditProblemKinds())
+        counts.insert(kind, 0);
+    for (const AuditProblem& p : report.problems) {
+        QJsonArray from;
+        for (const LinkRow& l : p.from)
+            from.append(
+                QJsonObject{{QStringLiteral("url"), l.from}, {QStringLiteral("text"), l.text}});
+        problems.append(QJsonObject{{QStringLiteral("kind"), p.kind},
+                                    {QStringLiteral("url"), p.url},
+                                    {QStringLiteral("from"), from},
+                                    {QStringLiteral("detail"), p.detail}});
+        counts.insert(p.kind, counts.value(p.kind).toInt() + 1);
+    }
+    return {{QStringLiteral("start"), report.start},
+            {QStringLiteral("pages"), pages},
+            {QStringLiteral("problems"), problems},
+            {QStringLiteral("counts"), counts},
+            {QStringLiteral("stopped_by"), orNull(report.stoppedBy)}};
+}
+
 QByteArray auditCsv(const AuditReport& report) {
     QByteArray out = "\xEF\xBB\xBF";
     out += csvLine({QStringLiteral("kind"), QStringLiteral("url"), QStringLiteral("from"),

@@ -4,6 +4,7 @@
 #include "base/figure.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -16,6 +17,9 @@
 // that a resumed audit finds the one of the same site. Raises ToolError when the folder cannot
 // be made. The demo's audits keep files of their own.
 QString auditStateFile(const QString& start, bool demo = false);
+
+// The audit as `tessivo-cli audit --json` writes it: its pages, problems and counts.
+QJsonObject auditJson(const AuditReport& report);
 
 // The problems as CSV: UTF-8 with a byte-order mark, a row a problem (kind, url, from, text,
 // detail), the pages that link to it and their texts a line each within their field.
