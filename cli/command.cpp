@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +21,12 @@ void writeLine(const QString& text) {
 
 void CliContext::print(const QString& line) const {
     writeLine(escapeControls(line));
+}
+
+void CliContext::printAlarm(const QString& line) const {
+    static const bool terminal = ::isatty(STDOUT_FILENO);
+    const QString shown = escapeControls(line);
+    writeLine(terminal ? QStringLiteral("\x1b[31m") + shown + QStringLiteral("\x1b[0m") : shown);
 }
 
 void CliContext::printRow(const QStringList& fields) const {

@@ -52,6 +52,9 @@ struct CliContext {
     void printRow(const QStringList& fields) const;  // the fields between tabs
     void printLines(const QStringList& lines) const; // one line each
     void printText(const QString& text) const;       // a record, a document, a table
+    // A line that must not be overlooked (a failed or missed run): red on a terminal, the same
+    // words alone in a file or a pipe.
+    void printAlarm(const QString& line) const;
     void warn(const QString& text) const; // one line on standard error, after the program's name
     void printJson(const QJsonObject& object) const; // with "demo": true in demo mode
 };

@@ -72,6 +72,16 @@ const struct {
     {"track",
      {"tessivo-cli --json track check example.com 天气 --engines baidu,bing --depth 20",
       "只问百度和必应的前 20 个结果，以 JSON 打印"}},
+    {"track",
+     {"tessivo-cli track add example.com 站长工具 \"seo 优化\" --engines baidu,bing",
+      "在百度和必应上跟踪 example.com 的两个关键词"}},
+    {"track",
+     {"tessivo-cli track run --delay 10",
+      "检查跟踪列表中的每个关键词，同一引擎每 10 秒最多一次请求"}},
+    {"track",
+     {"tessivo-cli track schedule daily 08:00",
+      "写 systemd 用户定时器，每天 08:00 运行 track run"}},
+    {"track", {"tessivo-cli track schedule status", "显示计划、上次运行（有无失败）和下次运行"}},
 };
 
 } // namespace
