@@ -186,6 +186,7 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     tracker->setObjectName(QStringLiteral("cmdRankTrack"));
     tracker->setGeometry(540, 48, 101, 25);
     connect(tracker, &QPushButton::clicked, this, &Form1::showTracker);
+    setTabOrder(ui->cmdKeyWord, tracker);
     // The form's own font was changed as it was set (changeEvent); these are the controls that
     // name a family of their own.
     for (QWidget* control : findChildren<QWidget*>())

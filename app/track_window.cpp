@@ -251,8 +251,9 @@ void TrackWindow::reload() {
     }
     table_->resizeColumnsToContents();
     if (!running() && status_->text().isEmpty())
-        status_->setText(list.isEmpty() ? QStringLiteral("还没有跟踪的关键词：输入网站和关键词后添加")
-                                        : QStringLiteral("跟踪 %1 个关键词").arg(list.size()));
+        status_->setText(list.isEmpty()
+                             ? QStringLiteral("还没有跟踪的关键词：输入网站和关键词后添加")
+                             : QStringLiteral("跟踪 %1 个关键词").arg(list.size()));
     showSchedule();
     showEngineWarnings();
     drawSelected();
@@ -370,8 +371,8 @@ void TrackWindow::check() {
             });
         };
         tell.blocked = [this](const QString& engine, const QString& sign) {
-            const QString line = QStringLiteral("%1要求验证（%2），本次不再询问它")
-                                     .arg(shownLabel(engine), sign);
+            const QString line =
+                QStringLiteral("%1要求验证（%2），本次不再询问它").arg(shownLabel(engine), sign);
             QMetaObject::invokeMethod(this, [this, line] { status_->setText(line); });
         };
         try {
@@ -411,39 +412,41 @@ void TrackWindow::showSchedule() {
     removeSchedule_->setEnabled(daily.has_value());
     if (daily)
         daily_->setTime(*daily);
-    std::optional<RunRecord> last;
-    if (store) {
-        HistoryQuery q;
-        q.tool = kTrackRun;
-        q.limit = 1;
-        try {
-            const QList<RunRecord> runs = store->runs(q);
-            if (!runs.isEmpty())
-                last = runs.front();
-        } catch (const ToolError&) {
-        }
+    if (!store) {
+        schedule_->clear();
+        return;
     }
-    const ScheduleState state = scheduleState(daily, last, scheduleWritten(folder),
-                                              QDateTime::currentDateTime());
-    schedule_->setText(state.text);
-    schedule_->setStyleSheet(state.alarming ? QStringLiteral("color: #cf222e")
-                                            : QString());
+    QStringList lines;
+    bool alarm = false;
+    try {
+        for (const ScheduleLine& line :
+             scheduleLines(scheduleState(*store, folder, QDateTime::currentDateTime()))) {
+            lines << line.text;
+            alarm = alarm || line.alarm;
+        }
+    } catch (const ToolError& e) {
+        lines = {QStringLiteral("无法读取上次运行：") + e.description()};
+        alarm = true;
+    }
+    schedule_->setText(lines.join(QStringLiteral("；")));
+    schedule_->setWordWrap(true);
+    schedule_->setStyleSheet(alarm ? QStringLiteral("color: #cf222e") : QString());
 }
 
 void TrackWindow::setSchedule() {
     const QString program = commandLineProgram();
     if (!QFileInfo(program).isExecutable()) {
-        message_box::warn(this,
-                          QStringLiteral("找不到命令行程序 %1，无法定时检查").arg(program));
+        message_box::warn(this, QStringLiteral("找不到命令行程序 %1，无法定时检查").arg(program));
         return;
     }
     try {
-        const QString timer = writeSchedule(scheduleFolder(), daily_->time(),
-                                            {program, QStringLiteral("track"), QStringLiteral("run")});
+        const QString timer =
+            writeSchedule(scheduleFolder(), daily_->time(),
+                          {program, QStringLiteral("track"), QStringLiteral("run")});
         const QString enabled = enableSchedule();
         status_->setText(enabled.isEmpty()
-                             ? QStringLiteral("已设定每天 %1 检查").arg(daily_->time().toString(
-                                   QStringLiteral("HH:mm")))
+                             ? QStringLiteral("已设定每天 %1 检查")
+                                   .arg(daily_->time().toString(QStringLiteral("HH:mm")))
                              : QStringLiteral("定时文件已写入 %1，但%2").arg(timer, enabled));
     } catch (const ToolError& e) {
         message_box::warn(this, e.description());

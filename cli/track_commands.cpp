@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonValue>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -298,20 +297,6 @@ void runList(CliContext& ctx) {
     tellMoves(ctx, counts);
 }
 
-// What systemctl said when it did not do what was asked; empty when it did.
-QString systemctl(const QStringList& args) {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("systemctl"));
-    if (program.isEmpty())
-        return QStringLiteral("没有 systemctl");
-    QProcess p;
-    p.start(program, QStringList{QStringLiteral("--user")} << args);
-    if (!p.waitForFinished(30000))
-        return QStringLiteral("systemctl 没有结束");
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-    return {};
-}
-
 void scheduleDaily(CliContext& ctx, const QString& typed) {
     const std::optional<QTime> daily = dailyTime(typed);
     if (!daily)
@@ -324,9 +309,7 @@ void scheduleDaily(CliContext& ctx, const QString& typed) {
     ctx.print(QStringLiteral("已写好 %1 和同名的 .service：每天 %2 运行 track run")
                   .arg(QDir::toNativeSeparators(timer), typed));
     const QString unit = QLatin1String(kScheduleUnit) + QStringLiteral(".timer");
-    QString problem = systemctl({QStringLiteral("daemon-reload")});
-    if (problem.isEmpty())
-        problem = systemctl({QStringLiteral("enable"), QStringLiteral("--now"), unit});
+    const QString problem = enableSchedule();
     if (problem.isEmpty())
         ctx.print(QStringLiteral("已启用 %1").arg(unit));
     else
@@ -338,81 +321,48 @@ void scheduleDaily(CliContext& ctx, const QString& typed) {
 
 void scheduleOff(CliContext& ctx) {
     const QString unit = QLatin1String(kScheduleUnit) + QStringLiteral(".timer");
-    const QString problem = systemctl({QStringLiteral("disable"), QStringLiteral("--now"), unit});
+    const QString problem = disableSchedule();
     if (!removeSchedule(scheduleFolder())) {
         ctx.print(QStringLiteral("没有排名跟踪的计划"));
         return;
     }
-    systemctl({QStringLiteral("daemon-reload")});
     ctx.print(QStringLiteral("已删除排名跟踪的计划"));
     if (!problem.isEmpty())
         ctx.warn(QStringLiteral("systemctl 未能停用 %1（%2）").arg(unit, problem));
 }
 
-QString localTime(const QDateTime& t) {
-    return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-}
-
 void scheduleStatus(CliContext& ctx) {
-    const QString folder = scheduleFolder();
-    const std::optional<QTime> daily = scheduledTime(folder);
-    HistoryQuery last;
-    last.tool = QLatin1String(toolEntry(Tool::TrackRun).key);
-    last.limit = 1;
-    const QList<RunRecord> runs = trackStore(ctx).runs(last);
-    const RunRecord* lastRun = runs.isEmpty() ? nullptr : &runs.front();
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDateTime next = daily ? nextDaily(*daily, now) : QDateTime();
-    const bool missed =
-        daily && missedRun(*daily, lastRun ? lastRun->started : scheduleWritten(folder), now);
-    const bool failed = lastRun && lastRun->end != RunEnd::Done;
+    const ScheduleState state =
+        scheduleState(trackStore(ctx), scheduleFolder(), QDateTime::currentDateTime());
     if (ctx.json) {
         QJsonObject lastJson;
-        if (lastRun) {
+        if (state.last) {
             QJsonObject counts;
-            for (const Figure& f : lastRun->figures)
+            for (const Figure& f : state.last->figures)
                 counts.insert(f.label, f.number ? QJsonValue(*f.number) : QJsonValue());
-            lastJson = {{QStringLiteral("started"), lastRun->started.toString(Qt::ISODate)},
-                        {QStringLiteral("ended"), lastRun->ended.toString(Qt::ISODate)},
-                        {QStringLiteral("outcome"), runEndKey(lastRun->end)},
-                        {QStringLiteral("error"), textOrNull(lastRun->error)},
+            lastJson = {{QStringLiteral("started"), state.last->started.toString(Qt::ISODate)},
+                        {QStringLiteral("ended"), state.last->ended.toString(Qt::ISODate)},
+                        {QStringLiteral("outcome"), runEndKey(state.last->end)},
+                        {QStringLiteral("error"), textOrNull(state.last->error)},
                         {QStringLiteral("counts"), counts}};
         }
         ctx.printJson(
             {{QStringLiteral("daily"),
-              daily ? QJsonValue(daily->toString(QStringLiteral("HH:mm"))) : QJsonValue()},
-             {QStringLiteral("last_run"), lastRun ? QJsonValue(lastJson) : QJsonValue()},
+              state.daily ? QJsonValue(state.daily->toString(QStringLiteral("HH:mm")))
+                          : QJsonValue()},
+             {QStringLiteral("last_run"), state.last ? QJsonValue(lastJson) : QJsonValue()},
              {QStringLiteral("next_run"),
-              next.isValid() ? QJsonValue(next.toString(Qt::ISODate)) : QJsonValue()},
-             {QStringLiteral("missed"), missed},
-             {QStringLiteral("failed"), failed}});
+              state.next.isValid() ? QJsonValue(state.next.toString(Qt::ISODate)) : QJsonValue()},
+             {QStringLiteral("missed"), state.missedAt.isValid()},
+             {QStringLiteral("failed"), state.failed}});
         return;
     }
-    ctx.print(daily ? QStringLiteral("计划：每天 %1").arg(daily->toString(QStringLiteral("HH:mm")))
-                    : QStringLiteral("计划：没有（track schedule daily 时:分 设置）"));
-    if (lastRun) {
-        QStringList counts;
-        for (const Figure& f : lastRun->figures)
-            counts << f.label + u' ' + f.text;
-        const QString line = QStringLiteral("上次运行：%1 至 %2，%3（%4）")
-                                 .arg(localTime(lastRun->started), localTime(lastRun->ended),
-                                      runEndKey(lastRun->end), counts.join(QStringLiteral("，")));
-        if (failed)
-            ctx.printAlarm(line + QStringLiteral("：") + lastRun->error);
+    for (const ScheduleLine& line : scheduleLines(state)) {
+        if (line.alarm)
+            ctx.printAlarm(line.text);
         else
-            ctx.print(line);
-    } else {
-        ctx.print(QStringLiteral("上次运行：还没有"));
+            ctx.print(line.text);
     }
-    if (next.isValid())
-        ctx.print(QStringLiteral("下次运行：%1").arg(localTime(next)));
-    if (missed)
-        ctx.printAlarm(
-            QStringLiteral("错过了运行：%1 之后计划的运行没有发生（电脑关着，或计划被停用"
-                           "；systemctl --user status %2.timer 可查看）")
-                .arg(localTime(
-                         nextDaily(*daily, lastRun ? lastRun->started : scheduleWritten(folder))),
-                     QLatin1String(kScheduleUnit)));
 }
 
 void schedule(CliContext& ctx, const QStringList& args) {

@@ -7,6 +7,7 @@
 #include "scratch_home.h"
 #include "tools/recorded_run.h"
 #include "tools/track_schedule.h"
+#include "track/rank_check.h"
 
 #include <QApplication>
 #include <QChart>
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -46,8 +48,8 @@ protected:
 
     // A check of site and keyword recorded minutes ago, as a run of the list writes it.
     void recorded(const QString& keyword, const QList<Figure>& figures, int minutesAgo) {
-        RunRecord run = beginRun(QStringLiteral("rank-track"), QStringLiteral("www.example.cn"),
-                                 keyword);
+        RunRecord run =
+            beginRun(QStringLiteral("rank-track"), QStringLiteral("www.example.cn"), keyword);
         run.started = QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo);
         run.ended = run.started.addSecs(5);
         run.figures = figures;
@@ -97,8 +99,8 @@ TEST_F(TrackWindowTest, TheTableShowsEachEnginesLastAnswerAndItsMove) {
              20);
     recorded(pair.keyword,
              {answer(QStringLiteral("baidu"), QStringLiteral("第3位"), 3, Why::None),
-              answer(QStringLiteral("bing"), QStringLiteral("页面无法识别"), {},
-                     Why::Unrecognised, QStringLiteral("rank-track.ini 第 52 行")),
+              answer(QStringLiteral("bing"), QStringLiteral("页面无法识别"), {}, Why::Unrecognised,
+                     QStringLiteral("rank-track.ini 第 52 行")),
               answer(QStringLiteral("sogou"), QStringLiteral("前50位中没有"), {}, Why::NotFound)},
              10);
     open();
@@ -109,7 +111,8 @@ TEST_F(TrackWindowTest, TheTableShowsEachEnginesLastAnswerAndItsMove) {
     EXPECT_EQ(cell(0, QStringLiteral("360搜索")), QString());
     auto* warnings = find<QLabel>("engineWarnings");
     EXPECT_FALSE(warnings->isHidden());
-    EXPECT_TRUE(warnings->text().contains(QStringLiteral("必应 页面无法识别：rank-track.ini 第 52 行")))
+    EXPECT_TRUE(
+        warnings->text().contains(QStringLiteral("必应 页面无法识别：rank-track.ini 第 52 行")))
         << warnings->text().toStdString();
 
     // The chart follows the chosen keyword: a line for each engine with a place, gaps elsewhere.
@@ -151,8 +154,8 @@ TEST_F(TrackWindowTest, StopEndsTheChecksWithinASecond) {
     QTest::mouseClick(find<QPushButton>("add"), Qt::LeftButton);
     window->setDelay(60s);
     QTest::mouseClick(find<QPushButton>("check"), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return find<QProgressBar>("progress")->value() > 0; },
-                                10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return find<QProgressBar>("progress")->value() > 0; }, 10000));
     QElapsedTimer clock;
     clock.start();
     QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -174,19 +177,20 @@ TEST_F(TrackWindowTest, AnEmptySiteOrKeywordIsToldAndNothingIsAdded) {
 
 // A schedule written two days ago that never ran is a missed run, and says so in red.
 TEST_F(TrackWindowTest, AMissedScheduledRunIsShownInRed) {
-    const QString timer = writeSchedule(scheduleFolder(), QTime(8, 0),
-                                        {QStringLiteral("/usr/bin/tessivo-cli"),
-                                         QStringLiteral("track"), QStringLiteral("run")});
+    const QString timer = writeSchedule(
+        scheduleFolder(), QTime(8, 0),
+        {QStringLiteral("/usr/bin/tessivo-cli"), QStringLiteral("track"), QStringLiteral("run")});
     const QDateTime twoDaysAgo = QDateTime::currentDateTime().addDays(-2);
-    for (const QString& unit : {timer, QString(timer).replace(QStringLiteral(".timer"),
-                                                              QStringLiteral(".service"))}) {
+    for (const QString& unit :
+         {timer, QString(timer).replace(QStringLiteral(".timer"), QStringLiteral(".service"))}) {
         QFile f(unit);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(twoDaysAgo, QFileDevice::FileModificationTime));
     }
     open();
     auto* schedule = find<QLabel>("schedule");
-    EXPECT_TRUE(schedule->text().contains(QStringLiteral("08:00"))) << schedule->text().toStdString();
+    EXPECT_TRUE(schedule->text().contains(QStringLiteral("08:00")))
+        << schedule->text().toStdString();
     EXPECT_TRUE(schedule->styleSheet().contains(QStringLiteral("#cf222e")));
     EXPECT_TRUE(find<QPushButton>("removeSchedule")->isEnabled());
 }
@@ -201,7 +205,8 @@ TEST(TrackWindowForm, TheRankPagesButtonOffersItsSiteAndKeyword) {
     EXPECT_EQ(button->parentWidget(), form.findChild<QWidget*>(QStringLiteral("Frame3")));
     EXPECT_FALSE(button->geometry().intersects(
         form.findChild<QPushButton*>(QStringLiteral("cmdKeyWord"))->geometry()));
-    form.findChild<QLineEdit*>(QStringLiteral("txtKeyWordUrl"))->setText(QStringLiteral("a.example.org"));
+    form.findChild<QLineEdit*>(QStringLiteral("txtKeyWordUrl"))
+        ->setText(QStringLiteral("a.example.org"));
     form.findChild<QLineEdit*>(QStringLiteral("txtKeyWord"))->setText(QStringLiteral("网站优化"));
     button->click();
     form.show();

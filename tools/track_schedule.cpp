@@ -2,10 +2,13 @@
 
 #include "base/saved_file.h"
 #include "base/tool_error.h"
+#include "history/history_store.h"
+#include "tools/tool_registry.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -131,4 +134,94 @@ bool missedRun(QTime daily, const QDateTime& since, const QDateTime& now) {
         return false;
     const QDateTime due = nextDaily(daily, since);
     return due.addSecs(std::chrono::seconds(kScheduleGrace).count()) < now;
+}
+
+namespace {
+
+// What systemctl said when it did not do what was asked; empty when it did.
+QString systemctl(const QStringList& args) {
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("systemctl"));
+    if (program.isEmpty())
+        return QStringLiteral("没有 systemctl");
+    QProcess p;
+    p.start(program, QStringList{QStringLiteral("--user")} << args);
+    if (!p.waitForFinished(30000))
+        return QStringLiteral("systemctl 没有结束");
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    return {};
+}
+
+QString timerUnit() {
+    return QLatin1String(kScheduleUnit) + QStringLiteral(".timer");
+}
+
+QString localTime(const QDateTime& t) {
+    return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+} // namespace
+
+QString enableSchedule() {
+    QString problem = systemctl({QStringLiteral("daemon-reload")});
+    if (problem.isEmpty())
+        problem = systemctl({QStringLiteral("enable"), QStringLiteral("--now"), timerUnit()});
+    return problem;
+}
+
+QString disableSchedule() {
+    const QString problem =
+        systemctl({QStringLiteral("disable"), QStringLiteral("--now"), timerUnit()});
+    systemctl({QStringLiteral("daemon-reload")});
+    return problem;
+}
+
+ScheduleState scheduleState(const HistoryStore& store, const QString& folder,
+                            const QDateTime& now) {
+    ScheduleState s;
+    s.daily = scheduledTime(folder);
+    HistoryQuery last;
+    last.tool = QLatin1String(toolEntry(Tool::TrackRun).key);
+    last.limit = 1;
+    const QList<RunRecord> runs = store.runs(last);
+    if (!runs.isEmpty())
+        s.last = runs.front();
+    s.failed = s.last && s.last->end != RunEnd::Done;
+    if (!s.daily)
+        return s;
+    s.next = nextDaily(*s.daily, now);
+    const QDateTime since = s.last ? s.last->started : scheduleWritten(folder);
+    if (missedRun(*s.daily, since, now))
+        s.missedAt = nextDaily(*s.daily, since);
+    return s;
+}
+
+QList<ScheduleLine> scheduleLines(const ScheduleState& s) {
+    QList<ScheduleLine> lines;
+    lines << ScheduleLine{
+        s.daily ? QStringLiteral("计划：每天 %1").arg(s.daily->toString(QStringLiteral("HH:mm")))
+                : QStringLiteral("计划：没有"),
+        false};
+    if (s.last) {
+        QStringList counts;
+        for (const Figure& f : s.last->figures)
+            counts << f.label + u' ' + f.text;
+        QString line = QStringLiteral("上次运行：%1 至 %2，%3（%4）")
+                           .arg(localTime(s.last->started), localTime(s.last->ended),
+                                runEndKey(s.last->end), counts.join(QStringLiteral("，")));
+        if (s.failed)
+            line += QStringLiteral("：") + s.last->error;
+        lines << ScheduleLine{line, s.failed};
+    } else {
+        lines << ScheduleLine{QStringLiteral("上次运行：还没有"), false};
+    }
+    if (s.next.isValid())
+        lines << ScheduleLine{QStringLiteral("下次运行：%1").arg(localTime(s.next)), false};
+    if (s.missedAt.isValid())
+        lines << ScheduleLine{
+            QStringLiteral("错过了运行：%1 之后计划的运行没有发生（电脑关着，或计划被停用"
+                           "；systemctl --user status %2 可查看）")
+                .arg(localTime(s.missedAt), timerUnit()),
+            true};
+    return lines;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/run_record.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -49,3 +51,29 @@ QDateTime nextDaily(QTime daily, const QDateTime& after);
 // Whether the schedule missed a run: the first daily time after since (the last run's start,
 // or when the schedule was written if it never ran) is more than the grace ago at now.
 bool missedRun(QTime daily, const QDateTime& since, const QDateTime& now);
+
+// systemctl --user's steps that start and stop the timer written above: what systemctl said when
+// it did not do what was asked (or that there is none), empty when it did.
+QString enableSchedule();
+QString disableSchedule();
+
+class HistoryStore;
+
+// The schedule as the user is told it: the time of day, the last run of the list (a track-run
+// record), the next, and whether the last failed or a run was missed.
+struct ScheduleState {
+    std::optional<QTime> daily;    // none: no schedule
+    std::optional<RunRecord> last; // none: the list never ran
+    QDateTime next;                // invalid without a schedule
+    QDateTime missedAt;            // the daily time that passed without a run; invalid if none
+    bool failed = false;           // the last run did not end done
+};
+ScheduleState scheduleState(const HistoryStore& store, const QString& folder, const QDateTime& now);
+
+// The state in lines, the alarming ones (a failed or missed run) marked: "计划：每天 08:00",
+// "上次运行：…", "下次运行：…", "错过了运行：…".
+struct ScheduleLine {
+    QString text;
+    bool alarm = false;
+};
+QList<ScheduleLine> scheduleLines(const ScheduleState& state);
