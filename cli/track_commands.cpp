@@ -33,11 +33,7 @@ QStringList trackEngines(const QString& list) {
 }
 
 int trackDepth(const QString& text) {
-    bool ok = false;
-    const int depth = text.toInt(&ok);
-    if (!ok || depth < 1 || depth > kMaxDepth)
-        throw UsageError{QStringLiteral("--depth 应为 1 到 %1 之间的整数").arg(kMaxDepth)};
-    return depth;
+    return int(wholeNumber(QStringLiteral("--depth"), text, 1, kMaxDepth));
 }
 
 QJsonValue textOrNull(const QString& text) {
