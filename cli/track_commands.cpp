@@ -157,7 +157,8 @@ std::vector<Command> trackCommands() {
          "只算这个主机本身。引擎的请求、结果的位置、真实地址和受阻的标志都写在引擎文件 "
          "rank-track.ini 中（见 engines list）。\n"
          "每个引擎一行：引擎名、制表符和结果：“第N位”及结果的地址和标题；“前N位中没有”"
-         "（读完了要求的深度）；“受阻（验证码）”及看到的标志（验证码、验证页面、重定向到它们、"
+         "（读完了要求的深度；引擎答没有结果时为“没有结果”）；“受阻（验证码）”及看到的标志（验证码"
+         "、验证页面、重定向到它们、"
          "空白的回答）；“页面无法识别”及要修改的引擎文件和行（引擎改了页面）；“失败”及原因。"
          "受阻或无法识别的页面从不给出名次或“没有”。\n"
          "--json：{\"site\", \"keyword\", \"engines\": {引擎名: {\"outcome\", \"position\", "
@@ -165,7 +166,8 @@ std::vector<Command> trackCommands() {
          "not_found、blocked、unrecognised 或 failed，position 为名次（只有 found 时有），"
          "results_read 为读到的自然结果数，change 为 null。\n"
          "--engines 只问列出的引擎（以逗号分隔，引擎名见 engines list 的 rank-track 行），"
-         "--depth N 最多读前 N 个自然结果（1–100，默认 50）。检查完成即以状态 0 退出，"
+         "--depth N 最多读前 N 个自然结果（1–100，默认 50；DuckDuckGo "
+         "只读第一页）。检查完成即以状态 0 退出，"
          "各引擎的结果怎样都一样。",
          3,
          3,

@@ -364,15 +364,6 @@ TEST(RankCheck, TheDemoAnswersEveryEngineWithFoundNotFoundAndBlocked) {
               (QStringList{"baidu", "baidu-mobile", "bing", "sogou", "so360", "duckduckgo"}));
 }
 
-TEST(RankCheck, OutcomesHaveTheirKeysAndWords) {
-    EXPECT_EQ(checkOutcomeKey(CheckOutcome::NotFound), QStringLiteral("not_found"));
-    EXPECT_EQ(checkOutcomeKey(CheckOutcome::Unrecognised), QStringLiteral("unrecognised"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::Found, 3), QStringLiteral("第3位"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::NotFound, 50), QStringLiteral("前50位中没有"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::Blocked, 0), QStringLiteral("受阻（验证码）"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::Unrecognised, 0), QStringLiteral("页面无法识别"));
-}
-
 TEST(RankCheck, AChangedPageIsReadAgainAfterAnEditOfItsRow) {
     FixtureServer server;
     QByteArray page = bingPage(
