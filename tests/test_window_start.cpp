@@ -93,7 +93,7 @@ TEST(WindowStart, TheKeyboardStartsInTheFirstBoxAndTabFollowsEachPagesReadingOrd
         const char* first;
         QStringList order; // every control Tab reaches on the page, from the first on
     } pages[] = {
-        {"txtDomain", {"txtDomain", "cmdQuery"}},
+        {"txtDomain", {"txtDomain", "cmdQuery", "cmdAudit"}},
         {"txtDomain2", {"txtDomain2", "cmdLink"}},
         {"txtDomain1", {"txtDomain1", "cmbBaiDu", "cmdBaidu"}},
         {"txtKeyWordUrl",
