@@ -5,11 +5,11 @@
 #include "app/desktop_open.h"
 #include "app/form_fonts.h"
 #include "app/history_window.h"
-#include "app/track_window.h"
 #include "app/lookup_page.h"
 #include "app/message_box.h"
 #include "app/plain_tooltip.h"
 #include "app/tool_run.h"
+#include "app/track_window.h"
 #include "app/web_view.h"
 #include "base/figure_problems.h"
 #include "base/program_folder.h"
@@ -306,7 +306,7 @@ void Form1::showAudit() {
 
 void Form1::showTracker() {
     if (!trackWindow_)
-        trackWindow_ = new TrackWindow(&runHistory_, fetcher_, demoRuns, this);
+        trackWindow_ = new TrackWindow(&runHistory_, fetcher_, endpoints_, demoRuns, this);
     else if (!trackWindow_->running())
         trackWindow_->reload();
     trackWindow_->offer(ui->txtKeyWordUrl->text(), ui->txtKeyWord->text());

@@ -87,9 +87,10 @@ QString commandLineProgram() {
 
 } // namespace
 
-TrackWindow::TrackWindow(RunHistory* history, Fetcher& fetcher, bool demo, QWidget* parent)
-    : QWidget(parent, Qt::Window), history_(history), fetcher_(fetcher), demo_(demo),
-      delay_(demo ? std::chrono::milliseconds(0) : std::chrono::milliseconds(5000)),
+TrackWindow::TrackWindow(RunHistory* history, Fetcher& fetcher, const EndpointTable& endpoints,
+                         bool demo, QWidget* parent)
+    : QWidget(parent, Qt::Window), history_(history), fetcher_(fetcher), endpoints_(endpoints),
+      demo_(demo), delay_(demo ? std::chrono::milliseconds(0) : std::chrono::milliseconds(5000)),
       site_(named(new QLineEdit, "site")), keywords_(named(new QLineEdit, "keywords")),
       add_(named(new QPushButton(QStringLiteral("添加")), "add")),
       remove_(named(new QPushButton(QStringLiteral("删除所选")), "remove")),
@@ -378,8 +379,8 @@ void TrackWindow::check() {
         try {
             runTrackedList(
                 &runs, list,
-                [&spaced](const QString& engine, const RankQuery& query) {
-                    return checkRank(spaced, engine, query);
+                [&](const QString& engine, const RankQuery& query) {
+                    return checkRank(spaced, endpoints_, engine, query);
                 },
                 demo_, tell);
         } catch (const ToolError& e) {
@@ -399,6 +400,9 @@ void TrackWindow::finish(const QString& error) {
     delete thread_;
     thread_ = nullptr;
     check_->setText(QStringLiteral("立即检查"));
+    // The checks of an engine that was blocked were left out: the list is done all the same.
+    if (error.isEmpty())
+        bar_->setValue(bar_->maximum());
     status_->setText(error.isEmpty() ? QStringLiteral("检查完成：%1 次检查").arg(checksDone_)
                                      : error);
     reload();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/endpoint_table.h"
 #include "net/stop.h"
 
 #include <QWidget>
@@ -29,8 +30,10 @@ class TrackWindow : public QWidget {
     Q_OBJECT
 public:
     // The list lives in history's store: without one the window says so and offers nothing.
-    // fetcher answers the checks (the demo's in demo mode, which also marks the records).
-    TrackWindow(RunHistory* history, Fetcher& fetcher, bool demo, QWidget* parent = nullptr);
+    // fetcher answers the checks at the engines' endpoints (the demo's in demo mode, which also
+    // marks the records).
+    TrackWindow(RunHistory* history, Fetcher& fetcher, const EndpointTable& endpoints, bool demo,
+                QWidget* parent = nullptr);
     ~TrackWindow() override; // stops the checks and waits for their thread
 
     bool running() const { return thread_ != nullptr; }
@@ -65,6 +68,7 @@ private:
 
     RunHistory* history_;
     Fetcher& fetcher_;
+    EndpointTable endpoints_;
     bool demo_;
     std::chrono::milliseconds delay_;
     QLineEdit* site_;

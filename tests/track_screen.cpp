@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
                            std::fprintf(stderr, "track_screen: %s\n", qPrintable(description));
                        });
     DemoFetcher fetcher;
-    TrackWindow window(&history, fetcher, true);
+    TrackWindow window(&history, fetcher, EndpointTable{}, true);
     window.resize(1100, 760);
     window.show();
     window.findChild<QPushButton*>(QStringLiteral("add"))->click();
