@@ -228,7 +228,11 @@ void TrackWindow::reload() {
                 if (!asked.contains(engines[e])) {
                     cell->setText(QStringLiteral("不跟踪"));
                     cell->setForeground(QColor(0xafb8c1));
-                } else if (f != newest.cend()) {
+                } else if (f == newest.cend()) {
+                    // Never asked: the list's runs so far left it out after it was blocked.
+                    cell->setText(QStringLiteral("未检查"));
+                    cell->setForeground(QColor(0xafb8c1));
+                } else {
                     const auto b = before.constFind(engines[e]);
                     const QString move = positionChange(*f, b == before.cend() ? nullptr : &*b);
                     cell->setText(move.isEmpty() ? f->text : f->text + u' ' + move);

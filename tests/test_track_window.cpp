@@ -109,7 +109,7 @@ TEST_F(TrackWindowTest, TheTableShowsEachEnginesLastAnswerAndItsMove) {
     EXPECT_EQ(cell(0, QStringLiteral("百度")), QStringLiteral("第3位 ↑2"));
     EXPECT_EQ(cell(0, QStringLiteral("必应")), QStringLiteral("页面无法识别"));
     EXPECT_EQ(cell(0, QStringLiteral("搜狗")), QStringLiteral("前50位中没有 —"));
-    EXPECT_EQ(cell(0, QStringLiteral("360搜索")), QString());
+    EXPECT_EQ(cell(0, QStringLiteral("360搜索")), QStringLiteral("未检查"));
     auto* warnings = find<QLabel>("engineWarnings");
     EXPECT_FALSE(warnings->isHidden());
     EXPECT_TRUE(

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <utility>
 #include <QStandardPaths>
 
 const char* const kScheduleUnit = "tessivo-track";
@@ -160,6 +161,33 @@ QString localTime(const QDateTime& t) {
     return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+// A run of the list's counts as the user reads them: its figures are labelled by the outcomes'
+// keys.
+QString countWord(const QString& label) {
+    static const std::pair<const char*, const char*> words[] = {
+        {"found", "找到"},   {"not_found", "未找到"},
+        {"blocked", "受阻"}, {"unrecognised", "页面无法识别"},
+        {"failed", "失败"},  {"skipped", "跳过"}};
+    for (const auto& [key, word] : words)
+        if (label == QLatin1String(key))
+            return QString::fromUtf8(word);
+    return label;
+}
+
+QString endWord(RunEnd end) {
+    switch (end) {
+    case RunEnd::Done:
+        return QStringLiteral("完成");
+    case RunEnd::Failed:
+        return QStringLiteral("失败");
+    case RunEnd::Partial:
+        return QStringLiteral("部分检查没有答案");
+    case RunEnd::Stopped:
+        break;
+    }
+    return QStringLiteral("已停止");
+}
+
 } // namespace
 
 QString enableSchedule() {
@@ -205,10 +233,10 @@ QList<ScheduleLine> scheduleLines(const ScheduleState& s) {
     if (s.last) {
         QStringList counts;
         for (const Figure& f : s.last->figures)
-            counts << f.label + u' ' + f.text;
+            counts << countWord(f.label) + u' ' + f.text;
         QString line = QStringLiteral("上次运行：%1 至 %2，%3（%4）")
                            .arg(localTime(s.last->started), localTime(s.last->ended),
-                                runEndKey(s.last->end), counts.join(QStringLiteral("，")));
+                                endWord(s.last->end), counts.join(QStringLiteral("，")));
         if (s.failed)
             line += QStringLiteral("：") + s.last->error;
         lines << ScheduleLine{line, s.failed};
