@@ -331,7 +331,8 @@ void HistoryWindow::drawChart() {
     const bool numbers = !isTool(tool(), Tool::Ip) && !isTool(tool(), Tool::Whois);
     chartView_->setVisible(numbers);
     drawFigureChart(chartView_, numbers ? model_->runs() : QList<RunRecord>{},
-                    numbers ? chartLabels() : QStringList{}, isTool(tool(), Tool::KeywordRank),
+                    numbers ? chartLabels() : QStringList{},
+                    isTool(tool(), Tool::KeywordRank) || isTool(tool(), Tool::RankTrack),
                     subjectPicker_->currentText());
 }
 
