@@ -37,6 +37,7 @@ namespace {
 
 const QString kRankTrack = QStringLiteral("rank-track");
 const QString kTrackRun = QStringLiteral("track-run");
+const QString kEnginesCheck = QStringLiteral("engines-check");
 // How many of a keyword's checks the chart and the moves are read from.
 constexpr qint64 kShownChecks = 1000;
 // How many recent checks of the whole list tell which engines' pages were last not recognised.
@@ -473,28 +474,38 @@ void TrackWindow::removeSchedule() {
     showSchedule();
 }
 
-// An engine whose newest check found a page without its markers: its pages changed, and its
-// rows want editing before its positions mean anything again.
+// An engine whose newest check, of the list or the canary's (engines check), found a page
+// without its markers: its pages changed, and its rows want editing before its positions mean
+// anything again.
 void TrackWindow::showEngineWarnings() {
     HistoryStore* store = history_ ? history_->store() : nullptr;
     QStringList lines;
     if (store) {
-        HistoryQuery q;
-        q.tool = kRankTrack;
-        q.limit = kRecentChecks;
-        QHash<QString, Figure> newest;
+        struct Newest {
+            QDateTime when;
+            Figure figure;
+        };
+        QHash<QString, Newest> newest;
         try {
-            store->eachRun(q, [&](const RunRecord& run) {
-                for (const Figure& f : run.figures)
-                    if (!newest.contains(f.label))
-                        newest.insert(f.label, f);
-            });
+            for (const QString& tool : {kRankTrack, kEnginesCheck}) {
+                HistoryQuery q;
+                q.tool = tool;
+                q.limit = kRecentChecks;
+                store->eachRun(q, [&](const RunRecord& run) {
+                    for (const Figure& f : run.figures) {
+                        const auto it = newest.constFind(f.label);
+                        if (it == newest.cend() || it->when < run.started)
+                            newest.insert(f.label, {run.started, f});
+                    }
+                });
+            }
         } catch (const ToolError&) {
         }
         for (const QString& engine : rankEngineNames())
-            if (const auto f = newest.constFind(engine);
-                f != newest.cend() && f->why == Why::Unrecognised)
-                lines << QStringLiteral("%1 页面无法识别：%2").arg(shownLabel(engine), f->detail);
+            if (const auto n = newest.constFind(engine);
+                n != newest.cend() && n->figure.why == Why::Unrecognised)
+                lines << QStringLiteral("%1 页面无法识别：%2")
+                             .arg(shownLabel(engine), n->figure.detail);
     }
     engines_->setText(lines.join(u'\n'));
     engines_->setVisible(!lines.isEmpty());

@@ -418,42 +418,47 @@ void checkEngines(CliContext& ctx) {
     const EndpointTable& endpoints = ctx.endpoints;
     QJsonObject states;
     QStringList troubled;
-    for (const QString& name : names) {
-        RankQuery query;
-        query.keyword = QStringLiteral("天气");
-        query.depth = 10;
-        const EngineCheck c = checkRank(ctx.fetcher, endpoints, name, query);
-        QString state;
-        QString said;
-        switch (c.outcome) {
-        case CheckOutcome::Found:
-        case CheckOutcome::NotFound:
-            state = QStringLiteral("ok");
-            said = c.resultsRead > 0
-                       ? QStringLiteral("正常（读到 %1 个自然结果）").arg(c.resultsRead)
-                       : QStringLiteral("正常（引擎答没有结果）");
-            break;
-        case CheckOutcome::Blocked:
-            state = QStringLiteral("blocked");
-            said = QStringLiteral("受阻：%1").arg(c.detail);
-            break;
-        case CheckOutcome::Unrecognised:
-            state = QStringLiteral("unrecognised");
-            said = QStringLiteral("页面无法识别：%1").arg(c.detail);
-            break;
-        case CheckOutcome::Failed:
-            state = QStringLiteral("failed");
-            said = QStringLiteral("失败：%1").arg(c.detail);
-            break;
+    RankQuery query;
+    query.keyword = QStringLiteral("天气");
+    query.depth = 10;
+    // Recorded, so that the tracker window can name an engine whose pages changed.
+    RecordedRun run = recordedRun(ctx, Tool::EnginesCheck, {query.keyword});
+    runRecorded(run, [&] {
+        for (const QString& name : names) {
+            const EngineCheck c = checkRank(ctx.fetcher, endpoints, name, query);
+            run.add(checkFigure(c));
+            QString state;
+            QString said;
+            switch (c.outcome) {
+            case CheckOutcome::Found:
+            case CheckOutcome::NotFound:
+                state = QStringLiteral("ok");
+                said = c.resultsRead > 0
+                           ? QStringLiteral("正常（读到 %1 个自然结果）").arg(c.resultsRead)
+                           : QStringLiteral("正常（引擎答没有结果）");
+                break;
+            case CheckOutcome::Blocked:
+                state = QStringLiteral("blocked");
+                said = QStringLiteral("受阻：%1").arg(c.detail);
+                break;
+            case CheckOutcome::Unrecognised:
+                state = QStringLiteral("unrecognised");
+                said = QStringLiteral("页面无法识别：%1").arg(c.detail);
+                break;
+            case CheckOutcome::Failed:
+                state = QStringLiteral("failed");
+                said = QStringLiteral("失败：%1").arg(c.detail);
+                break;
+            }
+            if (state != u"ok")
+                troubled << name;
+            states.insert(name, QJsonObject{{QStringLiteral("state"), state},
+                                            {QStringLiteral("results_read"), c.resultsRead},
+                                            {QStringLiteral("detail"), textOrNull(c.detail)}});
+            if (!ctx.json)
+                ctx.printRow({name, said});
         }
-        if (state != u"ok")
-            troubled << name;
-        states.insert(name, QJsonObject{{QStringLiteral("state"), state},
-                                        {QStringLiteral("results_read"), c.resultsRead},
-                                        {QStringLiteral("detail"), textOrNull(c.detail)}});
-        if (!ctx.json)
-            ctx.printRow({name, said});
-    }
+    });
     if (ctx.json)
         ctx.printJson({{QStringLiteral("engines"), states}});
     if (!troubled.isEmpty())

@@ -103,8 +103,10 @@ TEST_F(TrackCli, EnginesCheckTellsEachEngineState) {
     FixtureServer changed;
     changed.add("/search", {200, "text/html", "<html><body><main>new</main></body></html>"});
     changed.add("/html/", {202, "text/html", "<html><body>anomaly</body></html>"});
-    const CliRun troubled = runCli({"--endpoints", trackEndpointsFile(dir.path(), changed),
-                                    "engines", "check", "--engines", "bing,duckduckgo"});
+    const QString history = dir.filePath(QStringLiteral("history.sqlite"));
+    const CliRun troubled =
+        runCli({"--endpoints", trackEndpointsFile(dir.path(), changed), "--history", history,
+                "engines", "check", "--engines", "bing,duckduckgo"});
     EXPECT_EQ(troubled.status, 1);
     const QStringList lines = troubled.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << troubled.out.toStdString();
@@ -112,6 +114,15 @@ TEST_F(TrackCli, EnginesCheckTellsEachEngineState) {
     EXPECT_TRUE(lines[0].contains(QLatin1String("rank-track.ini")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("duckduckgo\t受阻：引擎回答 HTTP 202")));
     EXPECT_TRUE(troubled.err.contains(QStringLiteral("2 个引擎不正常")));
+    // Recorded, so that the tracker window can say which engine changed.
+    const CliRun recorded =
+        runCli({"--history", history, "--json", "history", "--tool", "engines-check"});
+    ASSERT_EQ(recorded.status, 0) << recorded.err.toStdString();
+    const QJsonArray runs =
+        QJsonDocument::fromJson(recorded.outBytes).object().value("runs").toArray();
+    ASSERT_EQ(runs.size(), 1) << recorded.out.toStdString();
+    EXPECT_TRUE(recorded.out.contains(QLatin1String("unrecognised")));
+    EXPECT_TRUE(recorded.out.contains(QLatin1String("blocked")));
 }
 
 TEST_F(TrackCli, TheDemoShowsAMixOfOutcomes) {

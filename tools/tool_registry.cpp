@@ -74,8 +74,8 @@ void keywordRank(const ToolRequest& r, const FigureSink& figures) {
 }
 
 // Built on first use: the surveys' names come from their own definitions in metrics/.
-const std::array<ToolEntry, 14>& entries() {
-    static const std::array<ToolEntry, 14> all{{
+const std::array<ToolEntry, 15>& entries() {
+    static const std::array<ToolEntry, 15> all{{
         {Tool::Indexed, kIndexedSurvey.tool, "收录查询", kDomain, engineNames<kIndexedSurvey>,
          &kIndexedSurvey, nullptr, true},
         {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
@@ -107,6 +107,8 @@ const std::array<ToolEntry, 14>& entries() {
         {Tool::RankTrack, "rank-track", "排名跟踪", kSiteAndKeyword, rankEngineNames, nullptr,
          nullptr, true},
         {Tool::TrackRun, "track-run", "排名跟踪运行", kList, trackRunLabels, nullptr, nullptr},
+        {Tool::EnginesCheck, "engines-check", "引擎检查", kKeyword, rankEngineNames, nullptr,
+         nullptr},
     }};
     return all;
 }

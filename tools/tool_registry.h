@@ -29,7 +29,8 @@ enum class Tool {
     PushBaidu,
     PushIndexNow,
     RankTrack,
-    TrackRun
+    TrackRun,
+    EnginesCheck
 };
 
 // How a typed input is cleaned before its tool gets it. An input cleaned to nothing means no
