@@ -60,6 +60,18 @@ void CliContext::printJson(const QJsonObject& object) const {
     writeLine(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
 }
 
+qint64 wholeNumber(const QString& option, const QString& typed, qint64 least, qint64 most) {
+    bool ok = false;
+    const qint64 n = typed.trimmed().toLongLong(&ok);
+    if (!ok || n < least || n > most)
+        throw UsageError{QStringLiteral("%1 应为 %2 到 %3 之间的整数，而不是 %4")
+                             .arg(option)
+                             .arg(least)
+                             .arg(most)
+                             .arg(typed)};
+    return n;
+}
+
 std::vector<CommandOption> commandOptions(const Command& command) {
     std::vector<CommandOption> all = command.options;
     if (command.batchLine)

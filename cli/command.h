@@ -83,6 +83,9 @@ struct Command {
     const char* batchLine = nullptr;
 };
 
+// An option's whole number from least to most; raises UsageError naming the option otherwise.
+qint64 wholeNumber(const QString& option, const QString& typed, qint64 least, qint64 most);
+
 // A command's own options, and the batch options when it takes --batch.
 std::vector<CommandOption> commandOptions(const Command& command);
 

@@ -46,11 +46,7 @@ QStringList trackEngines(const QString& list) {
 }
 
 int trackDepth(const QString& text) {
-    bool ok = false;
-    const int depth = text.toInt(&ok);
-    if (!ok || depth < 1 || depth > kMaxDepth)
-        throw UsageError{QStringLiteral("--depth 应为 1 到 %1 之间的整数").arg(kMaxDepth)};
-    return depth;
+    return int(wholeNumber(QStringLiteral("--depth"), text, 1, kMaxDepth));
 }
 
 QJsonValue textOrNull(const QString& text) {
@@ -533,7 +529,8 @@ std::vector<Command> trackCommands() {
          "只算这个主机本身。引擎的请求、结果的位置、真实地址和受阻的标志都写在引擎文件 "
          "rank-track.ini 中（见 engines list）。\n"
          "每个引擎一行：引擎名、制表符和结果：“第N位”及与上次相比的变化、结果的地址和标题；"
-         "“前N位中没有”（读完了要求的深度）；“受阻（验证码）”及看到的标志（验证码、验证页面、"
+         "“前N位中没有”（读完了要求的深度；引擎答没有结果时为“没有结果”）；“受阻（验证码）”及看到的"
+         "标志（验证码、验证页面、"
          "重定向到它们、空白的回答）；“页面无法识别”及要修改的引擎文件和行（引擎改了页面）；"
          "“失败”及原因。受阻或无法识别的页面从不给出名次或“没有”。每次检查都记入历史"
          "（工具 rank-track），变化（“↑3”“↓2”“—”“新”“出榜”）与同一网站、关键词和引擎上次找到或"
@@ -543,7 +540,8 @@ std::vector<Command> trackCommands() {
          "not_found、blocked、unrecognised 或 failed，position 为名次（只有 found 时有），"
          "results_read 为读到的自然结果数，change 没有可比的结果时为 null。\n"
          "--engines 只问列出的引擎（以逗号分隔，引擎名见 engines list 的 rank-track 行），"
-         "--depth N 最多读前 N 个自然结果（1–100，默认 50）。检查完成即以状态 0 退出，"
+         "--depth N 最多读前 N 个自然结果（1–100，默认 50；DuckDuckGo "
+         "只读第一页）。检查完成即以状态 0 退出，"
          "各引擎的结果怎样都一样。\n"
          "跟踪列表保存在历史数据库中（不能与 --no-history 同用）。add 把 SITE 的关键词加入列表"
          "（--engines 只问其中的引擎，默认全部；--depth 同上），已在列表中的改用新的引擎和深度；"

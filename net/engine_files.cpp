@@ -83,6 +83,15 @@ QString refusal(const EngineSchema& schema, FieldKind kind, const QString& value
         return ok && n >= 1 && n <= 100 ? QString()
                                         : QStringLiteral("每页结果数应为 1 到 100 的整数");
     }
+    case FieldKind::Statuses:
+        for (const QString& status : value.split(u' ', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int n = status.toInt(&ok);
+            if (!ok || n < 100 || n > 599)
+                return QStringLiteral("“%1”不是 HTTP 状态（100 到 599 的整数，以空格分开）")
+                    .arg(echoed(status));
+        }
+        return {};
     case FieldKind::Headers:
         for (const QString& header : value.split(QStringLiteral(" || "))) {
             const qsizetype colon = header.indexOf(u':');

@@ -60,7 +60,7 @@ const FieldRule kTrackFields[] = {
     {"link", FieldKind::Text, true},         {"strategy", FieldKind::Strategy, true},
     {"ads", FieldKind::Text, false},         {"no-results", FieldKind::Text, false},
     {"block-texts", FieldKind::Text, false}, {"block-redirects", FieldKind::Text, false},
-    {"block-xpath", FieldKind::Text, false}, {"block-statuses", FieldKind::Text, false},
+    {"block-xpath", FieldKind::Text, false}, {"block-statuses", FieldKind::Statuses, false},
     {"demo", FieldKind::Demo, false},
 };
 // How the address a result's link expression reads becomes the result's real address.

@@ -15,6 +15,7 @@ enum class FieldKind {
     Demo,     // the demo's answer: a kind of made-up figures and a page under config/demo/
     PerPage,  // how many results a page shows, 1 to 100
     Headers,  // request headers, "Name: value" each, separated by " || "
+    Statuses, // HTTP statuses separated by spaces
 };
 
 // The tools that read an engines file, by their keys: the file's name without ".ini", and the

@@ -100,6 +100,8 @@ TEST(EngineFile, WrongFilesNameTheLineAndWhy) {
          "[yandex]\nrequest = {BingHost}/?q={k}&p={first}\ntitle = .//h2\nlink = .//a/@href\n"
          "strategy = address\n",
          "第 1 行：引擎“yandex”缺少 items"},
+        {"status that is no status", "rank-track", "[bing]\nblock-statuses = 403 42O\n",
+         "第 2 行：“42O”不是 HTTP 状态"},
         {"unknown address strategy", "rank-track", "[bing]\nstrategy = base64\n",
          "第 2 行：未知的策略“base64”"},
     };

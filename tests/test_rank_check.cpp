@@ -1,6 +1,8 @@
+#include "changed_engines.h"
 #include "demo/demo_fetcher.h"
 #include "endpoints_at.h"
 #include "fixture_server.h"
+#include "net/engine_files.h"
 #include "net/http_fetch.h"
 #include "track/rank_check.h"
 #include "track/result_address.h"
@@ -362,11 +364,28 @@ TEST(RankCheck, TheDemoAnswersEveryEngineWithFoundNotFoundAndBlocked) {
               (QStringList{"baidu", "baidu-mobile", "bing", "sogou", "so360", "duckduckgo"}));
 }
 
-TEST(RankCheck, OutcomesHaveTheirKeysAndWords) {
-    EXPECT_EQ(checkOutcomeKey(CheckOutcome::NotFound), QStringLiteral("not_found"));
-    EXPECT_EQ(checkOutcomeKey(CheckOutcome::Unrecognised), QStringLiteral("unrecognised"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::Found, 3), QStringLiteral("第3位"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::NotFound, 50), QStringLiteral("前50位中没有"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::Blocked, 0), QStringLiteral("受阻（验证码）"));
-    EXPECT_EQ(checkOutcomeText(CheckOutcome::Unrecognised, 0), QStringLiteral("页面无法识别"));
+TEST(RankCheck, AChangedPageIsReadAgainAfterAnEditOfItsRow) {
+    FixtureServer server;
+    QByteArray page = bingPage(
+        {{QStringLiteral("https://a.example.net/")}, {QStringLiteral("https://example.org/")}});
+    page.replace("class=\"b_algo\"", "class=\"b_web\"");
+    server.add("/search", {200, "text/html; charset=utf-8", page});
+    EXPECT_EQ(check(server, QStringLiteral("bing"), QStringLiteral("example.org"), 10).outcome,
+              CheckOutcome::Unrecognised);
+
+    const ChangedEngines edited(QStringLiteral("rank-track.ini"), "' b_algo '", "' b_web '");
+    {
+        const EngineCatalogGuard rows(EngineCatalog::read(edited.path(), {}));
+        const EngineCheck c =
+            check(server, QStringLiteral("bing"), QStringLiteral("example.org"), 10);
+        EXPECT_EQ(c.outcome, CheckOutcome::Found);
+        EXPECT_EQ(c.position, 2);
+    }
+
+    const ChangedEngines broken(QStringLiteral("rank-track.ini"), "' b_algo ')]", "' b_algo ')");
+    const EngineCatalogGuard rows(EngineCatalog::read(broken.path(), {}));
+    const EngineCheck c = check(server, QStringLiteral("bing"), QStringLiteral("example.org"), 10);
+    EXPECT_EQ(c.outcome, CheckOutcome::Unrecognised);
+    EXPECT_TRUE(c.detail.contains(QStringLiteral("XPath 表达式"))) << c.detail.toStdString();
+    EXPECT_TRUE(c.detail.contains(QLatin1String("[bing]")));
 }
