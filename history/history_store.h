@@ -119,6 +119,8 @@ private:
     void withRetry(const std::function<void()>& work);
     void writeTransaction(const std::function<void()>& body);
     std::unique_ptr<QSqlQuery> prepared(const char* sql) const;
+    // The figure in the columns label, text, number, why, detail, address from first on.
+    static Figure figureAt(const QSqlQuery& row, int first);
 
     QString path_;
     QString connection_;

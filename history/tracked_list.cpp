@@ -84,7 +84,8 @@ std::optional<Figure> HistoryStore::lastAnswer(const QString& tool, const QStrin
     // Through runs_by_subject, newest first; a blocked or failed check answered nothing, so
     // the one before it counts.
     q.prepare(QStringLiteral(
-        "SELECT f.text, f.number, f.why, f.detail, f.address FROM runs AS r JOIN figures AS f"
+        "SELECT f.label, f.text, f.number, f.why, f.detail, f.address FROM runs AS r"
+        " JOIN figures AS f"
         " ON f.run_id = r.id WHERE r.tool = ? AND r.input = ? AND r.keyword = ? AND f.label = ?"
         " AND (f.number IS NOT NULL OR f.why = ?) ORDER BY r.started DESC, r.id DESC LIMIT 1"));
     q.addBindValue(tool);
@@ -99,13 +100,5 @@ std::optional<Figure> HistoryStore::lastAnswer(const QString& tool, const QStrin
             throw readError(q.lastError());
         return std::nullopt;
     }
-    Figure figure;
-    figure.label = label;
-    figure.text = q.value(0).toString();
-    if (!q.value(1).isNull())
-        figure.number = q.value(1).toDouble();
-    figure.why = whyFromKey(q.value(2).toString());
-    figure.detail = q.value(3).toString();
-    figure.address = q.value(4).toString();
-    return figure;
+    return figureAt(q, 0);
 }

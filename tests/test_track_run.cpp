@@ -27,6 +27,7 @@ struct ScriptedEngines {
         check.position = position;
         check.detail = outcome == CheckOutcome::Blocked ? QStringLiteral("验证码页面") : QString();
         check.url = position ? QStringLiteral("https://a.cn/") : QString();
+        check.resultsRead = outcome == CheckOutcome::NotFound ? 50 : position;
         answers[{QString::fromUtf8(engine), QString::fromUtf8(keyword)}] = check;
     }
 };
@@ -88,12 +89,14 @@ TEST_F(TrackRunTest, ABlockedEngineIsSkippedForTheRestOfTheRunAndEveryCheckIsRec
     ASSERT_EQ(k2.figures.size(), 2);
     EXPECT_EQ(k2.figures[0].label, QStringLiteral("baidu"));
     EXPECT_EQ(k2.figures[0].why, Why::NotFound);
+    EXPECT_EQ(k2.figures[0].text, QStringLiteral("前50位中没有"));
     EXPECT_EQ(k2.figures[1].why, Why::Failed);
     EXPECT_EQ(k2.end, RunEnd::Partial);
     const RunRecord& k1 = checks[1];
     EXPECT_EQ(k1.input, QStringLiteral("a.cn"));
     ASSERT_EQ(k1.figures.size(), 2);
     EXPECT_EQ(k1.figures[0].number, 3);
+    EXPECT_EQ(k1.figures[0].text, QStringLiteral("第3位"));
     EXPECT_EQ(k1.figures[0].address, QStringLiteral("https://a.cn/"));
     EXPECT_EQ(k1.figures[1].why, Why::Blocked);
     EXPECT_EQ(k1.figures[1].detail, QStringLiteral("验证码页面"));

@@ -33,42 +33,28 @@ QStringList trackRunLabels() {
 
 namespace {
 
-void count(TrackCounts& counts, CheckOutcome outcome) {
-    switch (outcome) {
-    case CheckOutcome::Found:
-        ++counts.found;
-        return;
-    case CheckOutcome::NotFound:
-        ++counts.notFound;
-        return;
-    case CheckOutcome::Blocked:
-        ++counts.blocked;
-        return;
-    case CheckOutcome::Unrecognised:
-        ++counts.unrecognised;
-        return;
-    case CheckOutcome::Failed:
-        ++counts.failed;
-        return;
-    }
-}
+// A count a CheckOutcome, in its order, then the engines skipped: the order of trackRunLabels().
+constexpr int TrackCounts::*kCounts[] = {&TrackCounts::found,   &TrackCounts::notFound,
+                                         &TrackCounts::blocked, &TrackCounts::unrecognised,
+                                         &TrackCounts::failed,  &TrackCounts::skipped};
 
 QList<Figure> countFigures(const TrackCounts& c) {
     QList<Figure> figures;
-    const int values[] = {c.found, c.notFound, c.blocked, c.unrecognised, c.failed, c.skipped};
     const QStringList labels = trackRunLabels();
     for (qsizetype i = 0; i < labels.size(); ++i)
-        figures << countFigure(labels[i], QString::number(values[i]));
+        figures << countFigure(labels[i], QString::number(c.*kCounts[i]));
     return figures;
 }
 
 } // namespace
 
 Figure checkFigure(const EngineCheck& check) {
-    const QString text = checkOutcomeText(check.outcome, check.position);
-    if (check.outcome == CheckOutcome::Found) {
+    // Not found says how far it read: "前50位中没有".
+    const bool found = check.outcome == CheckOutcome::Found;
+    const QString text =
+        checkOutcomeText(check.outcome, found ? check.position : check.resultsRead);
+    if (found)
         return Figure{check.engine, text, double(check.position), Why::None, {}, check.url};
-    }
     return missingFigure(check.engine, text, whyOf(check.outcome), check.detail);
 }
 
@@ -122,7 +108,7 @@ TrackCounts runTrackedList(RunHistory* history, const QList<TrackedPair>& list,
                 continue;
             const RankQuery query{pair.site, pair.keyword, pair.depth, false};
             checkAndRecord(history, query, engines, check, demo, [&](const TrackedCheck& c) {
-                count(counts, c.check.outcome);
+                ++(counts.*kCounts[int(c.check.outcome)]);
                 counts.moves << c.moves;
                 if (tell.checked)
                     tell.checked(pair, c);
