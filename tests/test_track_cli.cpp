@@ -118,8 +118,7 @@ TEST_F(TrackCli, EnginesCheckTellsEachEngineState) {
     const CliRun recorded =
         runCli({"--history", history, "--json", "history", "--tool", "engines-check"});
     ASSERT_EQ(recorded.status, 0) << recorded.err.toStdString();
-    const QJsonArray runs =
-        QJsonDocument::fromJson(recorded.outBytes).object().value("runs").toArray();
+    const QJsonArray runs = QJsonDocument::fromJson(recorded.outBytes).array();
     ASSERT_EQ(runs.size(), 1) << recorded.out.toStdString();
     EXPECT_TRUE(recorded.out.contains(QLatin1String("unrecognised")));
     EXPECT_TRUE(recorded.out.contains(QLatin1String("blocked")));
