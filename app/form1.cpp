@@ -9,6 +9,7 @@
 #include "app/message_box.h"
 #include "app/plain_tooltip.h"
 #include "app/tool_run.h"
+#include "app/track_window.h"
 #include "app/web_view.h"
 #include "base/figure_problems.h"
 #include "base/program_folder.h"
@@ -180,6 +181,12 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
         showAudit();
         auditWindow_->offerSite(ui->txtDomain->text());
     });
+    // The same for the tracker on the rank page, to the right of 开始查询.
+    auto* tracker = new QPushButton(QStringLiteral("排名跟踪…"), ui->Frame3);
+    tracker->setObjectName(QStringLiteral("cmdRankTrack"));
+    tracker->setGeometry(540, 48, 101, 25);
+    connect(tracker, &QPushButton::clicked, this, &Form1::showTracker);
+    setTabOrder(ui->cmdKeyWord, tracker);
     // The form's own font was changed as it was set (changeEvent); these are the controls that
     // name a family of their own.
     for (QWidget* control : findChildren<QWidget*>())
@@ -252,6 +259,7 @@ Form1::Form1(Fetcher& fetcher, const QString& endpointsFile, QWidget* parent)
     startUp(endpointsFile);
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this, this, &Form1::showHistory);
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), this, this, &Form1::showAudit);
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this, this, &Form1::showTracker);
     focusFirstInput();
 }
 
@@ -296,6 +304,17 @@ void Form1::showAudit() {
     auditWindow_->activateWindow();
 }
 
+void Form1::showTracker() {
+    if (!trackWindow_)
+        trackWindow_ = new TrackWindow(&runHistory_, fetcher_, endpoints_, demoRuns, this);
+    else if (!trackWindow_->running())
+        trackWindow_->reload();
+    trackWindow_->offer(ui->txtKeyWordUrl->text(), ui->txtKeyWord->text());
+    trackWindow_->showNormal();
+    trackWindow_->raise();
+    trackWindow_->activateWindow();
+}
+
 void Form1::focusFirstInput() {
     // The first box of the page shown, in tab order, takes the keyboard when the window opens.
     QWidget* page = ui->SSTab1->currentWidget();
@@ -307,8 +326,9 @@ void Form1::focusFirstInput() {
         }
 }
 
-// The history and audit windows go before the store they use.
+// The history, audit and tracker windows go before the store they use.
 Form1::~Form1() {
+    delete trackWindow_;
     delete auditWindow_;
     delete historyWindow_;
 }

@@ -22,6 +22,7 @@ class Form1;
 class HistoryStore;
 class HistoryWindow;
 class AuditWindow;
+class TrackWindow;
 class QCheckBox;
 class QLineEdit;
 class WebView;
@@ -73,6 +74,8 @@ public slots:
     void showHistory();
     // Ctrl+J and the tray's menu: 网站体检, a window of its own.
     void showAudit();
+    // 排名跟踪, offered the site and keyword typed on the rank page.
+    void showTracker();
     void cmdIpQuery_Click();
     void cmdWhoisQuery_Click();
 
@@ -131,4 +134,5 @@ private:
     QString historyProblem_; // why history_ is null
     QPointer<HistoryWindow> historyWindow_;
     QPointer<AuditWindow> auditWindow_;
+    QPointer<TrackWindow> trackWindow_;
 };

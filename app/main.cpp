@@ -110,6 +110,7 @@ int main(int argc, char** argv) {
     trayMenu.addAction(QStringLiteral("显示窗口"), &form, showForm);
     trayMenu.addAction(QStringLiteral("历史记录"), &form, &Form1::showHistory);
     trayMenu.addAction(QStringLiteral("网站体检"), &form, &Form1::showAudit);
+    trayMenu.addAction(QStringLiteral("排名跟踪"), &form, &Form1::showTracker);
     tray.setContextMenu(&trayMenu);
     if (options.screenshots.isEmpty() && QSystemTrayIcon::isSystemTrayAvailable())
         tray.show();

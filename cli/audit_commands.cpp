@@ -19,18 +19,6 @@ namespace {
 const QStringList kFormats = {QStringLiteral("text"), QStringLiteral("json"),
                               QStringLiteral("csv")};
 
-qint64 whole(const QString& option, const QString& typed, qint64 least, qint64 most) {
-    bool ok = false;
-    const qint64 n = typed.trimmed().toLongLong(&ok);
-    if (!ok || n < least || n > most)
-        throw UsageError{QStringLiteral("%1 应为 %2 到 %3 之间的整数，而不是 %4")
-                             .arg(option)
-                             .arg(least)
-                             .arg(most)
-                             .arg(typed)};
-    return n;
-}
-
 double requestRate(const QString& typed) {
     bool ok = false;
     const double rate = typed.trimmed().toDouble(&ok);
@@ -132,14 +120,14 @@ void audit(CliContext& ctx, const QString& typed) {
     AuditOptions options;
     options.limits = ctx.limits;
     if (o.contains(QStringLiteral("--max-pages")))
-        options.maxPages = whole(QStringLiteral("--max-pages"),
-                                 o.value(QStringLiteral("--max-pages")), 1, 10'000'000);
+        options.maxPages = wholeNumber(QStringLiteral("--max-pages"),
+                                       o.value(QStringLiteral("--max-pages")), 1, 10'000'000);
     if (o.contains(QStringLiteral("--max-depth")))
-        options.maxDepth = int(
-            whole(QStringLiteral("--max-depth"), o.value(QStringLiteral("--max-depth")), 0, 1000));
+        options.maxDepth = int(wholeNumber(QStringLiteral("--max-depth"),
+                                           o.value(QStringLiteral("--max-depth")), 0, 1000));
     if (o.contains(QStringLiteral("--concurrency")))
-        options.concurrency = int(whole(QStringLiteral("--concurrency"),
-                                        o.value(QStringLiteral("--concurrency")), 1, 32));
+        options.concurrency = int(wholeNumber(QStringLiteral("--concurrency"),
+                                              o.value(QStringLiteral("--concurrency")), 1, 32));
     if (ctx.demo) {
         // The built-in site answers at once: no server to spare.
         options.answer = demoSiteAnswer;
@@ -217,11 +205,11 @@ std::vector<Command> auditCommands() {
          1,
          [](CliContext& ctx, const QStringList& args) { audit(ctx, args[0]); },
          {{"--max-pages", "页数",
-           [](const QString& t) { whole(QStringLiteral("--max-pages"), t, 1, 10'000'000); }},
+           [](const QString& t) { wholeNumber(QStringLiteral("--max-pages"), t, 1, 10'000'000); }},
           {"--max-depth", "深度",
-           [](const QString& t) { whole(QStringLiteral("--max-depth"), t, 0, 1000); }},
+           [](const QString& t) { wholeNumber(QStringLiteral("--max-depth"), t, 0, 1000); }},
           {"--concurrency", "连接数",
-           [](const QString& t) { whole(QStringLiteral("--concurrency"), t, 1, 32); }},
+           [](const QString& t) { wholeNumber(QStringLiteral("--concurrency"), t, 1, 32); }},
           {"--rate", "每秒请求数", [](const QString& t) { requestRate(t); }},
           {"--user-agent", "UA"},
           {"--include-subdomains", nullptr},

@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +21,12 @@ void writeLine(const QString& text) {
 
 void CliContext::print(const QString& line) const {
     writeLine(escapeControls(line));
+}
+
+void CliContext::printAlarm(const QString& line) const {
+    static const bool terminal = ::isatty(STDOUT_FILENO);
+    const QString shown = escapeControls(line);
+    writeLine(terminal ? QStringLiteral("\x1b[31m") + shown + QStringLiteral("\x1b[0m") : shown);
 }
 
 void CliContext::printRow(const QStringList& fields) const {
@@ -51,6 +58,18 @@ void CliContext::printJson(const QJsonObject& object) const {
         marked.insert(QStringLiteral("demo"), true);
     // JSON's own escapes carry every character; a reader gets the text as it came.
     writeLine(QString::fromUtf8(QJsonDocument(marked).toJson(QJsonDocument::Compact)));
+}
+
+qint64 wholeNumber(const QString& option, const QString& typed, qint64 least, qint64 most) {
+    bool ok = false;
+    const qint64 n = typed.trimmed().toLongLong(&ok);
+    if (!ok || n < least || n > most)
+        throw UsageError{QStringLiteral("%1 应为 %2 到 %3 之间的整数，而不是 %4")
+                             .arg(option)
+                             .arg(least)
+                             .arg(most)
+                             .arg(typed)};
+    return n;
 }
 
 std::vector<CommandOption> commandOptions(const Command& command) {

@@ -52,6 +52,9 @@ struct CliContext {
     void printRow(const QStringList& fields) const;  // the fields between tabs
     void printLines(const QStringList& lines) const; // one line each
     void printText(const QString& text) const;       // a record, a document, a table
+    // A line that must not be overlooked (a failed or missed run): red on a terminal, the same
+    // words alone in a file or a pipe.
+    void printAlarm(const QString& line) const;
     void warn(const QString& text) const; // one line on standard error, after the program's name
     void printJson(const QJsonObject& object) const; // with "demo": true in demo mode
 };
@@ -80,6 +83,9 @@ struct Command {
     const char* batchLine = nullptr;
 };
 
+// An option's whole number from least to most; raises UsageError naming the option otherwise.
+qint64 wholeNumber(const QString& option, const QString& typed, qint64 least, qint64 most);
+
 // A command's own options, and the batch options when it takes --batch.
 std::vector<CommandOption> commandOptions(const Command& command);
 
@@ -97,3 +103,8 @@ std::vector<Command> enginesCommands();
 std::vector<Command> netinfoCommands();
 std::vector<Command> auditCommands();
 std::vector<Command> submitCommands();
+std::vector<Command> trackCommands();
+
+// The canary of the rank tracker's engines (engines check), and its --engines option.
+void checkEngines(CliContext& ctx);
+CommandOption trackEnginesOption();

@@ -42,3 +42,8 @@ HttpResponse InterruptibleFetcher::post(const QString& url, const QByteArray& co
     armInterrupt();
     return curl_.post(url, contentType, body);
 }
+
+PageResponse InterruptibleFetcher::request(const PageRequest& request) {
+    armInterrupt();
+    return curl_.request(request);
+}

@@ -14,6 +14,7 @@ public:
     HttpResponse getWithin(const QString& url, std::chrono::milliseconds timeout) override;
     HttpResponse post(const QString& url, const QByteArray& contentType,
                       const QByteArray& body) override;
+    PageResponse request(const PageRequest& request) override;
 
 private:
     CurlFetcher curl_;

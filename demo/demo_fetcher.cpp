@@ -145,6 +145,7 @@ const struct {
     {"pagerank", Figures::PageRank},    {"alexa", Figures::Alexa},
     {"sogou-rank", Figures::SogouRank}, {"chinarank", Figures::ChinaRank},
     {"listed", Figures::Listed},        {"unlisted", Figures::Unlisted},
+    {"fixed", Figures::Fixed},
 };
 
 // How well a request fits an engine row's request template, and what it asks about: the path
@@ -268,8 +269,9 @@ Holes holesFor(const Answer& answer, const Request& r, const QString& subject) {
         break;
     case Figures::Listed:
     case Figures::Unlisted:
-        // Yahoo asks for later pages by the index of their first result.
-        fillResults(holes, answer, subject, r.value(u"b").value_or(QString()).toInt(),
+        // Yahoo asks for later pages by the index of their first result, Baidu by its offset.
+        fillResults(holes, answer, subject,
+                    r.value(u"b").value_or(r.value(u"pn").value_or(QString())).toInt(),
                     answer.figures == Figures::Listed);
         break;
     case Figures::Related: {
@@ -338,6 +340,14 @@ HttpResponse DemoFetcher::get(const QString& url) {
     return {charset::encodeGbk(
                 demo::fill(demo::readPage(name), name, {{QStringLiteral("address"), url}})),
             "text/html; charset=gbk"};
+}
+
+// A form is answered as the same address with the form for its query: the rows' templates are
+// told apart by path and query alone.
+PageResponse DemoFetcher::request(const PageRequest& request) {
+    const QString url =
+        request.form.isEmpty() ? request.url : request.url + u'?' + QString::fromUtf8(request.form);
+    return {get(url), {}, {}, request.url};
 }
 
 void DemoFetcher::lookingFor(const QString& site) {

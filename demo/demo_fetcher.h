@@ -18,6 +18,7 @@ inline const QString kDemoMark = QStringLiteral("演示数据");
 class DemoFetcher : public Fetcher {
 public:
     HttpResponse get(const QString& url) override;
+    PageResponse request(const PageRequest& request) override;
     void lookingFor(const QString& site) override;
     HttpResponse post(const QString& url, const QByteArray& contentType,
                       const QByteArray& body) override;

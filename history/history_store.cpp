@@ -51,6 +51,12 @@ const std::vector<std::vector<const char*>> kMigrations = {
         "ALTER TABLE figures ADD COLUMN address TEXT NOT NULL DEFAULT ''",
         "CREATE INDEX runs_by_subject ON runs(tool, input, keyword, started)",
     },
+    {
+        // The keywords the rank tracker follows; engines is a comma-separated list of names.
+        "CREATE TABLE tracked (id INTEGER PRIMARY KEY, site TEXT NOT NULL, keyword TEXT NOT NULL,"
+        " engines TEXT NOT NULL DEFAULT '', depth INTEGER NOT NULL, added INTEGER NOT NULL,"
+        " UNIQUE (site, keyword))",
+    },
 };
 const int kSchemaVersion = int(kMigrations.size());
 
@@ -571,6 +577,18 @@ std::unique_ptr<QSqlQuery> HistoryStore::select(const QString& columns,
     return q;
 }
 
+Figure HistoryStore::figureAt(const QSqlQuery& row, int first) {
+    Figure figure;
+    figure.label = row.value(first).toString();
+    figure.text = row.value(first + 1).toString();
+    if (!row.value(first + 2).isNull())
+        figure.number = row.value(first + 2).toDouble();
+    figure.why = whyFromKey(row.value(first + 3).toString());
+    figure.detail = row.value(first + 4).toString();
+    figure.address = row.value(first + 5).toString();
+    return figure;
+}
+
 bool HistoryStore::eachRun(const HistoryQuery& query,
                            const std::function<void(const RunRecord&)>& each) const {
     const std::unique_ptr<QSqlQuery> rows =
@@ -603,15 +621,7 @@ bool HistoryStore::eachRun(const HistoryQuery& query,
         }
         if (q.value(10).isNull())
             continue; // a run without figures
-        Figure figure;
-        figure.label = q.value(10).toString();
-        figure.text = q.value(11).toString();
-        if (!q.value(12).isNull())
-            figure.number = q.value(12).toDouble();
-        figure.why = whyFromKey(q.value(13).toString());
-        figure.detail = q.value(14).toString();
-        figure.address = q.value(15).toString();
-        run.figures << figure;
+        run.figures << figureAt(q, 10);
     }
     if (q.lastError().isValid())
         throw readError(q.lastError());

@@ -2,6 +2,7 @@
 
 #include "base/tool_error.h"
 #include "history/run_record.h"
+#include "history/tracked_pair.h"
 
 #include <QDateTime>
 #include <QList>
@@ -83,6 +84,19 @@ public:
     void remove(const QList<qint64>& ids);
     void clear();
 
+    // The rank tracker's list. track adds the pair, or gives a pair already on the list (the
+    // same site and keyword) the new engines and depth; returns its id.
+    qint64 track(const TrackedPair& pair);
+    // Every pair, in the order they were added.
+    QList<TrackedPair> tracked() const;
+    // Takes the ids off the list; returns those that were on it.
+    QList<qint64> untrack(const QList<qint64>& ids);
+
+    // The newest figure labelled label of tool's runs for input and keyword that answered: a
+    // number, or not found. Blocked, unrecognised and failed figures are passed over.
+    std::optional<Figure> lastAnswer(const QString& tool, const QString& input,
+                                     const QString& keyword, const QString& label) const;
+
 private:
     void closeConnection();
     bool lockAlone();
@@ -105,6 +119,8 @@ private:
     void withRetry(const std::function<void()>& work);
     void writeTransaction(const std::function<void()>& body);
     std::unique_ptr<QSqlQuery> prepared(const char* sql) const;
+    // The figure in the columns label, text, number, why, detail, address from first on.
+    static Figure figureAt(const QSqlQuery& row, int first);
 
     QString path_;
     QString connection_;

@@ -29,6 +29,12 @@ enum class Endpoint {
     WhoisHost,
     BaiduPushHost,
     IndexNowHost,
+    BaiduWebHost,
+    BaiduMobileHost,
+    BingHost,
+    SogouWebHost,
+    So360Host,
+    DuckDuckGoHost,
 };
 
 // Each endpoint's name, as the endpoints files and request templates write it, and the public
@@ -55,6 +61,12 @@ inline constexpr struct EndpointInfo {
     {Endpoint::WhoisHost, "WhoisHost", "whois.iana.org"},
     {Endpoint::BaiduPushHost, "BaiduPushHost", "http://data.zz.baidu.com"},
     {Endpoint::IndexNowHost, "IndexNowHost", "https://api.indexnow.org"},
+    {Endpoint::BaiduWebHost, "BaiduWebHost", "https://www.baidu.com"},
+    {Endpoint::BaiduMobileHost, "BaiduMobileHost", "https://m.baidu.com"},
+    {Endpoint::BingHost, "BingHost", "https://www.bing.com"},
+    {Endpoint::SogouWebHost, "SogouWebHost", "https://www.sogou.com"},
+    {Endpoint::So360Host, "So360Host", "https://www.so.com"},
+    {Endpoint::DuckDuckGoHost, "DuckDuckGoHost", "https://html.duckduckgo.com"},
 };
 inline constexpr size_t kEndpointCount = std::size(kEndpoints);
 static_assert(rowsInEnumOrder(kEndpoints, &EndpointInfo::endpoint));

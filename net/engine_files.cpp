@@ -19,8 +19,8 @@ namespace {
 constexpr int kLinesDescribed = 5;
 
 // The kinds of made-up figures the demo can put into a page.
-const char* const kDemoFigures[] = {"count",      "period",    "pagerank", "alexa",
-                                    "sogou-rank", "chinarank", "listed",   "unlisted"};
+const char* const kDemoFigures[] = {"count",     "period", "pagerank", "alexa", "sogou-rank",
+                                    "chinarank", "listed", "unlisted", "fixed"};
 
 const FieldRule* ruleFor(const EngineSchema& schema, const QString& key) {
     for (const FieldRule& r : schema.fields)
@@ -77,6 +77,29 @@ QString refusal(const EngineSchema& schema, FieldKind kind, const QString& value
         const int n = value.toInt(&ok);
         return ok && n >= 1 && n <= 10 ? QString() : QStringLiteral("页数应为 1 到 10 的整数");
     }
+    case FieldKind::PerPage: {
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        return ok && n >= 1 && n <= 100 ? QString()
+                                        : QStringLiteral("每页结果数应为 1 到 100 的整数");
+    }
+    case FieldKind::Statuses:
+        for (const QString& status : value.split(u' ', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int n = status.toInt(&ok);
+            if (!ok || n < 100 || n > 599)
+                return QStringLiteral("“%1”不是 HTTP 状态（100 到 599 的整数，以空格分开）")
+                    .arg(echoed(status));
+        }
+        return {};
+    case FieldKind::Headers:
+        for (const QString& header : value.split(QStringLiteral(" || "))) {
+            const qsizetype colon = header.indexOf(u':');
+            if (colon <= 0 || header.left(colon).trimmed().contains(u' '))
+                return QStringLiteral("请求头“%1”应写成“名称: 值”，多个以“ || ”分开")
+                    .arg(echoed(header.trimmed()));
+        }
+        return {};
     case FieldKind::Strategy:
         return strategyFor(schema, value)
                    ? QString()

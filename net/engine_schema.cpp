@@ -52,12 +52,29 @@ const StrategyRule kRankStrategies[] = {
 };
 const char* const kRankEngines[] = {"baidu", "google", "yahoo", "sogou", "soso", "youdao"};
 
+const FieldRule kTrackFields[] = {
+    {"request", FieldKind::Request, true},   {"form", FieldKind::Request, false},
+    {"pages", FieldKind::Pages, false},      {"per-page", FieldKind::PerPage, false},
+    {"headers", FieldKind::Headers, false},  {"cookie-from", FieldKind::Request, false},
+    {"items", FieldKind::Text, true},        {"title", FieldKind::Text, true},
+    {"link", FieldKind::Text, true},         {"strategy", FieldKind::Strategy, true},
+    {"ads", FieldKind::Text, false},         {"no-results", FieldKind::Text, false},
+    {"block-texts", FieldKind::Text, false}, {"block-redirects", FieldKind::Text, false},
+    {"block-xpath", FieldKind::Text, false}, {"block-statuses", FieldKind::Statuses, false},
+    {"demo", FieldKind::Demo, false},
+};
+// How the address a result's link expression reads becomes the result's real address.
+const StrategyRule kTrackStrategies[] = {
+    {"address", ""}, {"baidu-mu", ""}, {"data-log", ""}, {"bing-ck", ""}, {"uddg", ""},
+};
+
 const EngineSchema kSchemas[] = {
     {engine_tool::kIndexed, kSurveyFields, {}, {}},
     {engine_tool::kBacklinks, kSurveyFields, {}, {}},
     {engine_tool::kBaiduPeriod, kPeriodFields, kPeriodStrategies, kPeriodEngines},
     {engine_tool::kBadges, kBadgeFields, kBadgeStrategies, kBadgeEngines},
     {engine_tool::kKeywordRank, kRankFields, kRankStrategies, kRankEngines, true},
+    {engine_tool::kRankTrack, kTrackFields, kTrackStrategies, {}},
 };
 
 } // namespace

@@ -13,6 +13,9 @@ enum class FieldKind {
     Strategy, // one of the tool's strategies
     Engine,   // another engine of the same file
     Demo,     // the demo's answer: a kind of made-up figures and a page under config/demo/
+    PerPage,  // how many results a page shows, 1 to 100
+    Headers,  // request headers, "Name: value" each, separated by " || "
+    Statuses, // HTTP statuses separated by spaces
 };
 
 // The tools that read an engines file, by their keys: the file's name without ".ini", and the
@@ -23,6 +26,7 @@ inline constexpr char kBacklinks[] = "backlinks";
 inline constexpr char kBaiduPeriod[] = "baidu-period";
 inline constexpr char kBadges[] = "badges";
 inline constexpr char kKeywordRank[] = "keyword-rank";
+inline constexpr char kRankTrack[] = "rank-track";
 } // namespace engine_tool
 
 struct FieldRule {

@@ -10,3 +10,12 @@ HttpResponse Fetcher::post(const QString& url, const QByteArray& contentType,
     (void)body;
     throw ToolError(QStringLiteral("此模式不能向 %1 提交数据").arg(echoed(url)));
 }
+
+PageResponse Fetcher::request(const PageRequest& request) {
+    PageResponse r;
+    r.response = request.form.isEmpty()
+                     ? get(request.url)
+                     : post(request.url, "application/x-www-form-urlencoded", request.form);
+    r.finalUrl = request.url;
+    return r;
+}

@@ -319,6 +319,7 @@ struct Headers {
     QByteArray location;
     QByteArray retryAfter;
     QByteArray robotsTag;
+    QList<QByteArray> cookies;
 };
 
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
@@ -341,6 +342,8 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
         h->retryAfter = value;
     else if (name == "x-robots-tag")
         h->robotsTag += h->robotsTag.isEmpty() ? value : ", " + value;
+    else if (name == "set-cookie")
+        h->cookies << value.split(';').constFirst().trimmed();
     return n;
 }
 
@@ -437,6 +440,64 @@ HttpResponse CurlFetcher::post(const QString& url, const QByteArray& contentType
     if (rc != CURLE_OK)
         raiseFailure(c, rc, t, limits_, detail, url);
     return answerOf(c, t);
+}
+
+PageResponse CurlFetcher::request(const PageRequest& request) {
+    const QString& url = request.url;
+    const auto easy = startRequest(url);
+    CURL* c = easy.get();
+    Transfer t;
+    t.cap = limits_.maxBodyBytes;
+    Headers headers;
+    char detail[CURL_ERROR_SIZE] = {};
+    QByteArray userAgent;
+    curl_slist* list = nullptr;
+    for (const auto& [name, value] : request.headers) {
+        if (name.compare("User-Agent", Qt::CaseInsensitive) == 0) {
+            userAgent = value;
+            continue;
+        }
+        curl_slist* longer = curl_slist_append(list, (name + ": " + value).constData());
+        if (!longer) {
+            curl_slist_free_all(list);
+            throw ToolError(QStringLiteral("无法创建 HTTP 请求：%1").arg(echoed(url)));
+        }
+        list = longer;
+    }
+    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> sent(list,
+                                                                           &curl_slist_free_all);
+    configure(c, url, limits_, t, detail, userAgent);
+#define TESSIVO_SET(option, value) setOption(c, option, #option, value, url)
+    if (request.form.isEmpty()) {
+        TESSIVO_SET(CURLOPT_HTTPGET, 1L);
+    } else {
+        TESSIVO_SET(CURLOPT_POST, 1L);
+        TESSIVO_SET(CURLOPT_POSTFIELDS, request.form.constData());
+        TESSIVO_SET(CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.form.size()));
+    }
+    if (sent)
+        TESSIVO_SET(CURLOPT_HTTPHEADER, sent.get());
+    TESSIVO_SET(CURLOPT_FOLLOWLOCATION, request.followRedirects ? 1L : 0L);
+    TESSIVO_SET(CURLOPT_MAXREDIRS, limits_.maxRedirects);
+    TESSIVO_SET(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBodyBytes));
+    // The handle's own cookie store: what one answer of a redirect sets, the next request sends.
+    TESSIVO_SET(CURLOPT_COOKIEFILE, "");
+    TESSIVO_SET(CURLOPT_HEADERFUNCTION, onHeader);
+    TESSIVO_SET(CURLOPT_HEADERDATA, &headers);
+#undef TESSIVO_SET
+
+    const CURLcode rc = perform(c, url);
+    if (rc != CURLE_OK)
+        raiseFailure(c, rc, t, limits_, detail, url);
+    PageResponse r;
+    r.response = answerOf(c, t);
+    r.location = headers.location;
+    r.cookies = headers.cookies;
+    char* effective = nullptr;
+    r.finalUrl = curl_easy_getinfo(c, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective
+                     ? QString::fromUtf8(effective)
+                     : url;
+    return r;
 }
 
 QString decodeResponse(const HttpResponse& response, Decode mode) {

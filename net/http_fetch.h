@@ -3,9 +3,11 @@
 #include "base/charset.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <chrono>
 #include <memory>
+#include <utility>
 
 // One HTTP response as the tools see it: the raw body, the declared content type and the status.
 struct HttpResponse {
@@ -14,6 +16,23 @@ struct HttpResponse {
     // The HTTP status, 0 when the fetcher has none (the demo's pages). The engines' cutters
     // read error pages like any other; RDAP tells "not found" by it when the body does not.
     long status = 0;
+};
+
+// A request shaped like a browser's, for pages that answer only one: the headers it sends,
+// a form it posts, and whether a redirect is followed or handed back to be looked at.
+struct PageRequest {
+    QString url;
+    QList<std::pair<QByteArray, QByteArray>> headers = {}; // sent as given; User-Agent among them
+    QByteArray form = {}; // when not empty, POSTed as application/x-www-form-urlencoded
+    bool followRedirects = true;
+};
+
+// The answer to a PageRequest, with the headers a caller of one needs.
+struct PageResponse {
+    HttpResponse response;
+    QByteArray location;       // the Location header, as sent (a redirect not followed)
+    QList<QByteArray> cookies; // the "name=value" of each Set-Cookie, in order
+    QString finalUrl;          // where the answer came from after the redirects followed
 };
 
 // Where the tools get their pages from. The window and the CLI use CurlFetcher; window tests
@@ -39,6 +58,10 @@ public:
     // ToolError naming the address when no answer came, or when this fetcher cannot send one.
     virtual HttpResponse post(const QString& url, const QByteArray& contentType,
                               const QByteArray& body);
+    // One request as a browser makes it. Any HTTP status is a response; raises ToolError naming
+    // the address when no answer came. A fetcher that sends no headers of its own answers it by
+    // get (or post for a form), with no headers in the answer.
+    virtual PageResponse request(const PageRequest& request);
 };
 
 struct FetchLimits {
@@ -126,6 +149,8 @@ public:
     HopResponse hop(const HopRequest& request);
     HttpResponse post(const QString& url, const QByteArray& contentType,
                       const QByteArray& body) override;
+    // The cookies a redirect followed sets are sent on along it, and forgotten after the call.
+    PageResponse request(const PageRequest& request) override;
 
 private:
     FetchLimits limits_;

@@ -15,7 +15,9 @@ QString holeValue(const QString& hole, const EndpointTable& endpoints, const Req
     if (hole == u"p")
         return QString::number(v.p);
     if (hole == u"start")
-        return QString::number((v.p - 1) * kResultsPerPage);
+        return QString::number((v.p - 1) * v.perPage);
+    if (hole == u"first")
+        return QString::number((v.p - 1) * v.perPage + 1);
     if (hole == u"lm")
         return v.lm;
     // Sogou's backlink query repeats the host it is sent to.

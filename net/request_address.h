@@ -15,6 +15,7 @@ struct RequestValues {
     QString k = {};  // {k}: the keyword; {k_gbk}: the keyword in GBK percent-encoding (URLEncode)
     int p = 1;       // {p}: the result page, from 1; {start}: the index of its first result, from 0
     QString lm = {}; // {lm}: Baidu's period in days, "0" for all time
+    int perPage = kResultsPerPage; // the results a page shows; {first}: {start} + 1
 };
 
 // The address a template describes. Holes: "{EndpointName}" for that endpoint's base (scheme

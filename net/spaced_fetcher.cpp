@@ -2,6 +2,7 @@
 
 #include "net/stop.h"
 
+#include <QRandomGenerator>
 #include <QUrl>
 
 namespace {
@@ -13,16 +14,28 @@ QString hostOf(const QString& url) {
 
 } // namespace
 
-HttpResponse SpacedFetcher::get(const QString& url) {
+template <typename Call> auto SpacedFetcher::spaced(const QString& url, Call call) {
     using Clock = std::chrono::steady_clock;
     const QString host = hostOf(url);
     if (const auto last = lastEnd_.constFind(host); last != lastEnd_.cend()) {
-        waitUnlessStopped(*last + delay_ - Clock::now());
+        const std::chrono::milliseconds extra(
+            jitter_.count() > 0
+                ? qint64(QRandomGenerator::global()->bounded(quint64(jitter_.count()) + 1))
+                : 0);
+        waitUnlessStopped(*last + delay_ + extra - Clock::now());
     }
     struct Stamp {
         QHash<QString, Clock::time_point>& ends;
         const QString& host;
         ~Stamp() { ends.insert(host, Clock::now()); }
     } stamp{lastEnd_, host};
-    return inner_.get(url);
+    return call();
+}
+
+HttpResponse SpacedFetcher::get(const QString& url) {
+    return spaced(url, [&] { return inner_.get(url); });
+}
+
+PageResponse SpacedFetcher::request(const PageRequest& request) {
+    return spaced(request.url, [&] { return inner_.request(request); });
 }

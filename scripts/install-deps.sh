@@ -14,6 +14,7 @@ packages=(
   python3 fonts-wqy-microhei fonts-noto-cjk opencc libopencc-dev libopencc-data
   qt6-translations-l10n
   groff-base man-db librsvg2-bin dpkg-dev lintian appstream desktop-file-utils
+  systemd
 )
 
 # apt-get's own errors scroll by among its other output; a failure ends with what failed and

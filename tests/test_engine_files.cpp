@@ -91,6 +91,19 @@ TEST(EngineFile, WrongFilesNameTheLineAndWhy) {
         {"demo page outside config/demo", "indexed", kBaidu + "demo = count ../../etc/passwd\n",
          "第 8 行：演示页面只写 config/demo/ 中的文件名"},
         {"UTF-16", "indexed", QByteArray("\xFF\xFE[\0b\0", 6), "文件是 UTF-16 编码"},
+        {"header without a colon", "rank-track",
+         "[bing]\nheaders = User-Agent: x || Accept-Language zh-CN\n",
+         "第 2 行：请求头“Accept-Language zh-CN”应写成“名称: 值”"},
+        {"results per page out of range", "rank-track", "[bing]\nper-page = 0\n",
+         "第 2 行：每页结果数应为 1 到 100"},
+        {"tracked engine without items", "rank-track",
+         "[yandex]\nrequest = {BingHost}/?q={k}&p={first}\ntitle = .//h2\nlink = .//a/@href\n"
+         "strategy = address\n",
+         "第 1 行：引擎“yandex”缺少 items"},
+        {"status that is no status", "rank-track", "[bing]\nblock-statuses = 403 42O\n",
+         "第 2 行：“42O”不是 HTTP 状态"},
+        {"unknown address strategy", "rank-track", "[bing]\nstrategy = base64\n",
+         "第 2 行：未知的策略“base64”"},
     };
     for (const auto& c : cases) {
         const EngineFile f = read(c.text, c.tool);

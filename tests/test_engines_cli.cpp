@@ -45,7 +45,7 @@ TEST(EnginesCli, ListGivesEveryRowWithItsFileAndLine) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject o = jsonOf(r);
     const QJsonArray rows = o[QStringLiteral("engines")].toArray();
-    EXPECT_EQ(rows.size(), 8 + 8 + 1 + 4 + 6);
+    EXPECT_EQ(rows.size(), 8 + 8 + 1 + 4 + 6 + 6);
     EXPECT_TRUE(o[QStringLiteral("problems")].toArray().isEmpty());
     for (const QJsonValue& v : rows) {
         const QJsonObject row = v.toObject();

@@ -233,7 +233,7 @@ TEST_F(HistoryStoreTest, TheFileIsOursInWalModeAndItsFolderIsMade) {
     }
     RawDatabase raw(path);
     EXPECT_EQ(raw.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
-    EXPECT_EQ(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    EXPECT_EQ(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     EXPECT_NE(raw.scalar(QStringLiteral("PRAGMA application_id")).toLongLong(), 0);
 }
 
@@ -276,7 +276,7 @@ TEST_F(HistoryStoreTest, FilesThatAreNotOursOrUnusableAreRefusedAndLeftAsTheyWer
         {"newer.sqlite",
          [&](const QString& p) {
              QFile::copy(ours, p);
-             sqlite(p, {QStringLiteral("PRAGMA user_version=3")});
+             sqlite(p, {QStringLiteral("PRAGMA user_version=4")});
          },
          "较新版本"},
     };
@@ -417,7 +417,7 @@ TEST_F(HistoryStoreTest, AFileOfTheFirstSchemaIsMigratedWithItsRuns) {
     EXPECT_EQ(store.runs(indexed)[0].figures[0].detail, QStringLiteral("超时"));
 
     RawDatabase raw(path);
-    EXPECT_EQ(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    EXPECT_EQ(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
     EXPECT_EQ(raw.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = "
                                         "'runs_by_subject'"))
                   .toInt(),

@@ -4,6 +4,7 @@
 #include "app/save_dialog.h"
 #include "environment_guard.h"
 #include "history/history_store.h"
+#include "history/run_log.h"
 #include "history_samples.h"
 
 #include <QApplication>
@@ -142,6 +143,23 @@ TEST_F(HistoryWindowTest, AMissingNumberIsAGapNotAZeroAndRanksRiseUpwards) {
     ASSERT_NE(value, nullptr);
     EXPECT_FALSE(value->isReverse()) << "more pages indexed is better";
     EXPECT_EQ(window.chart()->series().size(), 1);
+}
+
+// The tracker's checks are positions as well, named by today's engines in Chinese.
+TEST_F(HistoryWindowTest, TheTrackersPositionsRiseUpwardsToo) {
+    RunRecord run =
+        beginRun(QStringLiteral("rank-track"), QStringLiteral("a.cn"), QStringLiteral("站长"));
+    run.figures = {
+        countFigure(QStringLiteral("bing"), QStringLiteral("3")),
+        missingFigure(QStringLiteral("sogou"), QStringLiteral("受阻（验证码）"), Why::Blocked)};
+    store.record(run);
+    window.reload();
+    window.selectTool(QStringLiteral("rank-track"));
+    ASSERT_EQ(series(QStringLiteral("必应")).size(), 1);
+    EXPECT_TRUE(series(QStringLiteral("搜狗")).isEmpty()) << "a blocked check has no point";
+    auto* value = qobject_cast<QValueAxis*>(window.chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(value, nullptr);
+    EXPECT_TRUE(value->isReverse());
 }
 
 TEST_F(HistoryWindowTest, ExportWritesTheShownRunsWhereTheDialogSays) {

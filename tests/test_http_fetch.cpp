@@ -318,3 +318,45 @@ TEST(HttpFetch, APostSendsItsBodyAsTheGivenTypeAndFollowsNoRedirect) {
     EXPECT_EQ(fetcher.post(server.base() + "/moved", "text/plain", body).status, 301);
     EXPECT_EQ(server.requests().size(), 2);
 }
+
+TEST(HttpFetch, APageRequestSendsItsHeadersAndFormAndHandsBackRedirectsAndCookies) {
+    FixtureServer server;
+    FixtureServer::Page moved(302, "text/html", "", 0, "https://wappass.example.invalid/captcha");
+    moved.headers = {{"Set-Cookie", "BAIDUID=abc:FG=1; expires=Thu, 31-Dec-37 23:55:55 GMT"},
+                     {"Set-Cookie", "H_PS=1"}};
+    server.add("/s", moved);
+    FixtureServer::Page home(302, "text/html", "", 0, "/there");
+    home.headers = {{"Set-Cookie", "sid=7; path=/"}};
+    server.add("/home", home);
+    server.add("/there", {200, "text/html", "arrived"});
+    server.add("/html/", {202, "text/html", "challenge"});
+    CurlFetcher fetcher;
+
+    const PageResponse held = fetcher.request(
+        {server.base() + "/s?wd=x",
+         {{"User-Agent", "Browser/1.0"}, {"Accept-Language", "zh-CN"}, {"Referer", "https://r/"}},
+         {},
+         false});
+    EXPECT_EQ(held.response.status, 302);
+    EXPECT_EQ(held.location, QByteArray("https://wappass.example.invalid/captcha"));
+    EXPECT_EQ(held.cookies, (QList<QByteArray>{"BAIDUID=abc:FG=1", "H_PS=1"}));
+    EXPECT_EQ(server.requestHeader("User-Agent").last(), QStringLiteral("Browser/1.0"));
+    EXPECT_EQ(server.requestHeader("Accept-Language").last(), QStringLiteral("zh-CN"));
+    EXPECT_EQ(server.requestHeader("Referer").last(), QStringLiteral("https://r/"));
+
+    // Followed, a redirect's cookie goes on to the next request and the answer says where it
+    // came from.
+    const PageResponse followed = fetcher.request({server.base() + "/home"});
+    EXPECT_EQ(followed.response.body, QByteArray("arrived"));
+    EXPECT_EQ(followed.finalUrl, server.base() + "/there");
+    EXPECT_EQ(server.requestHeader("Cookie").last(), QStringLiteral("sid=7"));
+    EXPECT_TRUE(server.requestHeader("User-Agent").last().contains(QLatin1String("Tessivo/")));
+
+    const PageResponse posted = fetcher.request({server.base() + "/html/", {}, "q=%E5%A4%A9&b="});
+    EXPECT_EQ(posted.response.status, 202);
+    EXPECT_EQ(server.requestBodies().last(), QByteArray("q=%E5%A4%A9&b="));
+    EXPECT_EQ(server.requestHeader("Content-Type").last(),
+              QStringLiteral("application/x-www-form-urlencoded"));
+    // Nothing is kept between calls: the cookie of an earlier call is not sent.
+    EXPECT_EQ(server.requestHeader("Cookie").last(), QString());
+}

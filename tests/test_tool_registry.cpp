@@ -11,7 +11,7 @@ namespace {
 TEST(ToolRegistry, KeysAreTheRecordedNamesInTabOrder) {
     EXPECT_EQ(toolKeys(), (QStringList{"indexed", "backlinks", "baidu-period", "badges",
                                        "keyword-rank", "related", "density", "ip", "whois", "audit",
-                                       "push-baidu", "push-indexnow"}));
+                                       "push-baidu", "push-indexnow", "rank-track", "track-run"}));
     const QStringList keys = toolKeys();
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
 }

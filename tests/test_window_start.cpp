@@ -97,7 +97,7 @@ TEST(WindowStart, TheKeyboardStartsInTheFirstBoxAndTabFollowsEachPagesReadingOrd
         {"txtDomain2", {"txtDomain2", "cmdLink"}},
         {"txtDomain1", {"txtDomain1", "cmbBaiDu", "cmdBaidu"}},
         {"txtKeyWordUrl",
-         {"txtKeyWordUrl", "txtKeyWord", "cmdKeyWord", "txtPage", "chkBaidu", "chkGoogle",
+         {"txtKeyWordUrl", "txtKeyWord", "cmdKeyWord", "cmdRankTrack", "txtPage", "chkBaidu", "chkGoogle",
           "chkYahoo", "chkSogou", "chkSoso", "chkYodao", "txtBaidu", "txtGoogle", "txtYahoo",
           "txtSogou", "txtSoso", "txtYodao", "txtZhongSou", "Text1"}},
         {"txtDomainPr", {"txtDomainPr", "cmdPr"}},

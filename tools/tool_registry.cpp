@@ -11,6 +11,8 @@
 #include "rank/keyword_rank.h"
 #include "research/research_figures.h"
 #include "tools/rank_options.h"
+#include "tools/track_run.h"
+#include "track/rank_check.h"
 
 #include <algorithm>
 #include <array>
@@ -28,6 +30,8 @@ constexpr ToolInput kWhoisDomain[] = {{"domain", Cleaning::Host}};
 constexpr ToolInput kStart[] = {{"url", Cleaning::Keyword}};
 // A submission is recorded under the host its addresses are on.
 constexpr ToolInput kPushHost[] = {{"host", Cleaning::Host}};
+// A run of the tracker's list is about the list as a whole.
+constexpr ToolInput kList[] = {{"list", Cleaning::Keyword}};
 
 template <const SurveyKind& kind> QStringList engineNames() {
     QStringList names;
@@ -70,8 +74,8 @@ void keywordRank(const ToolRequest& r, const FigureSink& figures) {
 }
 
 // Built on first use: the surveys' names come from their own definitions in metrics/.
-const std::array<ToolEntry, 12>& entries() {
-    static const std::array<ToolEntry, 12> all{{
+const std::array<ToolEntry, 15>& entries() {
+    static const std::array<ToolEntry, 15> all{{
         {Tool::Indexed, kIndexedSurvey.tool, "收录查询", kDomain, engineNames<kIndexedSurvey>,
          &kIndexedSurvey, nullptr, true},
         {Tool::Backlinks, kBacklinkSurvey.tool, "反链查询", kDomain, engineNames<kBacklinkSurvey>,
@@ -99,6 +103,11 @@ const std::array<ToolEntry, 12>& entries() {
          nullptr},
         {Tool::PushBaidu, "push-baidu", "百度推送", kPushHost, baiduPushLabels, nullptr, nullptr},
         {Tool::PushIndexNow, "push-indexnow", "IndexNow推送", kPushHost, indexNowLabels, nullptr,
+         nullptr},
+        {Tool::RankTrack, "rank-track", "排名跟踪", kSiteAndKeyword, rankEngineNames, nullptr,
+         nullptr, true},
+        {Tool::TrackRun, "track-run", "排名跟踪运行", kList, trackRunLabels, nullptr, nullptr},
+        {Tool::EnginesCheck, "engines-check", "引擎检查", kKeyword, rankEngineNames, nullptr,
          nullptr},
     }};
     return all;

@@ -12,8 +12,9 @@
 
 struct SurveyKind;
 
-// Every network tool: those of the window's tabs in their order, then the site audit and the
-// link submissions, which the command line alone runs.
+// Every network tool: those of the window's tabs in their order, then the site audit, the link
+// submissions and the rank tracker (a check, a run of the list), which the command line alone
+// runs.
 enum class Tool {
     Indexed,
     Backlinks,
@@ -26,7 +27,10 @@ enum class Tool {
     Whois,
     Audit,
     PushBaidu,
-    PushIndexNow
+    PushIndexNow,
+    RankTrack,
+    TrackRun,
+    EnginesCheck
 };
 
 // How a typed input is cleaned before its tool gets it. An input cleaned to nothing means no
