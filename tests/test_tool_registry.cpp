@@ -9,9 +9,10 @@ namespace {
 
 // The names the history files and the command line already hold: a key never changes.
 TEST(ToolRegistry, KeysAreTheRecordedNamesInTabOrder) {
-    EXPECT_EQ(toolKeys(), (QStringList{"indexed", "backlinks", "baidu-period", "badges",
-                                       "keyword-rank", "related", "density", "ip", "whois", "audit",
-                                       "push-baidu", "push-indexnow", "rank-track", "track-run"}));
+    EXPECT_EQ(toolKeys(),
+              (QStringList{"indexed", "backlinks", "baidu-period", "badges", "keyword-rank",
+                           "related", "density", "ip", "whois", "audit", "push-baidu",
+                           "push-indexnow", "rank-track", "track-run", "engines-check"}));
     const QStringList keys = toolKeys();
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
 }
