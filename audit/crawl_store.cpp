@@ -82,6 +82,15 @@ void CrawlStore::exec(const QString& sql) const {
 }
 
 void CrawlStore::transaction(const std::function<void()>& work) {
+    if (depth_ > 0) {
+        work();
+        return;
+    }
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(++d) {}
+        ~Depth() { --depth; }
+    } inside{depth_};
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     if (!db.transaction())
         throw ToolError(QStringLiteral("无法写入体检进度文件 %1：%2")

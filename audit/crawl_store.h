@@ -49,9 +49,12 @@ public:
     void saveNote(const Note& note);
     void saveSitemap(const std::vector<QString>& urls);
 
+    // Runs work in one transaction; the saves inside it join it.
+    void transaction(const std::function<void()>& work);
+
 private:
     void exec(const QString& sql) const;
-    void transaction(const std::function<void()>& work);
     QString path_;
     QString connection_;
+    int depth_ = 0; // transactions open, the outermost one real
 };

@@ -56,7 +56,7 @@ struct Scanner {
         const QUrl url = crawlAddress(base.resolved(QUrl(trimmed)));
         if (!url.isValid() || url.isEmpty())
             return;
-        scan.links.append({url, text, kind});
+        scan.links.append({url, url.toString(QUrl::FullyEncoded), text, kind});
         if (kind == LinkKind::Resource && page.scheme() == QLatin1String("https") &&
             url.scheme() == QLatin1String("http"))
             scan.insecure << url.toString(QUrl::FullyEncoded);

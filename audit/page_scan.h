@@ -11,8 +11,9 @@
 enum class LinkKind { Page, Resource };
 
 struct PageLink {
-    QUrl url;     // absolute, without its fragment
-    QString text; // the anchor's text, or the element and attribute it came from ("<img src>")
+    QUrl url;        // absolute, without its fragment
+    QString address; // url, fully encoded: made where the page is read, off the crawl's thread
+    QString text;    // the anchor's text, or the element and attribute it came from ("<img src>")
     LinkKind kind;
 };
 

@@ -422,11 +422,13 @@ private:
 
     // An address found on a page (or a redirect's target): queued once, unless a bound or the
     // robots.txt keeps it out.
+    // address is url fully encoded, when the caller has it already.
     void consider(const QUrl& url, int depth, LinkKind kind, int hops,
-                  std::vector<QueuedUrl>& queued, std::vector<QString>& blocked) {
+                  std::vector<QueuedUrl>& queued, std::vector<QString>& blocked,
+                  const QString& address = {}) {
         if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
             return;
-        const QString key = url.toString(QUrl::FullyEncoded);
+        const QString key = address.isEmpty() ? url.toString(QUrl::FullyEncoded) : address;
         const quint64 seen = addressKey(key);
         if (known_.contains(seen))
             return;
@@ -495,9 +497,8 @@ private:
         std::vector<QueuedUrl> queued;
         std::vector<QString> blocked;
         for (const PageLink& l : d.links) {
-            const QString to = l.url.toString(QUrl::FullyEncoded);
-            links.push_back({r.url, to, l.text});
-            consider(l.url, r.depth + 1, l.kind, 0, queued, blocked);
+            links.push_back({r.url, l.address, l.text});
+            consider(l.url, r.depth + 1, l.kind, 0, queued, blocked, l.address);
         }
         if (!r.location.isEmpty() && r.kind == LinkKind::Page) {
             links.push_back({r.url, r.location, QStringLiteral("重定向 %1").arg(r.status)});
@@ -612,10 +613,13 @@ private:
                 doneReady.wait_for(lock, milliseconds(50), [&] { return !finished.empty(); });
                 ready.swap(finished);
             }
-            for (Done& d : ready) {
-                --active;
-                absorb(d);
-            }
+            // What came back together is saved together: one commit, not one a page.
+            store_.transaction([&] {
+                for (Done& d : ready) {
+                    --active;
+                    absorb(d);
+                }
+            });
             if (progress_ && (clock.elapsed() - lastTold >= 500 || active == 0)) {
                 lastTold = clock.elapsed();
                 tell(clock.elapsed(), pagesBefore);
