@@ -10,6 +10,7 @@
 # Usage: bench/run_audit_bench.sh [BUILD_DIR] [PAGES] [LINKCHECKER_PAGES]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/nginx_sites.sh"
 build="$(cd "${1:-$here/../build}" && pwd)"
 pages="${2:-100000}"
 checked="${3:-1000}"
@@ -27,28 +28,10 @@ chmod 755 "$work"
 
 python3 "$here/make_audit_site.py" "$work/site" "$pages"
 python3 "$here/make_audit_site.py" "$work/small" "$checked"
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 port="$(free_port)"
 # The small site on a server of its own: its links name paths from the root, as the big one's do.
 small_port="$(free_port)"
-cat > "$work/nginx.conf" <<CONF
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  types { text/html html; }
-  default_type text/html;
-  client_body_temp_path $work/tmp; proxy_temp_path $work/tmp; fastcgi_temp_path $work/tmp;
-  uwsgi_temp_path $work/tmp; scgi_temp_path $work/tmp;
-  keepalive_requests 100000;
-  server { listen 127.0.0.1:$port; root $work/site; }
-  server { listen 127.0.0.1:$small_port; root $work/small; }
-}
-CONF
-mkdir -p "$work/tmp"
-nginx -c "$work/nginx.conf" -p "$work"
+serve_sites "$work" "$port" "$work/site" "$small_port" "$work/small"
 for _ in $(seq 50); do curl -sf "http://127.0.0.1:$port/p/0.html" >/dev/null && break; sleep 0.1; done
 site="http://127.0.0.1:$port/p/0.html"
 

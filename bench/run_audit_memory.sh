@@ -8,6 +8,7 @@
 # Usage: bench/run_audit_memory.sh [BUILD_DIR] [PAGES] [OTHER_BUILD_DIR]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/nginx_sites.sh"
 build="$(cd "${1:-$here/../build}" && pwd)"
 pages="${2:-25000}"
 other="${3:-}"
@@ -20,24 +21,8 @@ cleanup() {
 trap cleanup EXIT
 chmod 755 "$work"
 python3 "$here/make_audit_tree.py" "$work/site" "$pages"
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
-cat > "$work/nginx.conf" <<CONF
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  types { text/html html; }
-  default_type text/html;
-  client_body_temp_path $work/tmp; proxy_temp_path $work/tmp; fastcgi_temp_path $work/tmp;
-  uwsgi_temp_path $work/tmp; scgi_temp_path $work/tmp;
-  keepalive_requests 100000;
-  server { listen 127.0.0.1:$port; root $work/site; }
-}
-CONF
-mkdir -p "$work/tmp"
-nginx -c "$work/nginx.conf" -p "$work"
+port="$(free_port)"
+serve_sites "$work" "$port" "$work/site"
 for _ in $(seq 50); do curl -sf "http://127.0.0.1:$port/t/0.html" >/dev/null && break; sleep 0.1; done
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data"
 mkdir -p "$HOME"
