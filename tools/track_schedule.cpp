@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <utility>
 #include <QStandardPaths>
+#include <utility>
 
 const char* const kScheduleUnit = "tessivo-track";
 
