@@ -61,7 +61,7 @@ const FieldRule kTrackFields[] = {
     {"ads", FieldKind::Text, false},         {"no-results", FieldKind::Text, false},
     {"block-texts", FieldKind::Text, false}, {"block-redirects", FieldKind::Text, false},
     {"block-xpath", FieldKind::Text, false}, {"block-statuses", FieldKind::Statuses, false},
-    {"demo", FieldKind::Demo, false},
+    {"next-form", FieldKind::Text, false},   {"demo", FieldKind::Demo, false},
 };
 // How the address a result's link expression reads becomes the result's real address.
 const StrategyRule kTrackStrategies[] = {

@@ -326,6 +326,55 @@ TEST(RankCheck, LaterPagesAreReadUpToTheDepthAndPositionsRunOn) {
     EXPECT_EQ(ended.resultsRead, 10);
 }
 
+// DuckDuckGo's next page is asked by posting the form on the page, whose vqd only that page
+// knows; a page without the form is the last.
+TEST(RankCheck, DuckDuckGoPostsThePagesOwnFormForTheNextPage) {
+    const auto tenOthers = [](int from) {
+        QList<Shown> r;
+        for (int i = 0; i < 10; ++i)
+            r << Shown{QStringLiteral("https://other%1.example.net/").arg(from + i)};
+        return r;
+    };
+    const QByteArray nextForm =
+        "<div class=\"nav-link\"><form action=\"/html/\" method=\"post\"><input type=\"submit\" "
+        "class=\"btn\" value=\"Next\"><input type=\"hidden\" name=\"q\" value=\"站长 工具\">"
+        "<input type=\"hidden\" name=\"s\" value=\"10\"><input type=\"hidden\" name=\"nextParams\" "
+        "value=\"\"><input type=\"hidden\" name=\"dc\" value=\"11\"><input type=\"hidden\" "
+        "name=\"vqd\" value=\"4-567&amp;x\"><input type=\"hidden\" name=\"kl\" value=\"cn-zh\">"
+        "</form></div></body>";
+    for (const bool withForm : {true, false}) {
+        FixtureServer server;
+        int asked = 0;
+        server.add("/html/", [&](const std::string&) {
+            QByteArray page;
+            if (asked++ == 0) {
+                page = duckDuckGoPage(tenOthers(0));
+                if (withForm)
+                    page.replace("</body>", nextForm);
+            } else {
+                QList<Shown> results = tenOthers(10);
+                results[4] = {QStringLiteral("https://example.org/deep")};
+                page = duckDuckGoPage(results);
+            }
+            return FixtureServer::Page(200, "text/html; charset=utf-8", page);
+        });
+        const EngineCheck c =
+            check(server, QStringLiteral("duckduckgo"), QStringLiteral("example.org"), 30);
+        if (!withForm) {
+            EXPECT_EQ(c.outcome, CheckOutcome::NotFound);
+            EXPECT_EQ(c.resultsRead, 10);
+            EXPECT_EQ(server.requests().size(), 1);
+            continue;
+        }
+        EXPECT_EQ(c.outcome, CheckOutcome::Found) << c.detail.toStdString();
+        EXPECT_EQ(c.position, 15);
+        ASSERT_EQ(server.requestBodies().size(), 2);
+        EXPECT_EQ(server.requestBodies()[1],
+                  QByteArray("q=%E7%AB%99%E9%95%BF%20%E5%B7%A5%E5%85%B7&s=10&nextParams=&dc=11&"
+                             "vqd=4-567%26x&kl=cn-zh"));
+    }
+}
+
 TEST(RankCheck, AnEngineRedirectingToItsOtherHostIsFollowedWithItsCookies) {
     FixtureServer server;
     FixtureServer::Page moved(302, "text/html", "", 0, "/search2?q=x");

@@ -73,8 +73,12 @@ private:
                 firstCookie();
             const int wanted = (std::max(query_.depth, 1) + row_.perPage - 1) / row_.perPage;
             QString firstOnFirstPage;
+            QByteArray nextForm; // the form the last page asks for the next one with
             for (int p = 1; p <= std::min(wanted, row_.pages); ++p) {
-                PageResponse answer = fetch(p);
+                // An engine that pages by its own form has no next page without one.
+                if (p > 1 && !row_.nextForm.isEmpty() && nextForm.isEmpty())
+                    break;
+                PageResponse answer = fetch(p, nextForm);
                 if (const std::optional<Ending> block = blockedAnswer(answer))
                     return *block;
                 const ResultPage page =
@@ -86,6 +90,7 @@ private:
                     return {CheckOutcome::Blocked,
                             QStringLiteral("页面有验证标记“%1”").arg(page.blockSign)};
                 c.adsSkipped += page.ads;
+                nextForm = page.nextForm;
                 if (page.organic.isEmpty()) {
                     if (page.noResults)
                         return notFound(QStringLiteral("引擎答没有结果"));
@@ -153,9 +158,12 @@ private:
     }
 
     // The page, after the redirects that lead to no block; a redirect that does is the answer.
-    PageResponse fetch(int page) {
+    // next is the previous page's own form for this one, posted as it is when given.
+    PageResponse fetch(int page, const QByteArray& next) {
         PageRequest request = requestFor(filled(row_.request, page));
-        if (!row_.form.isEmpty())
+        if (!next.isEmpty())
+            request.form = next;
+        else if (!row_.form.isEmpty())
             request.form = formBody(filled(row_.form, page));
         for (int hop = 0;; ++hop) {
             PageResponse answer = fetcher_.request(request);

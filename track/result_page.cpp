@@ -4,6 +4,7 @@
 #include "track/track_rows.h"
 
 #include <QSet>
+#include <QUrl>
 #include <libxml/HTMLparser.h>
 #include <libxml/xpath.h>
 #include <memory>
@@ -74,6 +75,12 @@ public:
         return {};
     }
 
+    // The string value of expression as it is, blanks kept: a form's value is sent unchanged.
+    QString raw(const QString& expression, xmlNode* at) {
+        const Object o = evaluate(expression, at);
+        return o ? textOf(xmlXPathCastToString(o.get())) : QString();
+    }
+
     QString text() {
         xmlNode* root = xmlDocGetRootElement(doc_.get());
         return root ? textOf(xmlNodeGetContent(root)) : QString();
@@ -133,6 +140,15 @@ ResultPage readResultPage(const QString& html, const TrackRow& row) {
         if (!isAd(item))
             page.organic.append({reader.string(row.title, item),
                                  resultAddress(row.strategy, reader.string(row.link, item))});
+    if (const QList<xmlNode*> forms = reader.nodes(row.nextForm, nullptr); !forms.isEmpty()) {
+        QList<QByteArray> fields;
+        for (xmlNode* input : reader.nodes({QStringLiteral(".//input[@name]")}, forms.front()))
+            fields << QUrl::toPercentEncoding(reader.raw(QStringLiteral("string(@name)"), input)) +
+                          '=' +
+                          QUrl::toPercentEncoding(
+                              reader.raw(QStringLiteral("string(@value)"), input));
+        page.nextForm = fields.join('&');
+    }
     page.problem = reader.problem();
     if (!page.problem.isEmpty())
         return page;

@@ -17,6 +17,9 @@ struct ResultPage {
     QString blockSign;         // the block expression or text that matched; empty: none did
     bool noResults = false;    // the row's no-results text is on the page
     QString problem;           // an expression libxml2 refused, and why
+    // The row's next-page form's inputs, as a form body ("q=…&s=10&vqd=…"); empty when the row
+    // names none or the page has none (the last page).
+    QByteArray nextForm;
 };
 
 // Reads an HTML page (recovering from broken markup, never reaching the network) with the

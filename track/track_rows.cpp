@@ -32,6 +32,7 @@ TrackRow trackRow(const EngineEntry& entry) {
     row.request = entry.value(QStringLiteral("request"));
     row.form = entry.value(QStringLiteral("form"));
     row.cookieFrom = entry.value(QStringLiteral("cookie-from"));
+    row.nextForm = listOf(entry, "next-form");
     row.pages = numberOf(entry, "pages", row.pages);
     row.perPage = numberOf(entry, "per-page", row.perPage);
     for (const QString& header : listOf(entry, "headers")) {

@@ -18,8 +18,11 @@ struct TrackRow {
     QString request;    // the page's address, holes as requestAddress fills them
     QString form;       // a form POSTed instead of a GET, same holes
     QString cookieFrom; // an address asked first, whose first cookie every request sends back
-    int pages = 10;     // pages read at most
-    int perPage = 10;   // results a page shows
+    // The form on a page that asks for the next (DuckDuckGo's, whose inputs carry a token of
+    // the page): when given, a later page is asked by posting that form's inputs.
+    QStringList nextForm;
+    int pages = 10;   // pages read at most
+    int perPage = 10; // results a page shows
     QList<std::pair<QByteArray, QByteArray>> headers;
     QString strategy; // how a link becomes the result's real address (result_address.h)
     QStringList items;
