@@ -61,11 +61,16 @@ const FieldRule kTrackFields[] = {
     {"ads", FieldKind::Text, false},         {"no-results", FieldKind::Text, false},
     {"block-texts", FieldKind::Text, false}, {"block-redirects", FieldKind::Text, false},
     {"block-xpath", FieldKind::Text, false}, {"block-statuses", FieldKind::Statuses, false},
-    {"next-form", FieldKind::Text, false},   {"demo", FieldKind::Demo, false},
+    {"next-form", FieldKind::Text, false},   {"link-key", FieldKind::Text, false},
+    {"link-prefix", FieldKind::Text, false}, {"link-wrapper", FieldKind::Text, false},
+    {"no-address", FieldKind::Text, false},  {"demo", FieldKind::Demo, false},
 };
 // How the address a result's link expression reads becomes the result's real address.
 const StrategyRule kTrackStrategies[] = {
-    {"address", ""}, {"baidu-mu", ""}, {"data-log", ""}, {"bing-ck", ""}, {"uddg", ""},
+    {"address", ""},
+    {"json", ""},
+    {"base64-param", ""},
+    {"param", ""},
 };
 
 const EngineSchema kSchemas[] = {

@@ -141,33 +141,43 @@ TEST(RankCheck, ASiteMatchesItsSubdomainsWithOrWithoutWwwAndExactHostAloneItself
 }
 
 TEST(RankCheck, EachStrategyFindsTheRealAddressBehindTheLink) {
+    // The rules of the shipped rows.
+    const AddressRule baidu{QStringLiteral("address"), {}, {}, {}, QStringLiteral("nourl")};
+    const AddressRule dataLog{QStringLiteral("json"), QStringLiteral("mu"), {}, {}, {}};
+    const AddressRule bing{QStringLiteral("base64-param"),
+                           QStringLiteral("u"),
+                           QStringLiteral("a1"),
+                           QStringLiteral("/ck/a?"),
+                           {}};
+    const AddressRule uddg{QStringLiteral("param"), QStringLiteral("uddg"), {}, {}, {}};
     const struct {
-        const char* strategy;
+        AddressRule rule;
         QString value;
         const char* address;
     } cases[] = {
-        {"address", QStringLiteral(" https://example.org/p "), "https://example.org/p"},
-        {"baidu-mu", QStringLiteral("https://example.org/p"), "https://example.org/p"},
-        {"baidu-mu", QStringLiteral("http://nourl.ubs.baidu.com/123"), ""},
-        {"data-log", QStringLiteral("{\"mu\":\"https://example.org/a\",\"order\":1}"),
+        {{QStringLiteral("address")},
+         QStringLiteral(" https://example.org/p "),
+         "https://example.org/p"},
+        {baidu, QStringLiteral("https://example.org/p"), "https://example.org/p"},
+        {baidu, QStringLiteral("http://nourl.ubs.baidu.com/123"), ""},
+        {dataLog, QStringLiteral("{\"mu\":\"https://example.org/a\",\"order\":1}"),
          "https://example.org/a"},
-        {"data-log", QStringLiteral("{\"order\":1}"), ""},
-        {"data-log", QStringLiteral("not json"), ""},
-        {"bing-ck",
-         QStringLiteral("https://www.bing.com/ck/a?!&&p=x&u=a1aHR0cHM6Ly9leGFtcGxlLm9yZy8"),
+        {dataLog, QStringLiteral("{\"order\":1}"), ""},
+        {dataLog, QStringLiteral("not json"), ""},
+        {bing, QStringLiteral("https://www.bing.com/ck/a?!&&p=x&u=a1aHR0cHM6Ly9leGFtcGxlLm9yZy8"),
          "https://example.org/"},
-        {"bing-ck", bingWrapped(QStringLiteral("https://例子.cn/路径?a=1&b=2")),
+        {bing, bingWrapped(QStringLiteral("https://例子.cn/路径?a=1&b=2")),
          "https://例子.cn/路径?a=1&b=2"},
-        {"bing-ck", QStringLiteral("https://example.org/direct"), "https://example.org/direct"},
-        {"bing-ck", QStringLiteral("https://www.bing.com/ck/a?!&&p=x&u=b2xyz"), ""},
-        {"uddg",
+        {bing, QStringLiteral("https://example.org/direct"), "https://example.org/direct"},
+        {bing, QStringLiteral("https://www.bing.com/ck/a?!&&p=x&u=b2xyz"), ""},
+        {uddg,
          QStringLiteral("//duckduckgo.com/l/?uddg=https%3A%2F%2Fexample.org%2F%3Fa%3D1&rut=ab"),
          "https://example.org/?a=1"},
-        {"uddg", QStringLiteral("https://example.org/plain"), "https://example.org/plain"},
+        {uddg, QStringLiteral("https://example.org/plain"), "https://example.org/plain"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(resultAddress(QLatin1String(c.strategy), c.value), QString::fromUtf8(c.address))
-            << c.strategy << " " << c.value.toStdString();
+        EXPECT_EQ(resultAddress(c.rule, c.value), QString::fromUtf8(c.address))
+            << c.rule.strategy.toStdString() << " " << c.value.toStdString();
 }
 
 TEST(RankCheck, EveryBlockSignIsBlockedAndNeverAPositionOrNotFound) {

@@ -19,14 +19,14 @@ QString parameter(const QString& link, const QString& name) {
     return {};
 }
 
-QString bingTarget(const QString& link) {
-    if (!link.contains(QStringLiteral("/ck/a?")))
+QString base64Target(const AddressRule& rule, const QString& link) {
+    if (!link.contains(rule.wrapper))
         return link;
-    const QString u = parameter(link, QStringLiteral("u"));
-    if (!u.startsWith(QStringLiteral("a1")))
+    const QString u = parameter(link, rule.key);
+    if (!u.startsWith(rule.prefix))
         return {};
     // Bing drops the padding; Qt wants it for a strict decoding.
-    QByteArray encoded = u.mid(2).toLatin1();
+    QByteArray encoded = u.mid(rule.prefix.size()).toLatin1();
     encoded.append(QByteArray((4 - encoded.size() % 4) % 4, '='));
     const auto decoded = QByteArray::fromBase64Encoding(
         encoded, QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
@@ -35,21 +35,15 @@ QString bingTarget(const QString& link) {
 
 } // namespace
 
-QString resultAddress(const QString& strategy, const QString& value) {
+QString resultAddress(const AddressRule& rule, const QString& value) {
     const QString v = value.trimmed();
-    if (strategy == u"baidu-mu")
-        return v.contains(QStringLiteral("nourl")) ? QString() : v;
-    if (strategy == u"data-log")
-        return QJsonDocument::fromJson(v.toUtf8())
-            .object()
-            .value(QStringLiteral("mu"))
-            .toString()
-            .trimmed();
-    if (strategy == u"bing-ck")
-        return bingTarget(v);
-    if (strategy == u"uddg") {
-        const QString target = parameter(v, QStringLiteral("uddg"));
+    if (rule.strategy == u"json")
+        return QJsonDocument::fromJson(v.toUtf8()).object().value(rule.key).toString().trimmed();
+    if (rule.strategy == u"base64-param")
+        return base64Target(rule, v);
+    if (rule.strategy == u"param") {
+        const QString target = parameter(v, rule.key);
         return target.isEmpty() ? v : QUrl::fromPercentEncoding(target.toUtf8());
     }
-    return v;
+    return !rule.none.isEmpty() && v.contains(rule.none) ? QString() : v;
 }

@@ -139,7 +139,7 @@ ResultPage readResultPage(const QString& html, const TrackRow& row) {
     for (xmlNode* item : reader.nodes(row.items, nullptr))
         if (!isAd(item))
             page.organic.append({reader.string(row.title, item),
-                                 resultAddress(row.strategy, reader.string(row.link, item))});
+                                 resultAddress(row.address, reader.string(row.link, item))});
     if (const QList<xmlNode*> forms = reader.nodes(row.nextForm, nullptr); !forms.isEmpty()) {
         QList<QByteArray> fields;
         for (xmlNode* input : reader.nodes({QStringLiteral(".//input[@name]")}, forms.front()))

@@ -41,7 +41,10 @@ TrackRow trackRow(const EngineEntry& entry) {
             row.headers.append(
                 {header.left(colon).trimmed().toUtf8(), header.mid(colon + 1).trimmed().toUtf8()});
     }
-    row.strategy = entry.value(QStringLiteral("strategy"));
+    row.address = {entry.value(QStringLiteral("strategy")), entry.value(QStringLiteral("link-key")),
+                   entry.value(QStringLiteral("link-prefix")),
+                   entry.value(QStringLiteral("link-wrapper")),
+                   entry.value(QStringLiteral("no-address"))};
     row.items = listOf(entry, "items");
     row.title = listOf(entry, "title");
     row.link = listOf(entry, "link");

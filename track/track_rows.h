@@ -1,5 +1,7 @@
 #pragma once
 
+#include "track/result_address.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -24,7 +26,7 @@ struct TrackRow {
     int pages = 10;   // pages read at most
     int perPage = 10; // results a page shows
     QList<std::pair<QByteArray, QByteArray>> headers;
-    QString strategy; // how a link becomes the result's real address (result_address.h)
+    AddressRule address; // how a link becomes the result's real address
     QStringList items;
     QStringList title;
     QStringList link;
